@@ -1,0 +1,41 @@
+#include "tests/support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+namespace testsupport {
+
+TempHome::TempHome()
+    : m_previous(qgetenv("QUINTARA_HOME"))
+    , m_hadPrevious(qEnvironmentVariableIsSet("QUINTARA_HOME"))
+{
+    qputenv("QUINTARA_HOME", m_dir.path().toUtf8());
+}
+
+TempHome::~TempHome()
+{
+    if (m_hadPrevious)
+        qputenv("QUINTARA_HOME", m_previous);
+    else
+        qunsetenv("QUINTARA_HOME");
+}
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline)
+{
+    QDeadlineTimer timer(deadline);
+    while (!condition()) {
+        if (timer.hasExpired())
+            return condition();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+QString testDataPath(const QString& relative)
+{
+    return QStringLiteral(QUINTARA_TEST_DATA "/") + relative;
+}
+
+} // namespace testsupport

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+// A temporary data folder set as QUINTARA_HOME for the lifetime of the object.
+class TempHome {
+public:
+    TempHome();
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previous;
+    bool m_hadPrevious = false;
+};
+
+// Pumps the calling thread's events until the condition holds or the deadline passes.
+bool waitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds deadline = std::chrono::seconds(10));
+
+QString testDataPath(const QString& relative);
+
+} // namespace testsupport
