@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+struct sqlite3_stmt;
+
+namespace zentrel {
+
+class SqlConnection;
+
+// One prepared statement in use: parameters bound by position (1-based), rows walked with
+// next(), columns read by position (0-based) or name. It holds the connection's lock while it
+// lives and goes back to the connection's cache when it is destroyed.
+class SqlStatement {
+public:
+    SqlStatement(std::shared_ptr<SqlConnection> connection, sqlite3_stmt* statement);
+    ~SqlStatement();
+    SqlStatement(SqlStatement&& other) noexcept;
+    SqlStatement& operator=(SqlStatement&&) = delete;
+    SqlStatement(const SqlStatement&) = delete;
+    SqlStatement& operator=(const SqlStatement&) = delete;
+
+    SqlStatement& bind(int index, const QVariant& value);
+    SqlStatement& bindAll(const QVariantList& values);
+    void clearBindings();
+
+    // Steps once; true when a row is available.
+    bool next();
+    // Runs the statement to its end; the number of rows it changed.
+    int execute();
+    // Makes the statement ready to run again with new bindings.
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    int columnIndex(const QString& name) const; // -1 when absent, case-blind
+    bool isNull(int column) const;
+    QVariant value(int column) const;
+    QVariant value(const QString& name) const;
+    qint64 int64(int column) const;
+    int int32(int column) const;
+    double real(int column) const;
+    QString text(int column) const;
+
+private:
+    std::shared_ptr<SqlConnection> m_connection;
+    std::unique_lock<std::recursive_mutex> m_lock;
+    sqlite3_stmt* m_statement;
+};
+
+} // namespace zentrel
