@@ -1,8 +1,13 @@
 #include "engine/database/MParser.h"
 
 #include <algorithm>
+#include <cmath>
 
+#include <QRandomGenerator>
 #include <QStringList>
+#include <QUrl>
+
+#include "engine/research/ResearchHosts.h"
 
 namespace zentrel {
 
@@ -18,6 +23,33 @@ QString trimBlanks(const QString& text)
         --last;
     return text.mid(first, last - first);
 }
+
+// Rounds half to even, as every rounding of the engine does.
+int roundEven(double value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
+
+// Percent-encodes everything but unreserved characters, in UTF-8.
+QString urlEncode(const QString& text)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(text));
+}
+
+// The words of a keyword joined by "+", each encoded on its own so that a "+" inside a word
+// stays a character of the word.
+QString encodedQuery(const QString& kw)
+{
+    if (!kw.contains(QLatin1Char(' ')))
+        return urlEncode(kw);
+    const QStringList pieces = trimBlanks(kw).split(QLatin1Char(' '));
+    QStringList kept;
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (!pieces.at(i).isEmpty() || i == pieces.size() - 1)
+            kept.append(urlEncode(pieces.at(i)));
+    }
+    return kept.join(QLatin1Char('+'));
+}
 } // namespace
 
 QString MParser::NormalizeKW(const QString& kw)
@@ -29,6 +61,47 @@ QString MParser::NormalizeKW(const QString& kw)
         return QString::compare(a, b, Qt::CaseSensitive) < 0;
     });
     return words.join(QLatin1Char(' '));
+}
+
+QString MParser::GetGoogleSearchURL(const QString& kw, int count)
+{
+    return QStringLiteral("http://%1/search?as_q=%2&num=%3")
+        .arg(ResearchHosts::SearchHost(), encodedQuery(kw), QString::number(count));
+}
+
+QString MParser::GetGoogleSiteURL(const QString& siteName, int count)
+{
+    return QStringLiteral("http://%1/search?q=+-%2+site:%3&num=%4&filter=0")
+        .arg(ResearchHosts::SearchHost(), RandomWord(), urlEncode(siteName),
+             QString::number(count));
+}
+
+QString MParser::RandomWord()
+{
+    QRandomGenerator* random = QRandomGenerator::global();
+    const int length = roundEven(random->generateDouble() * 10 + 3);
+    QString word;
+    word.reserve(length);
+    for (int i = 0; i < length; ++i)
+        word.append(QChar(roundEven(random->generateDouble() * 25 + 97)));
+    return word;
+}
+
+QString MParser::GetOvertureURL(const QString& term)
+{
+    // The service's own separators are "&amp;", as its pages link them.
+    return QStringLiteral("http://%1%2?term=%3&amp;mkt=us&amp;lang=en_US")
+        .arg(ResearchHosts::SuggestHost(), ResearchHosts::suggestPath(), urlEncode(term));
+}
+
+bool MParser::IsCrawlable(const QString& url)
+{
+    const QString lower = url.toLower();
+    if (lower.startsWith(QLatin1String("https:")))
+        return false;
+    static const char* const documents[] = {".pdf", ".doc", ".xls", ".ppt", ".rtf", ".ps"};
+    return std::none_of(std::begin(documents), std::end(documents),
+                        [&lower](const char* end) { return lower.endsWith(QLatin1String(end)); });
 }
 
 } // namespace zentrel

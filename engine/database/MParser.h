@@ -10,6 +10,19 @@ public:
     // The keyword's identity: "-" and "~" become blanks, runs of blanks one blank, the words
     // sorted by ordinal comparison and joined by single blanks. Case is kept.
     static QString NormalizeKW(const QString& kw);
+
+    // The search engine's result page for a keyword, asking for Count results.
+    static QString GetGoogleSearchURL(const QString& kw, int count);
+    // The search engine's listing of a site's pages (those without a made-up word).
+    static QString GetGoogleSiteURL(const QString& siteName, int count);
+    // 3 to 13 pseudo-random lower-case letters.
+    static QString RandomWord();
+
+    // The suggestion service's page for a term; the term is URL-encoded.
+    static QString GetOvertureURL(const QString& term);
+
+    // False for secure pages and for document files, which are not read for keywords.
+    static bool IsCrawlable(const QString& url);
 };
 
 } // namespace zentrel

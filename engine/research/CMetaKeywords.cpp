@@ -1,0 +1,110 @@
+#include "engine/research/CMetaKeywords.h"
+
+#include <QStringList>
+
+namespace zentrel {
+
+namespace {
+QString trimBlanks(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+// Drops the first character when it is the one given, then trims.
+QString dropLeading(const QString& text, QChar c)
+{
+    return text.startsWith(c) ? trimBlanks(text.mid(1)) : text;
+}
+
+QString dropTrailing(const QString& text, QChar c)
+{
+    return text.endsWith(c) ? trimBlanks(text.chopped(1)) : text;
+}
+
+bool keeps(const QString& phrase, CMetaKeywords::Rule rule)
+{
+    if (!phrase.contains(QLatin1Char(' ')))
+        return false;
+    return rule == CMetaKeywords::Rule::Worker ||
+           phrase.size() < CMetaKeywords::kContacterLengthLimit;
+}
+} // namespace
+
+CKeyedCollection CMetaKeywords::GetKWsFromPage(const QString& page, Rule rule)
+{
+    CKeyedCollection result;
+    if (page.isEmpty())
+        return result;
+    const QString text = GetMetaKeywordsText(page);
+    if (!text.contains(QLatin1Char(',')))
+        return result;
+    for (const QString& piece : text.split(QLatin1Char(','))) {
+        // Trimmed, so that blanks left by dropped characters do not make one word a phrase.
+        const QString phrase = trimBlanks(CleanPhrase(piece));
+        if (keeps(phrase, rule))
+            result.Add(phrase);
+    }
+    return result;
+}
+
+QString CMetaKeywords::GetMetaKeywordsText(const QString& page)
+{
+    const QLatin1String meta("<meta");
+    QString text;
+    qsizetype pos = page.indexOf(meta, 0, Qt::CaseInsensitive);
+    while (pos >= 0) {
+        const qsizetype end = page.indexOf(QLatin1Char('>'), pos);
+        if (end < 0) {
+            pos = page.indexOf(meta, pos + 1, Qt::CaseInsensitive);
+            continue;
+        }
+        const QString tag = page.mid(pos, end - pos + 1);
+        if (tag.contains(QLatin1String("keywords"), Qt::CaseInsensitive))
+            text += GetMetaContent(tag) + QLatin1Char(',');
+        pos = page.indexOf(meta, end + 1, Qt::CaseInsensitive);
+    }
+    return text;
+}
+
+QString CMetaKeywords::GetMetaContent(const QString& tag)
+{
+    const qsizetype first = tag.indexOf(QLatin1Char('='));
+    if (first < 0)
+        return {};
+    const qsizetype second = tag.indexOf(QLatin1Char('='), first + 1);
+    if (second < 0)
+        return {};
+    QString value = trimBlanks(tag.mid(second + 1));
+    value = dropLeading(value, QLatin1Char('"'));
+    value = dropLeading(value, QLatin1Char('\''));
+    value = dropTrailing(value, QLatin1Char('>'));
+    value = dropTrailing(value, QLatin1Char('"'));
+    value = dropTrailing(value, QLatin1Char('\''));
+    return value;
+}
+
+QString CMetaKeywords::CleanPhrase(const QString& text)
+{
+    QString phrase = text;
+    phrase.replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
+    while (phrase.contains(QLatin1String("  ")))
+        phrase.replace(QLatin1String("  "), QLatin1String(" "));
+    phrase = trimBlanks(phrase);
+    QString kept;
+    kept.reserve(phrase.size());
+    // Every character beyond ASCII has a code above "0" in a single-byte code page.
+    for (const QChar c : phrase) {
+        if (c == QLatin1Char(' ') || c.unicode() >= u'0')
+            kept.append(c);
+    }
+    return kept;
+}
+
+} // namespace zentrel

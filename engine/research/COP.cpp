@@ -1,0 +1,281 @@
+#include "engine/research/COP.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include <gumbo.h>
+
+#include "engine/database/MParser.h"
+#include "engine/platform/ZError.h"
+
+namespace zentrel {
+
+namespace {
+constexpr std::uint32_t kOverflow = 0x800A0006u;
+constexpr std::uint32_t kObjectMissing = 0x800A005Bu; // object variable not set
+
+struct GumboOutputDeleter {
+    void operator()(GumboOutput* output) const
+    {
+        gumbo_destroy_output(&kGumboDefaultOptions, output);
+    }
+};
+using GumboDocument = std::unique_ptr<GumboOutput, GumboOutputDeleter>;
+
+// The page parsed as the content of a body element, as setting its innerHTML would.
+GumboDocument parseAsBody(const QByteArray& utf8)
+{
+    GumboOptions options = kGumboDefaultOptions;
+    options.fragment_context = GUMBO_TAG_BODY;
+    options.fragment_namespace = GUMBO_NAMESPACE_HTML;
+    return GumboDocument(
+        gumbo_parse_with_options(&options, utf8.constData(), static_cast<size_t>(utf8.size())));
+}
+
+bool isElement(const GumboNode* node, GumboTag tag)
+{
+    return node->type == GUMBO_NODE_ELEMENT && node->v.element.tag == tag;
+}
+
+const GumboVector* childrenOf(const GumboNode* node)
+{
+    if (node->type == GUMBO_NODE_ELEMENT || node->type == GUMBO_NODE_TEMPLATE)
+        return &node->v.element.children;
+    if (node->type == GUMBO_NODE_DOCUMENT)
+        return &node->v.document.children;
+    return nullptr;
+}
+
+const GumboNode* childAt(const GumboVector* children, unsigned int i)
+{
+    return static_cast<const GumboNode*>(children->data[i]);
+}
+
+// The first element of the tag in document order, depth first; the subtree of `removed` is
+// not part of the document any more.
+const GumboNode* FindTag(const GumboNode* node, GumboTag tag, const GumboNode* removed = nullptr)
+{
+    if (node == removed)
+        return nullptr;
+    if (isElement(node, tag))
+        return node;
+    const GumboVector* children = childrenOf(node);
+    for (unsigned int i = 0; children && i < children->length; ++i) {
+        if (const GumboNode* found = FindTag(childAt(children, i), tag, removed))
+            return found;
+    }
+    return nullptr;
+}
+
+// The page's table once its first form is gone, so a table inside that form is never taken.
+const GumboNode* FindTable(const GumboNode* body)
+{
+    const GumboNode* form = FindTag(body, GUMBO_TAG_FORM);
+    if (!form)
+        throw ZError(kObjectMissing, QStringLiteral("The page has no form."),
+                     QStringLiteral("COP"));
+    const GumboNode* table = FindTag(body, GUMBO_TAG_TABLE, form);
+    if (!table)
+        throw ZError(kObjectMissing, QStringLiteral("The page has no table."),
+                     QStringLiteral("COP"));
+    return table;
+}
+
+void appendRowsOf(const GumboNode* parent, std::vector<const GumboNode*>& rows)
+{
+    const GumboVector* children = childrenOf(parent);
+    for (unsigned int i = 0; i < children->length; ++i) {
+        if (isElement(childAt(children, i), GUMBO_TAG_TR))
+            rows.push_back(childAt(children, i));
+    }
+}
+
+// The table's rows as a table element lists them: the head's, the bodies' and the table's own
+// in document order, then the foot's; rows of nested tables are not the table's.
+std::vector<const GumboNode*> rowsOf(const GumboNode* table)
+{
+    std::vector<const GumboNode*> rows;
+    const GumboVector* children = childrenOf(table);
+    for (unsigned int i = 0; i < children->length; ++i) {
+        if (isElement(childAt(children, i), GUMBO_TAG_THEAD))
+            appendRowsOf(childAt(children, i), rows);
+    }
+    for (unsigned int i = 0; i < children->length; ++i) {
+        const GumboNode* child = childAt(children, i);
+        if (isElement(child, GUMBO_TAG_TR))
+            rows.push_back(child);
+        else if (isElement(child, GUMBO_TAG_TBODY))
+            appendRowsOf(child, rows);
+    }
+    for (unsigned int i = 0; i < children->length; ++i) {
+        if (isElement(childAt(children, i), GUMBO_TAG_TFOOT))
+            appendRowsOf(childAt(children, i), rows);
+    }
+    return rows;
+}
+
+std::vector<const GumboNode*> cellsOf(const GumboNode* row)
+{
+    std::vector<const GumboNode*> cells;
+    const GumboVector* children = childrenOf(row);
+    for (unsigned int i = 0; i < children->length; ++i) {
+        const GumboNode* child = childAt(children, i);
+        if (isElement(child, GUMBO_TAG_TD) || isElement(child, GUMBO_TAG_TH))
+            cells.push_back(child);
+    }
+    return cells;
+}
+
+bool isBlock(GumboTag tag)
+{
+    switch (tag) {
+    case GUMBO_TAG_P:
+    case GUMBO_TAG_DIV:
+    case GUMBO_TAG_LI:
+    case GUMBO_TAG_UL:
+    case GUMBO_TAG_OL:
+    case GUMBO_TAG_DL:
+    case GUMBO_TAG_DT:
+    case GUMBO_TAG_DD:
+    case GUMBO_TAG_TABLE:
+    case GUMBO_TAG_TR:
+    case GUMBO_TAG_H1:
+    case GUMBO_TAG_H2:
+    case GUMBO_TAG_H3:
+    case GUMBO_TAG_H4:
+    case GUMBO_TAG_H5:
+    case GUMBO_TAG_H6:
+    case GUMBO_TAG_PRE:
+    case GUMBO_TAG_BLOCKQUOTE:
+    case GUMBO_TAG_FORM:
+    case GUMBO_TAG_CENTER:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Rendered text: white space collapsed to single blanks, a line break for <br> and between
+// blocks, scripts and styles left out.
+void collectText(const GumboNode* node, QString& text)
+{
+    if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE ||
+        node->type == GUMBO_NODE_CDATA) {
+        for (const QChar c : QString::fromUtf8(node->v.text.text)) {
+            const bool space = c == QLatin1Char(' ') || c == QLatin1Char('\t') ||
+                               c == QLatin1Char('\n') || c == QLatin1Char('\r') ||
+                               c == QLatin1Char('\f');
+            if (!space)
+                text.append(c);
+            else if (!text.isEmpty() && !text.endsWith(QLatin1Char(' ')) &&
+                     !text.endsWith(QLatin1Char('\n')))
+                text.append(QLatin1Char(' '));
+        }
+        return;
+    }
+    if (node->type != GUMBO_NODE_ELEMENT)
+        return;
+    const GumboTag tag = node->v.element.tag;
+    if (tag == GUMBO_TAG_SCRIPT || tag == GUMBO_TAG_STYLE)
+        return;
+    auto breakLine = [&text] {
+        while (text.endsWith(QLatin1Char(' ')))
+            text.chop(1);
+        if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
+            text.append(QLatin1Char('\n'));
+    };
+    if (tag == GUMBO_TAG_BR) {
+        while (text.endsWith(QLatin1Char(' ')))
+            text.chop(1);
+        text.append(QLatin1Char('\n'));
+        return;
+    }
+    if (isBlock(tag))
+        breakLine();
+    const GumboVector* children = childrenOf(node);
+    for (unsigned int i = 0; i < children->length; ++i)
+        collectText(childAt(children, i), text);
+    if (isBlock(tag))
+        breakLine();
+}
+
+QString innerText(const GumboNode* node)
+{
+    QString text;
+    const GumboVector* children = childrenOf(node);
+    for (unsigned int i = 0; i < children->length; ++i)
+        collectText(childAt(children, i), text);
+    while (text.endsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+QString trimBlanks(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+bool listed(const PhraseCounts& counts, const QString& phrase)
+{
+    return std::any_of(counts.begin(), counts.end(),
+                       [&phrase](const PhraseCount& entry) { return entry.phrase == phrase; });
+}
+
+void readRow(const GumboNode* row, PhraseCounts& counts)
+{
+    const std::vector<const GumboNode*> cells = cellsOf(row);
+    if (cells.size() != 2)
+        return;
+    const QString countText = trimBlanks(innerText(cells[0]));
+    if (countText.toLower() == QLatin1String("count"))
+        return;
+    const int count = COP::LeadingNumber(countText);
+    const QString phrase = MParser::NormalizeKW(trimBlanks(innerText(cells[1])));
+    // A row without a phrase names no keyword.
+    if (!phrase.isEmpty() && !listed(counts, phrase))
+        counts.push_back({phrase, count});
+}
+} // namespace
+
+int COP::LeadingNumber(const QString& text)
+{
+    auto isDigit = [&text](qsizetype i) {
+        return text.at(i) >= QLatin1Char('0') && text.at(i) <= QLatin1Char('9');
+    };
+    qsizetype end = 0;
+    if (end < text.size() && (text.at(end) == QLatin1Char('+') || text.at(end) == QLatin1Char('-')))
+        ++end;
+    bool point = false;
+    while (end < text.size() && (isDigit(end) || (!point && text.at(end) == QLatin1Char('.')))) {
+        point = point || text.at(end) == QLatin1Char('.');
+        ++end;
+    }
+    bool ok = false;
+    const double value = text.left(end).toDouble(&ok);
+    if (!ok)
+        return 0;
+    const double rounded = std::nearbyint(value);
+    if (rounded < std::numeric_limits<int>::min() || rounded > std::numeric_limits<int>::max())
+        throw ZError(kOverflow, QStringLiteral("Overflow"), QStringLiteral("COP"));
+    return static_cast<int>(rounded);
+}
+
+void COP::ReadCounts(const QString& html, PhraseCounts& counts)
+{
+    if (html.contains(QLatin1String("No suggestions for <b>")))
+        return;
+    const GumboDocument document = parseAsBody(html.toUtf8());
+    const GumboNode* table = FindTable(document->root);
+    for (const GumboNode* row : rowsOf(table))
+        readRow(row, counts);
+}
+
+} // namespace zentrel

@@ -1,0 +1,159 @@
+#include "engine/research/COP.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include "tests/engine/research/QStringPrinter.h"
+
+#include "engine/platform/ZError.h"
+#include "tests/support/TestSupport.h"
+
+using zentrel::COP;
+using zentrel::PhraseCounts;
+using zentrel::ZError;
+
+namespace {
+QString fixture(const QString& name)
+{
+    QFile file(testsupport::testDataPath(QStringLiteral("research/") + name));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
+}
+
+using Pairs = std::vector<std::pair<QString, int>>;
+
+Pairs pairs(const PhraseCounts& counts)
+{
+    Pairs list;
+    for (const auto& entry : counts)
+        list.emplace_back(entry.phrase, entry.count);
+    return list;
+}
+
+// The rows read from a page, and whether reading it failed.
+std::pair<Pairs, bool> read(const QString& html)
+{
+    PhraseCounts counts;
+    try {
+        COP::ReadCounts(html, counts);
+        return {pairs(counts), false};
+    } catch (const ZError&) {
+        return {pairs(counts), true};
+    }
+}
+
+QString page(const QString& rows)
+{
+    return QStringLiteral("<html><body><form><input name=term></form><table>%1</table>"
+                          "</body></html>")
+        .arg(rows);
+}
+} // namespace
+
+TEST(COP, SuggestionPage)
+{
+    const QString html = fixture(QStringLiteral("suggestions.html"));
+    ASSERT_FALSE(html.isEmpty());
+    const Pairs expected = {
+        {QStringLiteral("red shoes"), 1}, // "1,234": the separator ends the number
+        {QStringLiteral("red sale shoes"), 77},
+        {QStringLiteral("red shoe"), 12},   // 12.5 rounds to even
+        {QStringLiteral("boots red"), 14},  // 13.5 rounds to even
+        {QStringLiteral("red sandals"), 0}, // no number
+        {QStringLiteral("Heels Red"), 42},
+        {QString::fromUtf8("caf\xc3\xa9 shoes"), 310},
+    };
+    EXPECT_EQ(read(html), std::make_pair(expected, false));
+}
+
+TEST(COP, Rows)
+{
+    const struct {
+        QString html;
+        Pairs counts;
+        bool fails;
+    } cases[] = {
+        {page(
+             QStringLiteral("<tr><th>COUNT</th><th>Term</th></tr><tr><td>3</td><td>a b</td></tr>")),
+         {{"a b", 3}},
+         false},
+        {page(QStringLiteral("<tr><td> count </td><td>a b</td></tr>")), {}, false},
+        {page(QStringLiteral("<tr><td>Counts</td><td>a b</td></tr>")), {{"a b", 0}}, false},
+        {page(QStringLiteral("<tr><td>1</td><td>a</td><td>b</td></tr><tr><td>2</td></tr>")),
+         {},
+         false},
+        {page(QStringLiteral("<tr><td>5</td><td>b a</td></tr><tr><td>9</td><td>a  b</td></tr>"
+                             "<tr><td>7</td><td>a-b</td></tr>")),
+         {{"a b", 5}},
+         false},
+        {page(QStringLiteral("<tr><td>+8</td><td>x</td></tr><tr><td>-2.5</td><td>y</td></tr>"
+                             "<tr><td>.5</td><td>z</td></tr><tr><td>1.5e3</td><td>w</td></tr>")),
+         {{"x", 8}, {"y", -2}, {"z", 0}, {"w", 2}},
+         false},
+        {page(QStringLiteral("<tr><td><b>1</b>2</td><td><a href=x>red</a> <i>shoes</i></td></tr>")),
+         {{"red shoes", 12}},
+         false},
+        // A row with an empty phrase names nothing.
+        {page(QStringLiteral("<tr><td>4</td><td> </td></tr><tr><td>6</td><td>q</td></tr>")),
+         {{"q", 6}},
+         false},
+        // Head and foot rows are rows of the table; a nested table's rows are not.
+        {page(QStringLiteral("<tfoot><tr><td>3</td><td>foot</td></tr></tfoot>"
+                             "<thead><tr><td>1</td><td>head</td></tr></thead>"
+                             "<tr><td>2<table><tr><td>9</td><td>inner</td></tr></table></td>"
+                             "<td>body</td></tr>")),
+         {{"head", 1}, {"body", 2}, {"foot", 3}},
+         false},
+        // The rows before a count beyond 32 bits stay.
+        {page(QStringLiteral("<tr><td>1</td><td>a</td></tr><tr><td>99999999999</td><td>b</td>"
+                             "</tr><tr><td>3</td><td>c</td></tr>")),
+         {{"a", 1}},
+         true},
+        {QStringLiteral("<form></form><p>No suggestions for <b>x</b></p>"
+                        "<table><tr><td>1</td><td>x</td></tr></table>"),
+         {},
+         false},
+        {QStringLiteral("<form></form><p>No suggestions for x</p>"
+                        "<table><tr><td>1</td><td>x</td></tr></table>"),
+         {{"x", 1}},
+         false},
+        {QString(), {}, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(read(c.html), std::make_pair(c.counts, c.fails)) << c.html.toStdString();
+}
+
+TEST(COP, FixturePagesWithoutCounts)
+{
+    const struct {
+        const char* file;
+        bool fails;
+    } cases[] = {
+        {"no_suggestions.html", false},
+        {"no_form.html", true},            // the form is removed before the table is looked for
+        {"table_only_in_form.html", true}, // the form's table is never taken
+    };
+    for (const auto& c : cases) {
+        const QString html = fixture(QLatin1String(c.file));
+        ASSERT_FALSE(html.isEmpty()) << c.file;
+        EXPECT_EQ(read(html), std::make_pair(Pairs{}, c.fails)) << c.file;
+    }
+}
+
+TEST(COP, LeadingNumber)
+{
+    const struct {
+        const char* text;
+        int number;
+    } cases[] = {
+        {"42", 42},  {"1,234", 1},  {"12.5", 12}, {"13.5", 14},
+        {"-7", -7},  {"+3", 3},     {"", 0},      {"abc", 0},
+        {"-", 0},    {".", 0},      {"5.", 5},    {"2147483647", 2147483647},
+        {"0.49", 0}, {"7 days", 7}, {"1.2.3", 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(COP::LeadingNumber(QLatin1String(c.text)), c.number) << c.text;
+    EXPECT_THROW(COP::LeadingNumber(QStringLiteral("2147483648")), ZError);
+}
