@@ -1,0 +1,202 @@
+#include "engine/platform/CThreadLauncher.h"
+
+#include <atomic>
+#include <mutex>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <QUuid>
+#include <gtest/gtest.h>
+
+#include "engine/ComponentRegistry.h"
+#include "engine/platform/NamedEvent.h"
+#include "engine/platform/ZError.h"
+#include "tests/support/TestSupport.h"
+
+using zentrel::CKeyedCollection;
+using zentrel::CKeyedCollectionPtr;
+using zentrel::CThreadLauncher;
+using zentrel::NamedEvent;
+using zentrel::ZError;
+using namespace std::chrono_literals;
+
+namespace {
+
+// What the probe saw, for the test on the main thread.
+struct ProbeRecord {
+    std::mutex mutex;
+    QThread* createdOn = nullptr;
+    QThread* calledOn = nullptr;
+    QThread* destroyedOn = nullptr;
+    bool pumped = false;
+    QString gateName;
+};
+ProbeRecord record;
+
+class Probe final : public QObject {
+    Q_OBJECT
+public:
+    Probe()
+    {
+        const std::lock_guard lock(record.mutex);
+        record.createdOn = QThread::currentThread();
+    }
+    ~Probe() override
+    {
+        const std::lock_guard lock(record.mutex);
+        record.destroyedOn = QThread::currentThread();
+    }
+
+    // Pumps its own thread's events, then waits for the gate named in the data.
+    Q_INVOKABLE void Record(zentrel::CKeyedCollectionPtr data)
+    {
+        QEventLoop loop;
+        bool fired = false;
+        QTimer::singleShot(0, &loop, [&] {
+            fired = true;
+            loop.quit();
+        });
+        loop.exec();
+        {
+            const std::lock_guard lock(record.mutex);
+            record.calledOn = QThread::currentThread();
+            record.pumped = fired;
+        }
+        const NamedEvent gate = NamedEvent::open(data->Item(QStringLiteral("Gate")).toString());
+        gate.wait(10s);
+    }
+
+    Q_INVOKABLE void Nothing(zentrel::CKeyedCollectionPtr) {}
+
+    Q_INVOKABLE void Fail(zentrel::CKeyedCollectionPtr)
+    {
+        throw ZError(zentrel::kUnexpected, QStringLiteral("failed on purpose"));
+    }
+
+    // Needs the launching thread to run its events before it can return.
+    Q_INVOKABLE void CallBack(zentrel::CKeyedCollectionPtr data)
+    {
+        auto* target = data->Item(QStringLiteral("Target")).value<QObject*>();
+        QMetaObject::invokeMethod(
+            target, [] {}, Qt::BlockingQueuedConnection);
+    }
+
+    Q_INVOKABLE void WithoutData() {}
+};
+
+const zentrel::ComponentRegistration registration{"Zentrel.Probe",
+                                                  [] { return std::make_unique<Probe>(); }};
+
+CKeyedCollectionPtr gateData(const QString& gateName)
+{
+    auto data = std::make_shared<CKeyedCollection>();
+    data->Add(gateName, QStringLiteral("Gate"));
+    return data;
+}
+
+class CThreadLauncherTest : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_TRUE(CThreadLauncher::waitForAll(10s)); }
+};
+
+} // namespace
+
+TEST_F(CThreadLauncherTest, RunReturnsAtOnceAndTheObjectLivesOnItsOwnThread)
+{
+    const QString gateName = QUuid::createUuid().toString();
+    NamedEvent gate = NamedEvent::create(gateName);
+    CThreadLauncher::Handle handle = CThreadLauncher().Run(
+        QStringLiteral("zentrel.probe"), QStringLiteral("Record"), gateData(gateName));
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(CThreadLauncher::runningCount(), 1);
+
+    ASSERT_TRUE(testsupport::waitUntil([] {
+        const std::lock_guard lock(record.mutex);
+        return record.calledOn != nullptr;
+    }));
+    EXPECT_FALSE(handle->isFinished());
+    gate.set();
+    handle.reset(); // dropping the handle leaves the thread to the launcher
+    ASSERT_TRUE(CThreadLauncher::waitForAll(5s));
+    EXPECT_EQ(CThreadLauncher::runningCount(), 0);
+
+    const std::lock_guard lock(record.mutex);
+    EXPECT_NE(record.calledOn, QThread::currentThread());
+    EXPECT_EQ(record.createdOn, record.calledOn);
+    EXPECT_EQ(record.destroyedOn, record.calledOn);
+    EXPECT_TRUE(record.pumped);
+}
+
+TEST_F(CThreadLauncherTest, AnUnknownProgIdOrMethodIsRaisedBeforeAnyThreadRuns)
+{
+    struct Case {
+        const char* progId;
+        const char* method;
+        std::uint32_t number;
+        const char* named;
+    };
+    const Case cases[] = {
+        {"Zentrel.Missing", "Run", zentrel::kInvalidClassString, "Zentrel.Missing"},
+        {"Zentrel.Probe", "Missing", zentrel::kUnknownMethod, "Missing"},
+        {"Zentrel.Probe", "WithoutData", zentrel::kUnknownMethod, "WithoutData"},
+        {"Zentrel.Probe", "deleteLater", zentrel::kUnknownMethod, "deleteLater"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.method);
+        try {
+            CThreadLauncher().Run(QString::fromLatin1(c.progId), QString::fromLatin1(c.method),
+                                  std::make_shared<CKeyedCollection>());
+            ADD_FAILURE() << "no error";
+        } catch (const ZError& error) {
+            EXPECT_EQ(error.number(), c.number);
+            EXPECT_TRUE(error.description().contains(QString::fromLatin1(c.named)));
+        }
+        EXPECT_EQ(CThreadLauncher::runningCount(), 0);
+    }
+}
+
+TEST_F(CThreadLauncherTest, ManyShortRunsAreAllJoined)
+{
+    for (int i = 0; i < 50; ++i)
+        CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("nothing"),
+                              std::make_shared<CKeyedCollection>());
+    EXPECT_TRUE(CThreadLauncher::waitForAll(10s));
+    EXPECT_EQ(CThreadLauncher::runningCount(), 0);
+}
+
+TEST_F(CThreadLauncherTest, AnErrorInTheMethodEndsOnlyItsThread)
+{
+    CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("Fail"),
+                          std::make_shared<CKeyedCollection>());
+    EXPECT_TRUE(CThreadLauncher::waitForAll(5s));
+}
+
+TEST_F(CThreadLauncherTest, WaitForAllPumpsTheCallersEventsAndReportsAThreadStillRunning)
+{
+    QObject target;
+    auto callBack = std::make_shared<CKeyedCollection>();
+    callBack->Add(QVariant::fromValue(&target), QStringLiteral("Target"));
+    CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("CallBack"), callBack);
+    EXPECT_TRUE(CThreadLauncher::waitForAll(5s));
+
+    const QString gateName = QUuid::createUuid().toString();
+    NamedEvent gate = NamedEvent::create(gateName);
+    CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("Record"),
+                          gateData(gateName));
+    EXPECT_FALSE(CThreadLauncher::waitForAll(50ms));
+    EXPECT_EQ(CThreadLauncher::runningCount(), 1);
+    gate.set();
+    EXPECT_TRUE(CThreadLauncher::waitForAll(5s));
+}
+
+TEST_F(CThreadLauncherTest, CreateObjectMakesTheObjectOnTheCallingThread)
+{
+    const std::unique_ptr<QObject> object =
+        CThreadLauncher().CreateObject(QStringLiteral("ZENTREL.PROBE"));
+    ASSERT_NE(qobject_cast<Probe*>(object.get()), nullptr);
+    EXPECT_EQ(object->thread(), QThread::currentThread());
+    EXPECT_THROW(CThreadLauncher().CreateObject(QStringLiteral("Zentrel.Missing")), ZError);
+}
+
+#include "CThreadLauncher_test.moc"
