@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+
+#include <QDialog>
+
+#include "engine/platform/CKeyedCollection.h"
+
+class KWLog;
+class QCheckBox;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+
+// "Add Keywords": the user types or pastes keywords, one per line, and may pick a relevancy for
+// all of them. The rank choice carries over to the next dialog while the program runs.
+class FAddKWs final : public QDialog {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FAddKWs)
+
+public:
+    // Program-wide rank choice shared by every add-keywords dialog.
+    static inline bool DefaultSetRank = true;
+    static inline int DefaultRank = 4;
+
+    explicit FAddKWs(QWidget* parent = nullptr);
+
+    void init(KWLog* log, const QString& text);
+
+    bool OKPressed() const { return m_okPressed; }
+    bool SetRank() const;
+    int SelectedRank() const; // -1 when none is selected
+    zentrel::CKeyedCollection KWs() const;
+
+    // The keywords' text with CR LF line ends; the caller may replace it between two showings.
+    QString Text() const;
+    void setText(const QString& text);
+
+    static int LineCount(const QString& text);
+    static zentrel::CKeyedCollection SplitKWs(QString text);
+
+    QPlainTextEdit* txtKWs() const { return m_txtKWs; }
+    QCheckBox* chkSetRank() const { return m_chkSetRank; }
+    QRadioButton* optRank(int index) const { return m_optRank[static_cast<std::size_t>(index)]; }
+    QPushButton* cmdOK() const { return m_cmdOK; }
+    QPushButton* cmdPaste() const { return m_cmdPaste; }
+    QString statusText() const;
+
+    void accept() override;
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void refreshLineCount();
+    void paste();
+    void enableRanks();
+
+    KWLog* m_log = nullptr;
+    bool m_okPressed = false;
+    QPlainTextEdit* m_txtKWs;
+    QCheckBox* m_chkSetRank;
+    std::array<QRadioButton*, 6> m_optRank{}; // 1 to 5 used
+    QPushButton* m_cmdPaste;
+    QPushButton* m_cmdOK;
+    QPushButton* m_cmdCancel;
+    QStatusBar* m_sb;
+};

@@ -1,0 +1,989 @@
+#include "app/keywords/ucKW.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+#include "app/keywords/FReorderWords.h"
+#include "app/keywords/FReorderWordsL.h"
+#include "app/keywords/KWExporter.h"
+#include "app/keywords/KWFinder.h"
+#include "app/keywords/KWGridModel.h"
+#include "app/keywords/KWMessages.h"
+#include "app/keywords/KWOwner.h"
+#include "app/keywords/KWPattern.h"
+#include "app/keywords/KWScore.h"
+#include "app/keywords/KWServices.h"
+#include "app/keywords/KWStore.h"
+#include "engine/platform/ZError.h"
+
+namespace {
+
+constexpr int kTwips = 15; // twips per pixel
+constexpr int kDeferredRefreshMs = 15000;
+
+int px(int twips)
+{
+    return twips / kTwips;
+}
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+const QString kMovedMessageValue = QStringLiteral("Do not show Keywords Moved message");
+
+} // namespace
+
+ucKW::ucKW(QWidget* parent)
+    : QWidget(parent)
+    , m_model(new KWGridModel(&m_icons, this))
+    , m_lv(new QTableView(this))
+    , m_picRawIcon(new QLabel(this))
+    , m_lblRawDescription(new QLabel(this))
+    , m_lblRankKeyword(new QLabel(QStringLiteral("Rank Keyword:"), this))
+    , m_lblTotal(new QLabel(this))
+    , m_chkHideGrouped(new QCheckBox(QStringLiteral("Hi&de Grouped Keywords"), this))
+    , m_chkRankAdvanced(new QCheckBox(QStringLiteral("Ad&vanced"), this))
+    , m_cmdAdd(new QPushButton(QStringLiteral("&Add..."), this))
+    , m_cmdGet(new QPushButton(QStringLiteral("C&ollect..."), this))
+    , m_timer1(new QTimer(this))
+    , m_mnuContext4List(new QMenu(this))
+    , m_mnuGetFromPage(new QMenu(this))
+{
+    buildControls();
+    buildContextMenu();
+    buildCollectMenu();
+    setPageType(3);
+    SetRankMode(false);
+}
+
+ucKW::~ucKW() = default;
+
+void ucKW::buildControls()
+{
+    m_lv->setModel(m_model);
+    m_lv->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_lv->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_lv->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_lv->setShowGrid(false);
+    m_lv->setWordWrap(false);
+    m_lv->setIconSize(QSize(16, 16));
+    m_lv->setTabKeyNavigation(false);
+    m_lv->verticalHeader()->hide();
+    m_lv->verticalHeader()->setDefaultSectionSize(m_lv->fontMetrics().height() + 4);
+    m_lv->horizontalHeader()->setHighlightSections(false);
+    m_lv->horizontalHeader()->setStretchLastSection(false);
+    const int widths[] = {2800, 1250, 1200, 900};
+    for (int column = 0; column < KWGridModel::ColumnCount; ++column)
+        m_lv->setColumnWidth(column, std::max(px(widths[column]), 56));
+    m_lv->installEventFilter(this);
+    m_lv->viewport()->installEventFilter(this);
+
+    m_picRawIcon->setPixmap(m_icons.pixmap(QStringLiteral("E4")).scaled(24, 24));
+    m_lblRawDescription->setWordWrap(true);
+    m_cmdAdd->setToolTip(QStringLiteral("Add Keywords"));
+    m_cmdGet->setToolTip(QStringLiteral("Collect Keywords"));
+    const char* const captions[] = {"Ban",          "Who Knows?", "May Be",
+                                    "More or Less", "It's Mine!", "The Best!"};
+    for (int i = 0; i <= 5; ++i) {
+        auto* button = new QPushButton(QString::fromLatin1(captions[i]), this);
+        button->setToolTip(QString::fromLatin1(captions[i]) + QStringLiteral(" (Ctrl+%1)").arg(i));
+        button->setFocusPolicy(Qt::TabFocus);
+        m_cmdRank[static_cast<std::size_t>(i)] = button;
+        connect(button, &QPushButton::clicked, this, [this, i] { cmdRank_Click(i); });
+    }
+
+    m_timer1->setInterval(kDeferredRefreshMs);
+    m_timer1->setSingleShot(true);
+    connect(m_timer1, &QTimer::timeout, this, [this] {
+        m_timer1->stop();
+        RefreshGrid();
+    });
+    connect(m_chkHideGrouped, &QCheckBox::clicked, this, [this] { RefreshGrid(); });
+    connect(m_chkRankAdvanced, &QCheckBox::toggled, this, [this](bool checked) {
+        if (m_rankModeGuard)
+            return;
+        guarded(0, QStringLiteral("ucKW.chkRankAdvanced_Click"), [&] {
+            if (m_ownerForm)
+                m_ownerForm->SetRankMode(checked);
+            else
+                SetRankMode(checked);
+            m_lv->setFocus();
+        });
+    });
+    connect(m_cmdAdd, &QPushButton::clicked, this, [this] {
+        if (m_ownerForm)
+            m_ownerForm->Collect(QStringLiteral("AddKeywords"));
+    });
+    connect(m_cmdGet, &QPushButton::clicked, this, [this] {
+        m_mnuGetFromPage->popup(mapToGlobal(QPoint(m_cmdGet->geometry().right(), m_cmdGet->y())));
+    });
+}
+
+void ucKW::buildContextMenu()
+{
+    QMenu* menu = m_mnuContext4List;
+    menu->addAction(QStringLiteral("&Collect From Pages Found By Selected Keyword"), this,
+                    &ucKW::mnuCrawlSEforKW_Click);
+    menu->addSeparator();
+    QMenu* open = menu->addMenu(QStringLiteral("Open Search Engine Results"));
+    const char* const engines[] = {"&Google",   "&All The Web", "A&ltavista", "&Yahoo",
+                                   "&Overture", "&Teoma",       "&MSN Search"};
+    for (int i = 1; i <= 7; ++i)
+        open->addAction(QString::fromLatin1(engines[i - 1]), this,
+                        [this, i] { mnuOpenSE_Click(i); });
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Copy"), this, &ucKW::mnuCopyKW_Click);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Put To Group..."), this, &ucKW::mnuAddToGroup_Click);
+    m_mnuMoveToGroup =
+        menu->addAction(QStringLiteral("Move To Group..."), this, &ucKW::mnuMoveToGroup_Click);
+    m_mnuRemoveFromGroup = menu->addAction(QStringLiteral("Remove From This Group"), this,
+                                           &ucKW::mnuRemoveFromGroup_Click);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Select..."), this, &ucKW::mnuSelectByWildCard_Click);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("&Find..."), this, &ucKW::mnuFindKW_Click);
+    menu->addAction(QStringLiteral("Find &Next"), this, &ucKW::mnuFindNextKW_Click);
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("&Reorder Words"), this, &ucKW::ReorderWords);
+    QMenu* exports = menu->addMenu(QStringLiteral("&Export"));
+    exports->addAction(QStringLiteral("&All Keywords..."), this, &ucKW::mnuExportAll_Click);
+    exports->addAction(QStringLiteral("&Selected Keywords..."), this,
+                       &ucKW::mnuExportSelected_Click);
+    exports->addSeparator();
+    exports->addAction(QStringLiteral("&Words..."), this, &ucKW::mnuContextExportWords_Click);
+    QMenu* rank = menu->addMenu(QStringLiteral("&Rank Keyword(s)"));
+    const char* const ranks[] = {"The &Best!", "&It's Mine!", "&More Or Less", "May &Be",
+                                 "&Who Knows?"};
+    for (int i = 0; i < 5; ++i)
+        rank->addAction(QString::fromLatin1(ranks[i]), this, [this, i] {
+            guarded(4, QStringLiteral("ucKW.mnuSetRelevancySetN_Click"),
+                    [&] { cmdRank_Click(5 - i); });
+        });
+    rank->addSeparator();
+    rank->addAction(QStringLiteral("Ba&n"), this, [this] {
+        guarded(4, QStringLiteral("ucKW.mnuSetRelevancySetN_Click"), [&] { cmdRank_Click(0); });
+    });
+    menu->addAction(QStringLiteral("&Delete"), this, &ucKW::mnuDeleteKWs_Click);
+}
+
+void ucKW::buildCollectMenu()
+{
+    const std::pair<const char*, const char*> items[] = {
+        {"Paste...", "PasteKWs"},
+        {"Pick From &Local Page...", "ImportFromLocalPage"},
+        {"Pick From &URL...", "ImportFromURL"},
+        {"Collect From &Website...", "ImportFromSite"},
+        {"Collect From Pages Found By &Keyword...", "ImportFromGoogle"},
+        {"Collect From Pages Found By &Selected Keyword", nullptr},
+        {"Import From &Database...", "ImportFromCache"},
+    };
+    for (const auto& [caption, command] : items) {
+        const QString name = command ? QString::fromLatin1(command) : QString();
+        m_mnuGetFromPage->addAction(QString::fromLatin1(caption), this, [this, name] {
+            if (name.isEmpty())
+                mnuCrawlSEforKW_Click();
+            else if (m_ownerForm)
+                m_ownerForm->Collect(name);
+        });
+    }
+}
+
+std::int64_t ucKW::Score(int searches, int relevancy)
+{
+    return KWScore::Score(searches, relevancy);
+}
+
+QString ucKW::ScoreText(int searches, int relevancy)
+{
+    return KWScore::ScoreText(searches, relevancy);
+}
+
+int ucKW::PageTypeToTab(int pageType)
+{
+    switch (pageType) {
+    case 0:
+        return 2;
+    case 2:
+        return 3;
+    case 3:
+        return 5;
+    case 4:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+void ucKW::setPageType(int pageType)
+{
+    m_pageType = pageType;
+    m_mnuMoveToGroup->setVisible(pageType == 4);
+    m_mnuRemoveFromGroup->setVisible(pageType == 4);
+    m_chkHideGrouped->setVisible(pageType == 2);
+    layoutControls();
+    emit propertyChanged(QStringLiteral("PageType"));
+}
+
+void ucKW::setGroupId(int groupId)
+{
+    m_groupId = groupId;
+    emit propertyChanged(QStringLiteral("GroupId"));
+}
+
+void ucKW::logError(const std::exception& error, int level, const QString& source)
+{
+    if (!m_log)
+        return;
+    if (const auto* z = dynamic_cast<const zentrel::ZError*>(&error))
+        m_log->Write(z->signedNumber(), z->description(), level, source);
+    else
+        m_log->Write(0, QString::fromLocal8Bit(error.what()), level, source);
+}
+
+template <class F> void ucKW::guarded(int level, const QString& source, F&& command)
+{
+    try {
+        command();
+    } catch (const std::exception& error) {
+        logError(error, level, source);
+    } catch (...) {
+        if (m_log)
+            m_log->Write(0, QStringLiteral("Unknown error"), level, source);
+    }
+}
+
+void ucKW::init(KWStore* dbaser, KWServices* log, KWOwner* ownerForm)
+{
+    m_log = log;
+    guarded(4, QStringLiteral("ucKW.IVXPage_Init"), [&] {
+        m_ownerForm = ownerForm;
+        mpicPanel1 = ownerForm ? ownerForm->Panel1Picture() : QIcon();
+        if (moDBaser)
+            disconnect(moDBaser, nullptr, this, nullptr);
+        moDBaser = dbaser;
+        connectStore();
+        mlRowCap = m_pageType == 3 ? 1000 : 32000;
+        RefreshGrid();
+        m_mnuMoveToGroup->setVisible(m_pageType == 4);
+        m_mnuRemoveFromGroup->setVisible(m_pageType == 4);
+    });
+}
+
+void ucKW::connectStore()
+{
+    if (!moDBaser)
+        return;
+    connect(moDBaser, &KWStore::NewKws, this, [this] {
+        // A stream of events does not put the refresh off: a running timer is left alone.
+        if (m_pageType == 0 && !m_timer1->isActive())
+            m_timer1->start();
+    });
+    connect(moDBaser, &KWStore::NewOvertureCounts, this, [this] {
+        if (m_pageType == 3)
+            return;
+        try {
+            RefreshGrid();
+        } catch (...) {
+            // cleared silently
+        }
+    });
+}
+
+void ucKW::Finalize()
+{
+    try {
+        m_timer1->stop();
+        if (moDBaser)
+            disconnect(moDBaser, nullptr, this, nullptr);
+        moDBaser = nullptr;
+        m_ownerForm = nullptr;
+        m_log = nullptr;
+        mpicPanel1 = QIcon();
+    } catch (...) {
+        // ignored
+    }
+}
+
+void ucKW::ClearGrid()
+{
+    m_model->clear();
+}
+
+void ucKW::RefreshGrid()
+{
+    m_timer1->stop();
+    {
+        const WaitCursor wait;
+        guarded(4, QStringLiteral("ucKW.RefreshGrid"), [&] {
+            KWRecords records;
+            KWStore::Query query;
+            query.maxCount = mlRowCap;
+            bool fetch = moDBaser != nullptr;
+            switch (m_pageType) {
+            case 0:
+                query.kind = KWStore::kwk_raw;
+                break;
+            case 2:
+                query.kind = KWStore::kwk_kws;
+                query.excludeGrouped = m_chkHideGrouped->isChecked();
+                break;
+            case 3:
+                query.kind = KWStore::kwk_banned;
+                break;
+            case 4:
+                query.forGroup = true;
+                query.groupId = m_groupId;
+                break;
+            default:
+                fetch = false;
+                break;
+            }
+            if (fetch)
+                records = moDBaser->getKWsEx(query);
+            if (records.empty()) {
+                m_model->clear();
+            } else {
+                QSet<int> selected;
+                for (const int id : GetSelectedKWs())
+                    selected.insert(id);
+                const QList<int> again = m_model->refresh(records, mlRowCap, selected);
+                QList<int> rows;
+                for (const int id : again)
+                    rows << m_model->rowOfId(id);
+                selectRows(rows, false);
+            }
+            RefreshStatusBarKWsCount();
+        });
+    }
+    if (m_pageType == 0)
+        updateRawDescription();
+    layoutControls();
+}
+
+void ucKW::RefreshStatusBarKWsCount()
+{
+    guarded(4, QStringLiteral("ucKW.RefreshStatusBarKWsCount"), [&] {
+        const int count = m_model->rowCount();
+        const bool group = m_pageType == 4;
+        const bool full = count >= mlRowCap;
+        const int totalId = full ? (group ? 176 : 111) : (group ? 175 : 109);
+        const QString shown = QString::number(full ? mlRowCap : count);
+        m_lblTotal->setText(KWMessages::Format(
+            m_log ? m_log->Message(totalId) : KWMessages::Text(totalId), {shown}));
+        if (m_pageType != 0 || !m_ownerForm)
+            return;
+        const int panelId = full ? 157 : 156;
+        const QString text = KWMessages::Format(
+            m_log ? m_log->Message(panelId) : KWMessages::Text(panelId), {shown});
+        m_ownerForm->SetPanel1(text, count == 0 ? mpicPanel1 : m_ownerForm->Panel4Picture());
+    });
+}
+
+void ucKW::updateRawDescription()
+{
+    const int count = m_model->rowCount();
+    const int id = count >= 50 ? 185 : (count >= 1 ? 187 : 186);
+    m_lblRawDescription->setText(m_log ? m_log->Message(id) : KWMessages::Text(id));
+}
+
+QList<int> ucKW::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex& index : m_lv->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+QList<int> ucKW::GetSelectedKWs() const
+{
+    QList<int> ids;
+    for (const int row : selectedRows())
+        ids << m_model->rowAt(row).id;
+    return ids;
+}
+
+void ucKW::selectRows(const QList<int>& rows, bool clearFirst)
+{
+    QList<int> sorted = rows;
+    std::sort(sorted.begin(), sorted.end());
+    QItemSelection selection;
+    for (qsizetype i = 0; i < sorted.size();) {
+        qsizetype j = i;
+        while (j + 1 < sorted.size() && sorted[j + 1] <= sorted[j] + 1)
+            ++j;
+        if (sorted[i] >= 0)
+            selection.select(m_model->index(sorted[i], 0),
+                             m_model->index(sorted[j], KWGridModel::ColumnCount - 1));
+        i = j + 1;
+    }
+    QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::Select;
+    if (clearFirst)
+        flags |= QItemSelectionModel::Clear;
+    m_lv->selectionModel()->select(selection, flags);
+}
+
+int ucKW::focusedRow() const
+{
+    const QModelIndex current = m_lv->selectionModel()->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+QString ucKW::focusedKeyword() const
+{
+    const int row = focusedRow();
+    return row < 0 ? QString() : m_model->rowAt(row).keyword;
+}
+
+void ucKW::selectAndShow(int row)
+{
+    const QModelIndex index = m_model->index(row, 0);
+    m_lv->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                       QItemSelectionModel::Rows);
+    m_lv->scrollTo(index);
+}
+
+void ucKW::SetRankMode(bool setAdvanced)
+{
+    m_rankModeGuard = true;
+    m_chkRankAdvanced->setChecked(setAdvanced);
+    m_rankModeGuard = false;
+    m_advanced = setAdvanced;
+    cmdRank(4)->setText(setAdvanced ? QStringLiteral("It's &Mine!")
+                                    : QStringLiteral("Take  <Ins>"));
+    cmdRank(0)->setText(setAdvanced ? QStringLiteral("Ba&n") : QStringLiteral("Reject <Del>"));
+    for (const int i : {1, 2, 3, 5})
+        cmdRank(i)->setVisible(setAdvanced);
+    layoutControls();
+}
+
+void ucKW::cmdRank_Click(int index)
+{
+    guarded(4, QStringLiteral("ucKW.cmdRank_Click"), [&] {
+        if (!moDBaser)
+            return;
+        moDBaser->SetRelevancy(GetSelectedKWs(), index);
+        if (m_ownerForm) {
+            const bool candidatesOrBanned = m_pageType == 0 || m_pageType == 3;
+            if (m_pageType == 0)
+                m_ownerForm->RefreshTab(2);
+            if (!(index == 0 && candidatesOrBanned)) {
+                m_ownerForm->RefreshTab(3);
+                m_ownerForm->RefreshTab(4);
+            }
+            if (index == 0 || m_pageType == 3)
+                m_ownerForm->RefreshTab(5);
+        }
+        if (m_pageType == 0 && index >= 1 && !m_noMovedMessage && m_log) {
+            std::int32_t value = 0;
+            if (!m_log->ReadLong(KWServices::ProgramKey(), kMovedMessageValue, value) ||
+                value == 0) {
+                if (m_log->ShowSingleTimeMsg(window(), m_log->Message(137))) {
+                    m_noMovedMessage = true;
+                    m_log->WriteLong(KWServices::ProgramKey(), kMovedMessageValue, -1);
+                }
+            }
+        }
+        m_lv->setFocus();
+        if (const int row = focusedRow(); row >= 0)
+            m_lv->selectionModel()->select(m_model->index(row, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    });
+}
+
+bool ucKW::compilePattern(const QString& pattern, std::vector<KWPattern>& out,
+                          const QString& source)
+{
+    try {
+        out.emplace_back(pattern);
+        return true;
+    } catch (const zentrel::ZError& error) {
+        logError(error, 4, source);
+        if (m_log)
+            m_log->ShowMsg(error.description() + QStringLiteral(": ") + pattern, 48);
+        return false;
+    }
+}
+
+void ucKW::mnuFindKW_Click()
+{
+    const QString source = QStringLiteral("ucKW.mnuFindKW_Click");
+    guarded(4, source, [&] {
+        if (!m_log)
+            return;
+        m_findPattern = KWFinder::FindPattern(m_log->AskInput(m_log->Message(113)));
+        if (m_findPattern.isEmpty())
+            return;
+        m_lv->selectionModel()->clearSelection();
+        std::vector<KWPattern> patterns;
+        if (!compilePattern(m_findPattern, patterns, source))
+            return;
+        if (const int row = KWFinder::FirstMatch(*m_model, patterns.front(), 0); row >= 0)
+            selectAndShow(row);
+    });
+}
+
+void ucKW::mnuFindNextKW_Click()
+{
+    const QString source = QStringLiteral("ucKW.mnuFindNextKW_Click");
+    guarded(4, source, [&] {
+        if (m_findPattern.isEmpty())
+            return;
+        const QList<int> rows = selectedRows();
+        if (rows.isEmpty())
+            return;
+        m_lv->selectionModel()->clearSelection();
+        std::vector<KWPattern> patterns;
+        if (!compilePattern(m_findPattern, patterns, source))
+            return;
+        if (const int row = KWFinder::FirstMatch(*m_model, patterns.front(), rows.first() + 1);
+            row >= 0)
+            selectAndShow(row);
+    });
+}
+
+void ucKW::mnuSelectByWildCard_Click()
+{
+    const QString source = QStringLiteral("ucKW.mnuSelectByWildCard_Click");
+    guarded(4, source, [&] {
+        if (!m_log)
+            return;
+        const QString answer = m_log->AskInput(m_log->Message(114));
+        if (answer.isEmpty())
+            return;
+        std::vector<KWPattern> patterns;
+        for (const QString& pattern : KWFinder::SelectPatterns(answer))
+            if (!compilePattern(pattern, patterns, source))
+                return;
+        m_lv->selectionModel()->clearSelection();
+        if (!patterns.empty())
+            selectRows(KWFinder::Matches(*m_model, patterns));
+    });
+}
+
+void ucKW::mnuCopyKW_Click()
+{
+    guarded(4, QStringLiteral("ucKW.mnuCopyKW_Click"), [&] {
+        if (!m_log)
+            return;
+        if (focusedRow() < 0) {
+            m_log->ShowMsg(m_log->Message(112), 48);
+            return;
+        }
+        m_log->SetClipboardText(focusedKeyword());
+    });
+}
+
+void ucKW::mnuDeleteKWs_Click()
+{
+    guarded(4, QStringLiteral("ucKW.mnuDeleteKWs_Click"), [&] {
+        const QList<int> ids = GetSelectedKWs();
+        if (ids.isEmpty() || !m_log || !moDBaser)
+            return;
+        if (m_log->ShowMsg(m_log->Message(129), 49) != KWServices::OK)
+            return;
+        moDBaser->DeleteKWs(ids);
+        if (!m_ownerForm)
+            return;
+        m_ownerForm->RefreshTab(PageTypeToTab(m_pageType));
+        if (m_pageType == 4)
+            m_ownerForm->RefreshTab(3);
+        else if (m_pageType == 2)
+            m_ownerForm->RefreshTab(4);
+    });
+}
+
+void ucKW::ReorderWords()
+{
+    guarded(4, QStringLiteral("ucKW.ReorderWords"), [&] {
+        const int row = focusedRow();
+        if (row < 0 || !moDBaser)
+            return;
+        const int id = m_model->rowAt(row).id; // the row may move while a dialog is open
+        const QString kw = m_model->rowAt(row).keyword;
+        const QString iconKey = m_model->rowAt(row).iconKey;
+        const QStringList words = kw.split(QLatin1Char(' '));
+        QString newText;
+        if (words.size() < 2) {
+            return;
+        } else if (words.size() == 2) {
+            newText = words[1] + QLatin1Char(' ') + words[0];
+        } else if (words.size() == 3) {
+            FReorderWords dialog(this);
+            dialog.init(m_log, kw, &m_icons, iconKey);
+            m_log->ExecDialog(dialog);
+            if (!dialog.OKPressed())
+                return;
+            newText = dialog.SelectedOrder();
+        } else {
+            FReorderWordsL dialog(this);
+            dialog.init(m_log, kw, &m_icons, iconKey);
+            m_log->ExecDialog(dialog);
+            if (!dialog.OKPressed())
+                return;
+            newText = dialog.SelectedOrder();
+        }
+        if (moDBaser && moDBaser->UpdateKW(newText))
+            m_model->setKeywordText(m_model->rowOfId(id), newText);
+    });
+}
+
+void ucKW::mnuAddToGroup_Click()
+{
+    guarded(0, QStringLiteral("ucKW.mnuAddToGroup_Click"), [&] {
+        if (!m_ownerForm || !moDBaser || !m_log)
+            return;
+        const QList<int> ids = GetSelectedKWs();
+        const bool withRank = m_pageType == 0 || m_pageType == 3;
+        int group = 0;
+        int rank = -1;
+        if (!m_ownerForm->PickGroup(this, m_log->Message(166), m_log->Message(167), withRank, group,
+                                    rank))
+            return;
+        if (withRank)
+            moDBaser->SetRelevancy(ids, rank);
+        moDBaser->AddToGroup(ids, group);
+        RefreshGrid();
+        if (m_pageType != 4)
+            m_ownerForm->RefreshTab(4);
+        if (withRank)
+            m_ownerForm->RefreshTab(3);
+    });
+}
+
+void ucKW::mnuMoveToGroup_Click()
+{
+    guarded(0, QStringLiteral("ucKW.mnuMoveToGroup_Click"), [&] {
+        if (!m_ownerForm || !moDBaser || !m_log)
+            return;
+        const QList<int> ids = GetSelectedKWs();
+        int group = 0;
+        int rank = -1;
+        if (!m_ownerForm->PickGroup(this, m_log->Message(164), m_log->Message(165), false, group,
+                                    rank))
+            return;
+        moDBaser->MoveToGroup(ids, m_groupId, group);
+        if (m_pageType != 4)
+            m_ownerForm->RefreshTab(PageTypeToTab(m_pageType));
+        m_ownerForm->RefreshTab(4);
+    });
+}
+
+void ucKW::mnuRemoveFromGroup_Click()
+{
+    guarded(0, QStringLiteral("ucKW.mnuRemoveFromGroup_Click"), [&] {
+        if (!m_ownerForm || !moDBaser || !m_log)
+            return;
+        if (m_log->ShowMsg(m_log->Message(168), 52) != KWServices::Yes)
+            return;
+        moDBaser->RemoveFromGroup(GetSelectedKWs(), m_groupId);
+        m_ownerForm->RefreshTab(PageTypeToTab(m_pageType));
+    });
+}
+
+void ucKW::mnuCrawlSEforKW_Click()
+{
+    guarded(4, QStringLiteral("ucKW.mnuCrawlSEforKW_Click"), [&] {
+        if (!m_log)
+            return;
+        if (focusedRow() < 0) {
+            m_log->ShowMsg(m_log->Message(112), 48);
+            return;
+        }
+        if (m_ownerForm)
+            m_ownerForm->CollectBySelectedKeyword(focusedKeyword());
+    });
+}
+
+void ucKW::mnuOpenSE_Click(int index)
+{
+    guarded(4, QStringLiteral("ucKW.mnuOpenSE_Click"), [&] {
+        if (!m_log)
+            return;
+        if (focusedRow() < 0) {
+            m_log->ShowMsg(m_log->Message(112), 48);
+            return;
+        }
+        if (m_ownerForm)
+            m_ownerForm->OpenSERForKW(focusedKeyword(), index);
+    });
+}
+
+void ucKW::mnuOpenSEForCustomKW_Click(int index)
+{
+    guarded(4, QStringLiteral("ucKW.mnuOpenSEForCustomKW_Click"), [&] {
+        if (!m_log)
+            return;
+        const QString kw = m_log->AskInput(m_log->Message(173)).trimmed();
+        if (!kw.isEmpty() && m_ownerForm)
+            m_ownerForm->OpenSERForKW(kw, index);
+    });
+}
+
+void ucKW::mnuExportAll_Click()
+{
+    guarded(4, QStringLiteral("ucKW.mnuExportAll_Click"), [&] {
+        if (m_model->rowCount() == 0 || !moDBaser || !m_log)
+            return;
+        KWExportTable table;
+        {
+            const WaitCursor wait;
+            table = KWExporter::AllTable(*moDBaser, m_pageType, m_groupId);
+        }
+        if (!table.empty())
+            KWExporter::ExportWords(std::move(table), *m_log, this, moDBaser->ProjectDBFilename());
+    });
+}
+
+void ucKW::mnuExportSelected_Click()
+{
+    guarded(4, QStringLiteral("ucKW.mnuExportSelected_Click"), [&] {
+        const QList<int> rows = selectedRows();
+        if (rows.isEmpty() || !m_log)
+            return;
+        KWExporter::ExportWords(KWExporter::GridTable(*m_model, rows), *m_log, this,
+                                moDBaser ? moDBaser->ProjectDBFilename() : QString());
+    });
+}
+
+void ucKW::mnuExportTop_Click(int index)
+{
+    guarded(4, QStringLiteral("ucKW.mnuExportTop_Click"), [&] {
+        static const int tops[] = {10, 20, 50, 100};
+        if (index < 0 || index > 3 || !m_log)
+            return;
+        const int n = std::min(tops[index], m_model->rowCount());
+        if (n == 0)
+            return;
+        QList<int> rows;
+        for (int row = 0; row < n; ++row)
+            rows << row;
+        KWExporter::ExportWords(KWExporter::GridTable(*m_model, rows), *m_log, this,
+                                moDBaser ? moDBaser->ProjectDBFilename() : QString());
+    });
+}
+
+void ucKW::mnuContextExportWords_Click()
+{
+    guarded(4, QStringLiteral("ucKW.mnuContextExportWords_Click"), [&] {
+        if (m_model->rowCount() == 0 || !m_log)
+            return;
+        const QStringList words = KWExporter::UsedWords(*m_model);
+        m_log->AskInput(QStringLiteral("Used words: "), QString(),
+                        words.join(QStringLiteral(", ")));
+    });
+}
+
+void ucKW::MenuEvent(const QString& menuItemId, int index)
+{
+    guarded(0, QStringLiteral("ucKW.IVXPage_MenuEvent"), [&] {
+        if (menuItemId == QLatin1String("CS_MENU_EXPORT_ALL"))
+            mnuExportAll_Click();
+        else if (menuItemId == QLatin1String("CS_MENU_EXPORT_SELECTED"))
+            mnuExportSelected_Click();
+        else if (menuItemId == QLatin1String("CS_MENU_EXPORT_TOP"))
+            mnuExportTop_Click(index);
+        else if (menuItemId == QLatin1String("CS_MENU_FIND"))
+            mnuFindKW_Click();
+        else if (menuItemId == QLatin1String("CS_MENU_FIND_NEXT"))
+            mnuFindNextKW_Click();
+        else if (menuItemId == QLatin1String("CS_MENU_COPY"))
+            mnuCopyKW_Click();
+        else if (menuItemId == QLatin1String("CS_MENU_SELECT"))
+            mnuSelectByWildCard_Click();
+        else if (menuItemId == QLatin1String("CS_MENU_COLLECT_BY_SELECTED_KEYWORD"))
+            mnuCrawlSEforKW_Click();
+        else if (menuItemId == QLatin1String("CS_MENU_OPEN_SER_FOR_KW"))
+            mnuOpenSE_Click(index + 1); // the main menu counts its engines from 0
+        else if (menuItemId == QLatin1String("CS_MENU_OPEN_SER_FOR_CUSTOM_KW"))
+            mnuOpenSEForCustomKW_Click(index + 1);
+        else if (menuItemId == QLatin1String("CS_MENU_ADD_KWS_TO_GROUP"))
+            mnuAddToGroup_Click();
+        else if (menuItemId == QLatin1String("CS_MENU_MOVE_KWS_TO_GROUP"))
+            mnuMoveToGroup_Click();
+        else if (menuItemId == QLatin1String("CS_MENU_DELETE"))
+            mnuDeleteKWs_Click();
+    });
+}
+
+bool ucKW::isOwnKey(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if (mods == Qt::NoModifier)
+        return key == Qt::Key_F5 || key == Qt::Key_F3 || key == Qt::Key_Delete ||
+               key == Qt::Key_F2 || key == Qt::Key_Menu;
+    if (mods == Qt::ControlModifier)
+        return key == Qt::Key_F || key == Qt::Key_A || key == Qt::Key_Insert ||
+               (key >= Qt::Key_0 && key <= Qt::Key_5);
+    return key == Qt::Key_Menu;
+}
+
+bool ucKW::pageKey(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if (mods == Qt::NoModifier && key == Qt::Key_F5)
+        RefreshGrid();
+    else if (mods == Qt::ControlModifier && key == Qt::Key_F)
+        mnuFindKW_Click();
+    else if (mods == Qt::NoModifier && key == Qt::Key_F3)
+        mnuFindNextKW_Click();
+    else if (mods == Qt::ControlModifier && key == Qt::Key_A)
+        mnuSelectByWildCard_Click();
+    else if (mods == Qt::ControlModifier && key >= Qt::Key_0 && key <= Qt::Key_5)
+        cmdRank_Click(key - Qt::Key_0);
+    else
+        return false;
+    return true;
+}
+
+bool ucKW::gridKey(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if (mods == Qt::NoModifier && key == Qt::Key_Delete) {
+        if (m_pageType == 3)
+            mnuDeleteKWs_Click();
+        else
+            cmdRank_Click(0);
+    } else if (mods == Qt::ControlModifier && key == Qt::Key_Insert) {
+        mnuCopyKW_Click();
+    } else if (mods == Qt::NoModifier && key == Qt::Key_F2) {
+        ReorderWords();
+    } else if (key == Qt::Key_Menu) {
+        const QModelIndex current = m_lv->currentIndex();
+        const QPoint at = current.isValid() ? m_lv->visualRect(current).center() : QPoint(0, 0);
+        m_mnuContext4List->popup(m_lv->viewport()->mapToGlobal(at));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool ucKW::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_lv) {
+        switch (event->type()) {
+        case QEvent::ShortcutOverride:
+            // The grid's own keys win over the main window's menu shortcuts.
+            if (isOwnKey(static_cast<QKeyEvent*>(event))) {
+                event->accept();
+                return true;
+            }
+            break;
+        case QEvent::KeyPress:
+            if (isOwnKey(static_cast<QKeyEvent*>(event)))
+                return true;
+            break;
+        case QEvent::KeyRelease: {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->isAutoRepeat() || !isOwnKey(key))
+                break;
+            gridKey(key) || pageKey(key);
+            return true;
+        }
+        default:
+            break;
+        }
+    } else if (watched == m_lv->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton && focusedRow() >= 0) {
+            m_mnuContext4List->popup(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ucKW::keyReleaseEvent(QKeyEvent* event)
+{
+    if (!event->isAutoRepeat() && pageKey(event))
+        return;
+    QWidget::keyReleaseEvent(event);
+}
+
+void ucKW::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    layoutControls();
+}
+
+void ucKW::layoutControls()
+{
+    const int width = std::max(this->width(), px(1500));
+    const int height = std::max(this->height(), px(4405));
+    const bool raw = m_pageType == 0;
+    m_lv->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    int buttonWidth = px(1095);
+    for (QPushButton* button : m_cmdRank)
+        buttonWidth = std::max(buttonWidth, button->sizeHint().width());
+    buttonWidth =
+        std::max({buttonWidth, m_cmdAdd->sizeHint().width(), m_cmdGet->sizeHint().width()});
+    const int column = std::max(px(1155), buttonWidth + 6);
+    const int left = width - column;
+    const int buttonHeight = std::max(px(375), m_cmdAdd->sizeHint().height());
+    const int step = std::max(px(405), buttonHeight + 2);
+
+    m_picRawIcon->setVisible(raw);
+    m_lblRawDescription->setVisible(raw);
+    int gridTop = px(30);
+    int gridHeight = height - px(390);
+    const int gridWidth = width - column - px(165) > 10 ? width - column - px(165) : m_lv->width();
+    if (raw) {
+        gridTop = px(560);
+        gridHeight = height - px(390) - px(530);
+        m_picRawIcon->setGeometry(0, 0, 32, gridTop - 2);
+        const int labelLeft = 36;
+        const int labelWidth = std::max(gridWidth - labelLeft, 10);
+        const bool oneLine = m_lblRawDescription->fontMetrics().horizontalAdvance(
+                                 m_lblRawDescription->text()) < labelWidth;
+        const int labelTop = oneLine ? px(120) : px(30);
+        m_lblRawDescription->setGeometry(labelLeft, labelTop, labelWidth, gridTop - labelTop - 1);
+    }
+    m_lv->setGeometry(0, gridTop, gridWidth, gridHeight);
+
+    const int totalTop = gridTop + gridHeight + px(90);
+    m_lblTotal->setGeometry(0, totalTop, gridWidth / 2, m_lblTotal->sizeHint().height());
+    m_chkHideGrouped->setVisible(m_pageType == 2);
+    const QSize hideSize = m_chkHideGrouped->sizeHint();
+    m_chkHideGrouped->setGeometry(gridWidth - hideSize.width(), totalTop - px(60), hideSize.width(),
+                                  hideSize.height());
+
+    m_cmdAdd->setGeometry(left, gridTop, buttonWidth, buttonHeight);
+    m_cmdGet->setGeometry(left, gridTop + step, buttonWidth, buttonHeight);
+    const int rankLabelTop = gridTop + step + std::max(px(735), buttonHeight + 24);
+    m_lblRankKeyword->setGeometry(left, rankLabelTop, buttonWidth,
+                                  m_lblRankKeyword->sizeHint().height());
+    int top = rankLabelTop + std::max(px(270), m_lblRankKeyword->sizeHint().height() + 2);
+    int lowest = top;
+    const int order[] = {5, 4, 3, 2, 1, 0};
+    for (const int i : order) {
+        QPushButton* button = cmdRank(i);
+        if (!m_advanced && i != 4 && i != 0)
+            continue;
+        button->setGeometry(left, top, buttonWidth, buttonHeight);
+        lowest = top;
+        top += step;
+    }
+    m_chkRankAdvanced->setGeometry(left + px(30), lowest + step, buttonWidth,
+                                   m_chkRankAdvanced->sizeHint().height());
+}

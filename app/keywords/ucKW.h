@@ -1,0 +1,150 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include <QIcon>
+#include <QList>
+#include <QPointer>
+#include <QWidget>
+
+#include "app/keywords/KWIcons.h"
+
+class KWGridModel;
+class KWPattern;
+class KWOwner;
+class KWServices;
+class KWStore;
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QTableView;
+class QTimer;
+
+// The keyword list page: candidates (page type 0), kept keywords (2), banned keywords (3) or one
+// group's keywords (4) in a grid, with ranking, find and select, delete, reorder, groups,
+// collecting, browsing and export.
+class ucKW final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ucKW)
+
+public:
+    explicit ucKW(QWidget* parent = nullptr);
+    ~ucKW() override;
+
+    int PageType() const { return m_pageType; }
+    void setPageType(int pageType);
+    int GroupId() const { return m_groupId; }
+    void setGroupId(int groupId);
+    int RowCap() const { return mlRowCap; }
+
+    static std::int64_t Score(int searches, int relevancy);
+    static QString ScoreText(int searches, int relevancy);
+    static int PageTypeToTab(int pageType);
+
+    void RefreshGrid();
+    void ClearGrid();
+
+    // The page interface.
+    void init(KWStore* dbaser, KWServices* log, KWOwner* ownerForm);
+    void Refresh() { RefreshGrid(); }
+    void MenuEvent(const QString& menuItemId, int index);
+    void Finalize();
+    void SetRankMode(bool setAdvanced);
+
+    // Commands.
+    void cmdRank_Click(int index);
+    void mnuFindKW_Click();
+    void mnuFindNextKW_Click();
+    void mnuSelectByWildCard_Click();
+    void mnuCopyKW_Click();
+    void mnuDeleteKWs_Click();
+    void ReorderWords();
+    void mnuAddToGroup_Click();
+    void mnuMoveToGroup_Click();
+    void mnuRemoveFromGroup_Click();
+    void mnuCrawlSEforKW_Click();
+    void mnuOpenSE_Click(int index);
+    void mnuOpenSEForCustomKW_Click(int index);
+    void mnuExportAll_Click();
+    void mnuExportSelected_Click();
+    void mnuExportTop_Click(int index);
+    void mnuContextExportWords_Click();
+
+    // The selected keyword ids in grid order.
+    QList<int> GetSelectedKWs() const;
+    QList<int> selectedRows() const;
+    void selectRows(const QList<int>& rows, bool clearFirst = true);
+
+    QTableView* lv() const { return m_lv; }
+    KWGridModel* model() const { return m_model; }
+    const KWIcons& ImageList1() const { return m_icons; }
+    QLabel* lblTotal() const { return m_lblTotal; }
+    QLabel* lblRawDescription() const { return m_lblRawDescription; }
+    QCheckBox* chkHideGrouped() const { return m_chkHideGrouped; }
+    QCheckBox* chkRankAdvanced() const { return m_chkRankAdvanced; }
+    QPushButton* cmdRank(int index) const { return m_cmdRank[static_cast<std::size_t>(index)]; }
+    QPushButton* cmdAdd() const { return m_cmdAdd; }
+    QPushButton* cmdGet() const { return m_cmdGet; }
+    QMenu* mnuContext4List() const { return m_mnuContext4List; }
+    QMenu* mnuGetFromPage() const { return m_mnuGetFromPage; }
+    QTimer* Timer1() const { return m_timer1; }
+
+signals:
+    void propertyChanged(const QString& name);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildControls();
+    void buildContextMenu();
+    void buildCollectMenu();
+    void connectStore();
+    void RefreshStatusBarKWsCount();
+    void updateRawDescription();
+    void layoutControls();
+    bool pageKey(const QKeyEvent* event);
+    bool gridKey(const QKeyEvent* event);
+    static bool isOwnKey(const QKeyEvent* event);
+    int focusedRow() const;
+    QString focusedKeyword() const;
+    void selectAndShow(int row);
+    bool compilePattern(const QString& pattern, std::vector<KWPattern>& out, const QString& source);
+    void logError(const std::exception& error, int level, const QString& source);
+    template <class F> void guarded(int level, const QString& source, F&& command);
+
+    QPointer<KWStore> moDBaser;
+    KWServices* m_log = nullptr;
+    KWOwner* m_ownerForm = nullptr;
+    QIcon mpicPanel1;
+    int m_pageType = 3;
+    int m_groupId = 0;
+    int mlRowCap = 32000;
+    QString m_findPattern;
+    bool m_rankModeGuard = false;
+    bool m_noMovedMessage = false; // the one-time message is not shown again this run
+
+    KWIcons m_icons;
+    KWGridModel* m_model;
+    QTableView* m_lv;
+    QLabel* m_picRawIcon;
+    QLabel* m_lblRawDescription;
+    QLabel* m_lblRankKeyword;
+    QLabel* m_lblTotal;
+    QCheckBox* m_chkHideGrouped;
+    QCheckBox* m_chkRankAdvanced;
+    QPushButton* m_cmdAdd;
+    QPushButton* m_cmdGet;
+    std::array<QPushButton*, 6> m_cmdRank{};
+    QTimer* m_timer1;
+    QMenu* m_mnuContext4List;
+    QMenu* m_mnuGetFromPage;
+    QAction* m_mnuMoveToGroup = nullptr;
+    QAction* m_mnuRemoveFromGroup = nullptr;
+    bool m_advanced = false;
+};
