@@ -1,5 +1,7 @@
 #include "engine/platform/NamedEvent.h"
 
+#include <algorithm>
+
 namespace zentrel {
 
 NamedEvent NamedEvent::create(const QString& name)
@@ -45,8 +47,10 @@ bool NamedEvent::wait(std::chrono::milliseconds timeout) const
 {
     if (!m_event)
         return false;
+    // Beyond a year is as good as for ever, and keeps the deadline from overflowing.
+    const auto bounded = std::min<std::chrono::milliseconds>(timeout, std::chrono::hours(24 * 366));
     std::unique_lock lock(m_event->mutex);
-    return m_event->signalled.wait_for(lock, timeout, [this] { return m_event->isSet; });
+    return m_event->signalled.wait_for(lock, bounded, [this] { return m_event->isSet; });
 }
 
 } // namespace zentrel

@@ -56,7 +56,7 @@ TEST(CTimerHelper, SecondsToNextMark)
         {1, QTime(10, 0, 0), 60},     {1, QTime(10, 0, 59), 1},
         {60, QTime(10, 59, 59), 1},   {60, QTime(10, 0, 1), 3599},
         {30, QTime(10, 30, 0), 1800}, {5, QTime(23, 4, 59), 1},
-        {3, QTime(1, 58, 0), 120},     {20, QTime(1, 45, 0), 900},
+        {3, QTime(1, 58, 0), 120},    {20, QTime(1, 45, 0), 900},
         {10, QTime(1, 9, 30), 30},    {7, QTime(10, 7, 30), 0},
         {0, QTime(10, 7, 30), 0},     {QStringLiteral("x"), QTime(10, 7, 30), 0},
         {15.5, QTime(10, 7, 30), 0},

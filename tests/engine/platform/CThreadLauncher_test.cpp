@@ -1,7 +1,12 @@
 #include "engine/platform/CThreadLauncher.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -188,6 +193,39 @@ TEST_F(CThreadLauncherTest, WaitForAllPumpsTheCallersEventsAndReportsAThreadStil
     EXPECT_EQ(CThreadLauncher::runningCount(), 1);
     gate.set();
     EXPECT_TRUE(CThreadLauncher::waitForAll(5s));
+}
+
+// With too little address space left for a thread's stack, the launch fails and says so.
+static bool runWithoutAddressSpaceRaises()
+{
+    long pages = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr || std::fscanf(statm, "%ld", &pages) != 1)
+        return false;
+    std::fclose(statm);
+    rlimit previous{};
+    getrlimit(RLIMIT_AS, &previous);
+    rlimit tight = previous;
+    tight.rlim_cur =
+        static_cast<rlim_t>(pages) * static_cast<rlim_t>(sysconf(_SC_PAGESIZE)) + 2 * 1024 * 1024;
+    auto data = std::make_shared<CKeyedCollection>();
+    bool raised = false;
+    setrlimit(RLIMIT_AS, &tight);
+    try {
+        CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("Nothing"), data);
+    } catch (const ZError& error) {
+        raised = error.number() == zentrel::kUnexpected;
+    }
+    setrlimit(RLIMIT_AS, &previous);
+    return raised && CThreadLauncher::runningCount() == 0;
+}
+
+// In a fresh process, where no stack of an ended thread is kept for reuse.
+TEST(CThreadLauncherDeathTest, AThreadThatCannotStartIsRaised)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(runWithoutAddressSpaceRaises() ? 0 : 1), ::testing::ExitedWithCode(0),
+                "");
 }
 
 TEST_F(CThreadLauncherTest, CreateObjectMakesTheObjectOnTheCallingThread)
