@@ -12,12 +12,18 @@ namespace zentrel {
 namespace {
 
 // One lock per log file for the whole process, so that lines from every instance stay whole.
+// The file is known by its folder's canonical path, so that every spelling of it shares the lock.
 std::mutex& lockFor(const QString& path)
 {
     static std::mutex registryMutex;
     static std::map<QString, std::unique_ptr<std::mutex>> locks;
+    const QFileInfo info(path);
+    QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty())
+        folder = info.absolutePath();
+    const QString key = folder + QLatin1Char('/') + info.fileName();
     const std::lock_guard guard(registryMutex);
-    auto& lock = locks[path];
+    auto& lock = locks[key];
     if (!lock)
         lock = std::make_unique<std::mutex>();
     return *lock;
@@ -83,7 +89,8 @@ QString CLog::formatLine(qint64 number, const QString& text, int level, const QS
 {
     return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) +
            QLatin1Char('\t') + QString::number(level) + QLatin1Char('\t') + hexNumber(number) +
-           QLatin1Char('\t') + oneLine(source) + QLatin1Char('\t') + oneLine(text);
+           QLatin1Char('\t') + oneLine(source).replace(QLatin1Char('\t'), QLatin1Char(' ')) +
+           QLatin1Char('\t') + oneLine(text);
 }
 
 void CLog::Write(qint64 number, const QString& text, int level, const QString& source) noexcept

@@ -11,7 +11,8 @@ namespace zentrel {
 // The log: a full log and, on the main instance, a short log that also receives the errors
 // (levels 0 and 4). Any number of instances on any threads may write to one file: each line is
 // written whole under a lock shared by every instance on that file.
-// Line layout: timestamp, level, number as 0x%08X, source, text, separated by tabs.
+// Line layout: timestamp, level, number as 0x%08X, source, text, separated by tabs (the text,
+// last, may hold tabs of its own).
 class CLog {
 public:
     CLog() = default;

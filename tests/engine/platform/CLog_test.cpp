@@ -91,6 +91,9 @@ TEST(CLog, ManyThreadsThroughAttachedInstancesWriteWholeLinesAndLoseNone)
 {
     testsupport::TempHome home;
     const QString full = home.file(QStringLiteral("QuintaraKeywords.log"));
+    // Some workers name the same file through a linked folder.
+    ASSERT_TRUE(QFile::link(home.path(), home.file(QStringLiteral("linked"))));
+    const QString linked = home.file(QStringLiteral("linked/QuintaraKeywords.log"));
     CLog main;
     main.Open(full, home.file(QStringLiteral("short.log")));
 
@@ -101,7 +104,7 @@ TEST(CLog, ManyThreadsThroughAttachedInstancesWriteWholeLinesAndLoseNone)
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
             CLog own;
-            own.Attach(full);
+            own.Attach(t % 2 == 0 ? full : linked);
             for (int i = 0; i < kWrites; ++i) {
                 // Half through the thread's own instance, half through the shared main one.
                 CLog& target = (i % 2 == 0) ? own : main;

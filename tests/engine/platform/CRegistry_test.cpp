@@ -1,5 +1,8 @@
 #include "engine/platform/CRegistry.h"
 
+#include <thread>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -114,4 +117,31 @@ TEST(CRegistry, KeyAndValueNamesMatchWithoutRegardToCase)
     EXPECT_EQ(
         settings.allKeys(),
         QStringList({"Software/Brovant Software/Quintara Keywords/Current Version/MainLeft"}));
+}
+
+TEST(CRegistry, WritesFromManyThreadsAreAllKept)
+{
+    testsupport::TempHome home;
+    constexpr int kThreads = 6;
+    constexpr int kValues = 20;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t] {
+            const CRegistry registry;
+            for (int i = 0; i < kValues; ++i)
+                registry.WriteLong(CRegistry::kCurrentUser, kKey,
+                                   QStringLiteral("t%1v%2").arg(t).arg(i), t * 1000 + i);
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    const CRegistry registry;
+    for (int t = 0; t < kThreads; ++t) {
+        for (int i = 0; i < kValues; ++i) {
+            qint32 number = -1;
+            ASSERT_TRUE(registry.ReadLong(CRegistry::kCurrentUser, kKey,
+                                          QStringLiteral("t%1v%2").arg(t).arg(i), number));
+            EXPECT_EQ(number, t * 1000 + i);
+        }
+    }
 }

@@ -1,6 +1,8 @@
 #include "engine/platform/CUtilities.h"
 
 #include <set>
+#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -8,7 +10,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QThread>
-#include <QTimer>
 
 #include <sqlite3.h>
 
@@ -150,6 +151,27 @@ TEST(CUtilities, TempFolderIsOursAndTempFileNamesAreNewInIt)
     CUtilities::RemoveTempFolder();
 }
 
+TEST(CUtilities, TempFileNamesFromManyThreadsAreAllDifferent)
+{
+    constexpr int kThreads = 8;
+    constexpr int kNames = 200;
+    std::vector<QStringList> names(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&names, t] {
+            for (int i = 0; i < kNames; ++i)
+                names[t] << CUtilities::TempFileName(QStringLiteral("vx"));
+        });
+    }
+    for (auto& thread : threads)
+        thread.join();
+    std::set<QString> all;
+    for (const QStringList& list : names)
+        all.insert(list.begin(), list.end());
+    EXPECT_EQ(all.size(), static_cast<std::size_t>(kThreads * kNames));
+    CUtilities::RemoveTempFolder();
+}
+
 TEST(CUtilities, IsOnlineCanBeForced)
 {
     {
@@ -164,13 +186,21 @@ TEST(CUtilities, IsOnlineCanBeForced)
 
 TEST(CUtilities, ProcessMessagesRunsTheCallingThreadsPendingEvents)
 {
-    bool ran = false;
-    QObject context;
-    QTimer::singleShot(0, &context, [&] { ran = true; });
-    QMetaObject::invokeMethod(
-        &context, [&] { ran = ran && true; }, Qt::QueuedConnection);
-    CUtilities::ProcessMessages();
-    EXPECT_TRUE(ran);
+    const auto postAndPump = [] {
+        bool ran = false;
+        QObject context;
+        QMetaObject::invokeMethod(
+            &context, [&ran] { ran = true; }, Qt::QueuedConnection);
+        CUtilities::ProcessMessages();
+        return ran;
+    };
+    EXPECT_TRUE(postAndPump());
+
+    bool ranOnWorker = false;
+    std::unique_ptr<QThread> worker(QThread::create([&] { ranOnWorker = postAndPump(); }));
+    worker->start();
+    ASSERT_TRUE(worker->wait(10000));
+    EXPECT_TRUE(ranOnWorker);
 }
 
 TEST(CUtilities, IsArrayEmpty)
