@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+// Helpers shared by the program's pages and dialogs.
+class MMisc {
+public:
+    // A message box; an empty title gives the product name. Returns the button code.
+    static int ShowMsg(const QString& prompt, int buttons = 0, const QString& title = {});
+    // An input box; returns what was typed, empty on Cancel.
+    static QString AskInput(const QString& prompt, const QString& title = {},
+                            const QString& defaultText = {});
+    // The clipboard's text as one keyword per line; empty when it holds no text.
+    static QString GetClipboardKWs();
+    // Free text as one keyword per line (CR LF between lines).
+    static QString NormalizeKWList(const QString& text);
+    // The page number of a tab key, 0 for a key that is not one.
+    static int PageIndexFromKey(const QString& key);
+};

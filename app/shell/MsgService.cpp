@@ -1,0 +1,186 @@
+#include "app/shell/MsgService.h"
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "app/shell/FInputBox.h"
+#include "app/shell/FSingleTimeMsg.h"
+#include "app/shell/MStrings.h"
+#include "app/shell/MsgScript.h"
+
+namespace {
+
+QMessageBox::StandardButton standardOf(int code)
+{
+    switch (code) {
+    case MsgService::OK:
+        return QMessageBox::Ok;
+    case MsgService::Cancel:
+        return QMessageBox::Cancel;
+    case MsgService::Abort:
+        return QMessageBox::Abort;
+    case MsgService::Retry:
+        return QMessageBox::Retry;
+    case MsgService::Ignore:
+        return QMessageBox::Ignore;
+    case MsgService::Yes:
+        return QMessageBox::Yes;
+    default:
+        return QMessageBox::No;
+    }
+}
+
+QMessageBox::Icon iconOf(int style)
+{
+    switch (style & 0x70) {
+    case MsgService::Critical:
+        return QMessageBox::Critical;
+    case MsgService::Question:
+        return QMessageBox::Question;
+    case MsgService::Exclamation:
+        return QMessageBox::Warning;
+    case MsgService::Information:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+} // namespace
+
+MsgScript*& MsgService::current()
+{
+    static MsgScript* script = nullptr;
+    return script;
+}
+
+QString MsgService::titleOrDefault(const QString& title)
+{
+    return title.isEmpty() ? MStrings::text(MStrings::kProductName) : title;
+}
+
+QList<int> MsgService::buttonsOf(int style)
+{
+    switch (style & 0x0F) {
+    case OKCancel:
+        return {OK, Cancel};
+    case AbortRetryIgnore:
+        return {Abort, Retry, Ignore};
+    case YesNoCancel:
+        return {Yes, No, Cancel};
+    case YesNo:
+        return {Yes, No};
+    case RetryCancel:
+        return {Retry, Cancel};
+    default:
+        return {OK};
+    }
+}
+
+int MsgService::escapeButton(int style)
+{
+    const QList<int> buttons = buttonsOf(style);
+    for (const int preferred : {Cancel, No, Abort}) {
+        if (buttons.contains(preferred))
+            return preferred;
+    }
+    return OK;
+}
+
+QString MsgService::qtFilter(const QString& filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts.at(i);
+        const QString patterns = parts.at(i + 1);
+        filters.append(description.contains(u'(')
+                           ? description
+                           : description + u" (" + QString(patterns).replace(u';', u' ') + u')');
+    }
+    if (filters.isEmpty() && !filter.isEmpty())
+        filters.append(filter);
+    return filters.join(QStringLiteral(";;"));
+}
+
+int MsgService::showMsg(QWidget* parent, const QString& prompt, int style, const QString& title)
+{
+    Request request{Kind::Message, prompt, titleOrDefault(title), style, {}, {}, {}};
+    if (MsgScript* script = current())
+        return script->messageAnswer(request);
+
+    QMessageBox box(iconOf(style), request.title, {}, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(prompt);
+    const QList<int> codes = buttonsOf(style);
+    QList<QAbstractButton*> buttons;
+    for (const int code : codes)
+        buttons.append(box.addButton(standardOf(code)));
+    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.first()));
+    box.setEscapeButton(buttons.at(codes.indexOf(escapeButton(style))));
+    box.exec();
+    const qsizetype clicked = buttons.indexOf(box.clickedButton());
+    return clicked < 0 ? escapeButton(style) : codes.at(clicked);
+}
+
+QString MsgService::askInput(QWidget* parent, const QString& prompt, const QString& title,
+                             const QString& defaultText)
+{
+    Request request{Kind::Input, prompt, titleOrDefault(title), 0, defaultText, {}, {}};
+    if (MsgScript* script = current())
+        return script->inputAnswer(request);
+
+    FInputBox box(parent);
+    box.init(request.title, prompt, defaultText);
+    if (box.exec() != QDialog::Accepted)
+        return {};
+    return box.value();
+}
+
+QString MsgService::openFileName(QWidget* parent, const QString& title, const QString& filter,
+                                 const QString& folder)
+{
+    Request request{Kind::OpenFile, {}, title, 0, {}, filter, folder};
+    if (MsgScript* script = current())
+        return script->fileAnswer(request);
+
+    QFileDialog dialog(parent, title, folder, qtFilter(filter));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString MsgService::saveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                 const QString& folder)
+{
+    Request request{Kind::SaveFile, {}, title, 0, {}, filter, folder};
+    if (MsgScript* script = current())
+        return script->fileAnswer(request);
+
+    QFileDialog dialog(parent, title, folder, qtFilter(filter));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+bool MsgService::showSingleTime(QWidget* owner, const QString& text)
+{
+    Request request{Kind::SingleTime, text, MStrings::text(MStrings::kProductName), 0, {}, {}, {}};
+    if (MsgScript* script = current())
+        return script->singleTimeAnswer(request);
+
+    FSingleTimeMsg form(owner);
+    form.lblMessage()->setText(text);
+    form.exec();
+    return form.chkDontShowAgain()->isChecked();
+}

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include "app/shell/MStrings.h"
+
+TEST(MStrings, HoldsTheProgramsMessagesExactly)
+{
+    struct Case {
+        int id;
+        const char* text;
+    };
+    const Case cases[] = {
+        {110, "Quintara Keywords"},
+        {121, " Press 'Retry' to retry, 'Ignore' to open the default database, 'Abort' to exit "
+              "Quintara Keywords. "},
+        {122, " Press 'Retry' to retry, 'Cancel' to exit Quintara Keywords. "},
+        {123, "First Project"},
+        {124, "Default Cache"},
+        {126, "File '%1' already exists. Are you sure you want overwrite it? "},
+        {127, "File '%1' not found. "},
+        {128, "File '%1' not found. Do you want to create a new keywords database? "},
+        {138, "Do not show this message again. "},
+        {188, "&Pause Auto Keyword Research"},
+        {189, "&Resume Auto Keyword Research"},
+        {190, "Are you sure you want to refresh searches counts?"},
+        {191, "Searches counts are cleaned up sucessfully."},
+        {1025, "Cannot contact. "},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MStrings::text(c.id), QString::fromUtf8(c.text)) << c.id;
+}
+
+TEST(MStrings, KeepsTheBackslashNOfTheKeywordPrompt)
+{
+    EXPECT_TRUE(MStrings::text(117).contains(QStringLiteral("with it. \\n If you")));
+}
+
+TEST(MStrings, UnknownNumbersGiveEmptyText)
+{
+    EXPECT_TRUE(MStrings::text(99).isEmpty());
+    EXPECT_FALSE(MStrings::contains(99));
+    EXPECT_TRUE(MStrings::contains(110));
+}
+
+TEST(MStrings, FormatFillsPlaceholders)
+{
+    EXPECT_EQ(MStrings::format(125, {MStrings::text(123)}),
+              QStringLiteral(" Press 'Retry' to retry, 'Ignore' to open 'First Project' database, "
+                             "'Abort' to exit Quintara Keywords. "));
+    // Arguments are not rescanned, missing ones stay, the whole digit run counts.
+    EXPECT_EQ(MStrings::formatText(QStringLiteral("%1 %2"), {QStringLiteral("%2")}),
+              QStringLiteral("%2 %2"));
+    EXPECT_EQ(MStrings::formatText(QStringLiteral("%10|%1"),
+                                   {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"}),
+              QStringLiteral("j|a"));
+    EXPECT_EQ(MStrings::formatText(QStringLiteral("100%"), {}), QStringLiteral("100%"));
+}
