@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 
@@ -89,8 +90,14 @@ void ucKW::buildControls()
     m_lv->horizontalHeader()->setHighlightSections(false);
     m_lv->horizontalHeader()->setStretchLastSection(false);
     const int widths[] = {2800, 1250, 1200, 900};
-    for (int column = 0; column < KWGridModel::ColumnCount; ++column)
-        m_lv->setColumnWidth(column, std::max(px(widths[column]), 56));
+    const int padding = 2 * m_lv->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    for (int column = 0; column < KWGridModel::ColumnCount; ++column) {
+        const int caption = m_lv->horizontalHeader()->fontMetrics().horizontalAdvance(
+            m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        m_lv->setColumnWidth(column, std::max(px(widths[column]), caption + padding));
+    }
+    // The keyword column takes the width the other columns leave.
+    m_lv->horizontalHeader()->setSectionResizeMode(KWGridModel::Keyword, QHeaderView::Stretch);
     m_lv->installEventFilter(this);
     m_lv->viewport()->installEventFilter(this);
 

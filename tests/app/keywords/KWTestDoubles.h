@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <ostream>
 
 #include <QDialog>
 #include <QFile>
@@ -16,6 +17,12 @@
 #include "app/keywords/KWStore.h"
 #include "app/keywords/ucKW.h"
 #include "engine/platform/ZError.h"
+
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace kwtest {
 

@@ -1,0 +1,561 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/keywords/FExportParams.h"
+#include "app/keywords/FReorderWords.h"
+#include "app/keywords/FReorderWordsL.h"
+#include "app/keywords/KWGridModel.h"
+#include "tests/app/keywords/KWTestDoubles.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+using kwtest::MemoryStore;
+using kwtest::PagesOwner;
+using kwtest::ScriptedServices;
+
+// The three pages of the main window on one store.
+class PagesTest : public testing::Test {
+protected:
+    MemoryStore store;
+    ScriptedServices services;
+    PagesOwner owner;
+    QTemporaryDir dir;
+    QWidget window;
+    ucKW* raw = new ucKW(&window);
+    ucKW* kws = new ucKW(&window);
+    ucKW* banned = new ucKW(&window);
+
+    void SetUp() override
+    {
+        services.tempFolder = dir.path();
+        raw->setPageType(0);
+        kws->setPageType(2);
+        banned->setPageType(3);
+        owner.tabs = {{2, raw}, {3, kws}, {5, banned}};
+        window.resize(800, 600);
+        for (ucKW* page : {raw, kws, banned})
+            page->resize(700, 500);
+    }
+    void initAll()
+    {
+        for (ucKW* page : {raw, kws, banned})
+            page->init(&store, &services, &owner);
+    }
+    static QStringList keywords(const ucKW* page)
+    {
+        QStringList list;
+        for (int r = 0; r < page->model()->rowCount(); ++r)
+            list << page->model()->rowAt(r).keyword;
+        return list;
+    }
+    static QStringList selected(const ucKW* page)
+    {
+        QStringList list;
+        for (const int row : page->selectedRows())
+            list << page->model()->rowAt(row).keyword;
+        return list;
+    }
+    static void selectKeywords(ucKW* page, const QStringList& kws)
+    {
+        QList<int> rows;
+        for (int r = 0; r < page->model()->rowCount(); ++r)
+            if (kws.contains(page->model()->rowAt(r).keyword))
+                rows << r;
+        page->selectRows(rows);
+        if (!rows.isEmpty())
+            page->lv()->selectionModel()->setCurrentIndex(page->model()->index(rows.first(), 0),
+                                                          QItemSelectionModel::NoUpdate);
+    }
+    static QString readFile(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+};
+
+TEST_F(PagesTest, TotalsHintsAndCaps)
+{
+    initAll();
+    EXPECT_EQ(raw->lblRawDescription()->text(), services.Message(186));
+    EXPECT_EQ(owner.panel1Text, QStringLiteral("Awaiting for rank: 0 keyword(s)"));
+    EXPECT_EQ(owner.panel1.cacheKey(), owner.saved.cacheKey());
+    EXPECT_EQ(raw->lblTotal()->text(), QStringLiteral("Total: 0 keyword(s). "));
+
+    for (int i = 0; i < 3; ++i)
+        store.add(QStringLiteral("candidate %1").arg(i), i * 100, -1);
+    raw->Refresh();
+    EXPECT_EQ(raw->lblRawDescription()->text(), services.Message(187));
+    EXPECT_EQ(owner.panel1Text, QStringLiteral("Awaiting for rank: 3 keyword(s)"));
+    EXPECT_EQ(owner.panel1.cacheKey(), owner.attention.cacheKey());
+    for (int i = 3; i < 50; ++i)
+        store.add(QStringLiteral("candidate %1").arg(i), i, -1);
+    raw->Refresh();
+    EXPECT_EQ(raw->lblRawDescription()->text(), services.Message(185));
+
+    for (int i = 0; i < 1005; ++i)
+        store.add(QStringLiteral("banned %1").arg(i), i, 0);
+    banned->Refresh();
+    EXPECT_EQ(banned->RowCap(), 1000);
+    EXPECT_EQ(banned->model()->rowCount(), 1000);
+    EXPECT_EQ(banned->lblTotal()->text(), QStringLiteral("Total: >1000 keywords. "));
+    EXPECT_EQ(kws->RowCap(), 32000);
+
+    ucKW unused;
+    unused.setPageType(1);
+    unused.init(&store, &services, &owner);
+    EXPECT_EQ(unused.model()->rowCount(), 0);
+    EXPECT_EQ(ucKW::PageTypeToTab(1), 0);
+}
+
+TEST_F(PagesTest, RefreshInPlaceKeepsTheSelection)
+{
+    const int a = store.add(QStringLiteral("alpha"), 900, 2);
+    store.add(QStringLiteral("beta"), 300, 2);
+    const int c = store.add(QStringLiteral("gamma"), 30, 2);
+    initAll();
+    selectKeywords(kws, {"alpha", "gamma"});
+    store.find(c)->record.searches = 90000; // gamma's score changes: it moves up
+    store.find(a)->record.searches = 901;   // alpha's score text stays
+    kws->Refresh();
+    EXPECT_EQ(keywords(kws), (QStringList{"gamma", "alpha", "beta"}));
+    EXPECT_EQ(selected(kws), (QStringList{"gamma", "alpha"}));
+    EXPECT_EQ(kws->model()->index(1, KWGridModel::Searches).data().toString(),
+              QStringLiteral("30.0"));
+}
+
+TEST_F(PagesTest, RankingMovesKeywordsBetweenPages)
+{
+    for (const char* kw : {"soft toys", "soft blue toys", "hard toys", "toy shop"})
+        store.add(QString::fromLatin1(kw), 100, -1);
+    initAll();
+    ASSERT_EQ(raw->model()->rowCount(), 4);
+    selectKeywords(raw, {"soft toys", "hard toys", "toy shop"});
+    raw->lv()->setFocus();
+    owner.refreshed.clear();
+    services.singleTimeAnswers = {false};
+    QTest::keyClick(raw->lv(), Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(owner.refreshed, (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(keywords(raw), QStringList{"soft blue toys"});
+    EXPECT_EQ(keywords(kws).size(), 3);
+    EXPECT_EQ(kws->model()->index(0, KWGridModel::Relevancy).data().toString(),
+              QStringLiteral("More or Less"));
+    EXPECT_EQ(services.singleTimeShown, 1);
+    EXPECT_EQ(services.lastSingleTime, services.Message(137));
+
+    // Not ticked: shown again; ticked: stored, and never again.
+    store.add(QStringLiteral("next"), 5, -1);
+    raw->Refresh();
+    selectKeywords(raw, {"next"});
+    services.singleTimeAnswers = {true};
+    raw->cmdRank_Click(4);
+    EXPECT_EQ(services.singleTimeShown, 2);
+    EXPECT_EQ(services.settings[KWServices::ProgramKey() +
+                                QStringLiteral("Do not show Keywords Moved message")],
+              QStringLiteral("-1"));
+    selectKeywords(raw, {"soft blue toys"});
+    raw->cmdRank_Click(5);
+    EXPECT_EQ(services.singleTimeShown, 2);
+    ucKW later; // a later run reads the stored choice
+    later.setPageType(0);
+    store.add(QStringLiteral("later"), 5, -1);
+    later.init(&store, &services, &owner);
+    selectKeywords(&later, {"later"});
+    later.cmdRank_Click(2);
+    EXPECT_EQ(services.singleTimeShown, 2);
+
+    // Ban from the kept page, then take back from the banned page.
+    selectKeywords(kws, {"hard toys"});
+    owner.refreshed.clear();
+    kws->cmdRank_Click(0);
+    EXPECT_EQ(owner.refreshed, (std::vector<int>{3, 4, 5}));
+    EXPECT_EQ(keywords(banned), QStringList{"hard toys"});
+    selectKeywords(banned, {"hard toys"});
+    owner.refreshed.clear();
+    banned->cmdRank_Click(1);
+    EXPECT_EQ(owner.refreshed, (std::vector<int>{3, 4, 5}));
+    EXPECT_TRUE(keywords(banned).isEmpty());
+    selectKeywords(raw, {});
+    owner.refreshed.clear();
+    raw->cmdRank_Click(0);
+    EXPECT_EQ(owner.refreshed, (std::vector<int>{2, 5}));
+}
+
+TEST_F(PagesTest, TheGridsKeysWinOverTheMenuShortcuts)
+{
+    QMainWindow main;
+    QMenu* edit = main.menuBar()->addMenu(QStringLiteral("&Edit"));
+    QAction* del = edit->addAction(QStringLiteral("&Delete"));
+    del->setShortcut(QKeySequence(Qt::Key_Delete));
+    QAction* find = edit->addAction(QStringLiteral("&Find..."));
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    QSignalSpy deletes(del, &QAction::triggered);
+    QSignalSpy finds(find, &QAction::triggered);
+    auto* page = new ucKW;
+    page->setPageType(2);
+    main.setCentralWidget(page);
+    store.add(QStringLiteral("kept one"), 10, 3);
+    store.add(QStringLiteral("kept two"), 20, 3);
+    owner.tabs = {{3, page}, {5, banned}};
+    page->init(&store, &services, &owner);
+    banned->init(&store, &services, &owner);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    main.activateWindow();
+    page->lv()->setFocus();
+    selectKeywords(page, {"kept one"});
+    QTest::keyClick(page->lv(), Qt::Key_Delete);
+    EXPECT_EQ(deletes.count(), 0);
+    EXPECT_TRUE(services.messages.empty()); // no delete question: Delete bans here
+    EXPECT_EQ(keywords(page), QStringList{"kept two"});
+    EXPECT_EQ(keywords(banned), QStringList{"kept one"});
+
+    services.inputs = {QStringLiteral("two")};
+    QTest::keyClick(page->lv(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(finds.count(), 0);
+    EXPECT_EQ(services.prompts.size(), 1u);
+    EXPECT_EQ(selected(page), QStringList{"kept two"});
+
+    // Delete on the banned page asks and deletes.
+    selectKeywords(banned, {"kept one"});
+    banned->lv()->setFocus();
+    services.msgAnswers = {KWServices::Cancel, KWServices::OK};
+    QTest::keyClick(banned->lv(), Qt::Key_Delete);
+    EXPECT_EQ(keywords(banned), QStringList{"kept one"});
+    QTest::keyClick(banned->lv(), Qt::Key_Delete);
+    EXPECT_TRUE(keywords(banned).isEmpty());
+    ASSERT_EQ(services.messages.size(), 2u);
+    EXPECT_EQ(services.messages[0].prompt, services.Message(129));
+    EXPECT_EQ(services.messages[0].style, 49);
+    EXPECT_EQ(store.find(1), nullptr);
+}
+
+TEST_F(PagesTest, FindFindNextAndSelectByWords)
+{
+    for (const char* kw : {"soft toys", "hard toys", "soft blue toys", "blue widgets",
+                           "widgets blue", "Soft cushions", "toy shop"})
+        store.add(QString::fromLatin1(kw), 100, 2);
+    initAll();
+    services.inputs = {QStringLiteral("soft")};
+    kws->mnuFindKW_Click();
+    EXPECT_EQ(selected(kws), QStringList{"soft toys"});
+    kws->mnuFindNextKW_Click();
+    EXPECT_EQ(selected(kws), QStringList{"soft blue toys"});
+    kws->mnuFindNextKW_Click(); // no wrap-around: nothing is selected
+    EXPECT_TRUE(selected(kws).isEmpty());
+    kws->mnuFindNextKW_Click();
+    EXPECT_TRUE(selected(kws).isEmpty());
+
+    services.inputs = {QStringLiteral("SOFT")};
+    kws->MenuEvent(QStringLiteral("CS_MENU_FIND"), 0);
+    EXPECT_TRUE(selected(kws).isEmpty());
+
+    services.inputs = {QStringLiteral("toy s?op")}; // with a blank: as typed
+    kws->mnuFindKW_Click();
+    EXPECT_EQ(selected(kws), QStringList{"toy shop"});
+    kws->MenuEvent(QStringLiteral("CS_MENU_FIND_NEXT"), 0);
+    EXPECT_TRUE(selected(kws).isEmpty());
+
+    services.inputs = {QStringLiteral("[abc")};
+    kws->mnuFindKW_Click();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_TRUE(services.messages[0].prompt.startsWith(QStringLiteral("Invalid pattern string")));
+    EXPECT_TRUE(services.logged(QStringLiteral("ucKW.mnuFindKW_Click")));
+
+    services.inputs = {QStringLiteral("  widgets  blue ")};
+    kws->mnuSelectByWildCard_Click();
+    EXPECT_EQ(selected(kws), (QStringList{"blue widgets", "widgets blue"}));
+
+    services.inputs = {QStringLiteral("a b c d")};
+    kws->mnuSelectByWildCard_Click();
+    EXPECT_TRUE(selected(kws).isEmpty());
+    services.inputs = {QStringLiteral("#")};
+    kws->MenuEvent(QStringLiteral("CS_MENU_SELECT"), 0);
+    EXPECT_TRUE(selected(kws).isEmpty());
+}
+
+TEST_F(PagesTest, ReorderWords)
+{
+    store.add(QStringLiteral("blue widgets"), 500, 4);
+    store.add(QStringLiteral("cheap blue widgets"), 400, 4);
+    store.add(QStringLiteral("very cheap blue widgets online"), 300, 4);
+    initAll();
+    selectKeywords(kws, {"blue widgets"});
+    QTest::keyClick(kws->lv(), Qt::Key_F2);
+    EXPECT_EQ(store.updated, QStringList{"widgets blue"});
+    EXPECT_TRUE(keywords(kws).contains(QStringLiteral("widgets blue")));
+
+    services.onDialog = [](QDialog& dialog) {
+        auto* picker = qobject_cast<FReorderWords*>(&dialog);
+        ASSERT_NE(picker, nullptr);
+        EXPECT_EQ(picker->lv()->count(), 6);
+        picker->lv()->setCurrentRow(5);
+        picker->accept();
+    };
+    selectKeywords(kws, {"cheap blue widgets"});
+    kws->ReorderWords();
+    EXPECT_EQ(store.updated.last(), QStringLiteral("widgets blue cheap"));
+    EXPECT_TRUE(keywords(kws).contains(QStringLiteral("widgets blue cheap")));
+
+    services.onDialog = [](QDialog& dialog) {
+        auto* mover = qobject_cast<FReorderWordsL*>(&dialog);
+        ASSERT_NE(mover, nullptr);
+        mover->lv()->setCurrentRow(4);
+        mover->MakeFirst();
+        mover->accept();
+    };
+    selectKeywords(kws, {"very cheap blue widgets online"});
+    store.updateResult = false; // the store refuses: the row keeps its text
+    kws->ReorderWords();
+    EXPECT_EQ(store.updated.last(), QStringLiteral("online very cheap blue widgets"));
+    EXPECT_TRUE(keywords(kws).contains(QStringLiteral("very cheap blue widgets online")));
+
+    services.onDialog = [](QDialog& dialog) { dialog.reject(); };
+    store.updateResult = true;
+    const qsizetype calls = store.updated.size();
+    kws->ReorderWords();
+    EXPECT_EQ(store.updated.size(), calls);
+}
+
+TEST_F(PagesTest, ExportAllSelectedTopAndWords)
+{
+    store.add(QStringLiteral("low"), 30, 1);
+    store.add(QStringLiteral("it's \"quoted\", really"), 3000, 5);
+    store.add(QStringLiteral("unknown"), -1, 3);
+    store.add(QStringLiteral("mid one"), 900, 3);
+    store.add(QStringLiteral("mid two"), 900, 3);
+    initAll();
+    kws->chkHideGrouped()->setChecked(true);
+    store.rows[0].groups.insert(9); // grouped keywords are still exported
+    kws->Refresh();
+    EXPECT_EQ(kws->model()->rowCount(), 4);
+
+    const QString target = dir.filePath(QStringLiteral("all.txt"));
+    services.saveAs = target;
+    services.failWrites = 1;
+    services.msgAnswers = {KWServices::Retry};
+    services.onDialog = [](QDialog& dialog) {
+        auto& params = static_cast<FExportParams&>(dialog);
+        params.chkSearchs()->click();
+        params.chkScore()->click();
+        params.cboTextQualifier()->setCurrentText(QStringLiteral("\""));
+        params.accept();
+    };
+    kws->MenuEvent(QStringLiteral("CS_MENU_EXPORT_ALL"), 0);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].style, 53);
+    EXPECT_TRUE(services.logged(QStringLiteral("ucKW.ExportWords")));
+    EXPECT_EQ(readFile(target), QStringLiteral("\"it's \"\"quoted\"\", really\",100.0,7.5\r\n"
+                                               "\"mid one\",30.0,5.0\r\n"
+                                               "\"mid two\",30.0,5.0\r\n"
+                                               "\"low\",1.0,1.5\r\n"
+                                               "\"unknown\", ,0.5\r\n"));
+
+    // Top 100 of a short page takes every row in the grid's order.
+    QString preview;
+    services.onDialog = [&](QDialog& dialog) {
+        preview = static_cast<FExportParams&>(dialog).PreviewText();
+        dialog.reject();
+    };
+    kws->mnuExportTop_Click(3);
+    EXPECT_EQ(preview.count(QStringLiteral("\r\n")), 4);
+    EXPECT_TRUE(preview.startsWith(QStringLiteral("\"it's")));
+
+    // Selected with nothing selected opens no dialog.
+    preview.clear();
+    kws->lv()->clearSelection();
+    kws->mnuExportSelected_Click();
+    EXPECT_TRUE(preview.isEmpty());
+    selectKeywords(kws, {"mid two"});
+    kws->MenuEvent(QStringLiteral("CS_MENU_EXPORT_SELECTED"), 0);
+    EXPECT_EQ(preview, QStringLiteral("\"mid two\",30.0,5.0\r\n"));
+
+    kws->mnuContextExportWords_Click();
+    EXPECT_EQ(services.prompts.back(), QStringLiteral("Used words: "));
+    EXPECT_EQ(services.lastDefault,
+              QStringLiteral("mid, it's, \"quoted\",, really, one, two, unknown"));
+
+    // An empty page exports nothing.
+    preview = QStringLiteral("untouched");
+    raw->mnuExportAll_Click();
+    raw->mnuExportTop_Click(0);
+    EXPECT_EQ(preview, QStringLiteral("untouched"));
+}
+
+TEST_F(PagesTest, DeferredRefreshIsNotPutOffByAStreamOfEvents)
+{
+    initAll();
+    raw->Timer1()->setInterval(300);
+    store.add(QStringLiteral("arrived"), 10, -1);
+    emit store.NewKws();
+    ASSERT_TRUE(raw->Timer1()->isActive());
+    EXPECT_FALSE(kws->Timer1()->isActive());
+    QTest::qWait(150);
+    emit store.NewKws();
+    EXPECT_LT(raw->Timer1()->remainingTime(), 200);
+    EXPECT_TRUE(testsupport::waitUntil([&] { return raw->model()->rowCount() == 1; }));
+    EXPECT_FALSE(raw->Timer1()->isActive());
+
+    // Any other refresh cancels a pending one.
+    emit store.NewKws();
+    raw->Refresh();
+    EXPECT_FALSE(raw->Timer1()->isActive());
+}
+
+TEST_F(PagesTest, InitAgainConnectsOnceAndFinalizeDetaches)
+{
+    initAll();
+    kws->init(&store, &services, &owner);
+    const int before = store.fetches;
+    emit store.NewOvertureCounts();
+    EXPECT_EQ(store.fetches - before, 2); // raw and kept once each; the banned page ignores it
+    for (ucKW* page : {raw, kws, banned})
+        page->Finalize();
+    emit store.NewOvertureCounts();
+    emit store.NewKws();
+    EXPECT_EQ(store.fetches - before, 2);
+    EXPECT_FALSE(raw->Timer1()->isActive());
+}
+
+TEST_F(PagesTest, CommandsThatNeedAFocusedRow)
+{
+    store.add(QStringLiteral("blue widgets"), 10, 2);
+    initAll();
+    kws->lv()->selectionModel()->clearCurrentIndex();
+    kws->MenuEvent(QStringLiteral("CS_MENU_COPY"), 0);
+    kws->MenuEvent(QStringLiteral("CS_MENU_OPEN_SER_FOR_KW"), 0);
+    kws->MenuEvent(QStringLiteral("CS_MENU_COLLECT_BY_SELECTED_KEYWORD"), 0);
+    ASSERT_EQ(services.messages.size(), 3u);
+    for (const auto& shown : services.messages) {
+        EXPECT_EQ(shown.prompt, services.Message(112));
+        EXPECT_EQ(shown.style, 48);
+    }
+    selectKeywords(kws, {"blue widgets"});
+    kws->MenuEvent(QStringLiteral("CS_MENU_COPY"), 0);
+    EXPECT_EQ(services.clipboard, QStringLiteral("blue widgets"));
+    kws->MenuEvent(QStringLiteral("CS_MENU_OPEN_SER_FOR_KW"), 0); // the main menu's first engine
+    kws->mnuOpenSE_Click(7);
+    ASSERT_EQ(owner.openedSE.size(), 2u);
+    EXPECT_EQ(owner.openedSE[0], std::make_pair(QStringLiteral("blue widgets"), 1));
+    EXPECT_EQ(owner.openedSE[1].second, 7);
+    kws->MenuEvent(QStringLiteral("CS_MENU_COLLECT_BY_SELECTED_KEYWORD"), 0);
+    EXPECT_EQ(owner.collected, QStringList{"SER:blue widgets"});
+    services.inputs = {QStringLiteral("  custom kw ")};
+    kws->MenuEvent(QStringLiteral("CS_MENU_OPEN_SER_FOR_CUSTOM_KW"), 6);
+    EXPECT_EQ(owner.openedSE[2], std::make_pair(QStringLiteral("custom kw"), 7));
+    kws->MenuEvent(QStringLiteral("CS_MENU_NEW_GROUP"), 0); // not ours: nothing
+    kws->cmdAdd()->click();
+    EXPECT_EQ(owner.collected.last(), QStringLiteral("AddKeywords"));
+}
+
+TEST_F(PagesTest, GroupCommands)
+{
+    store.add(QStringLiteral("candidate"), 10, -1);
+    const int kept = store.add(QStringLiteral("kept"), 10, 2);
+    ucKW group;
+    group.setPageType(4);
+    group.setGroupId(7);
+    owner.tabs[4] = &group;
+    initAll();
+    group.init(&store, &services, &owner);
+    EXPECT_EQ(group.model()->rowCount(), 0);
+
+    selectKeywords(raw, {"candidate"});
+    owner.picks = {{7, 4}};
+    owner.refreshed.clear();
+    raw->mnuAddToGroup_Click();
+    EXPECT_EQ(owner.pickCaptions.back(), services.Message(166));
+    EXPECT_EQ(owner.refreshed, (std::vector<int>{4, 3}));
+    EXPECT_TRUE(keywords(raw).isEmpty());
+    EXPECT_EQ(keywords(&group), QStringList{"candidate"});
+
+    selectKeywords(kws, {"kept"});
+    owner.picks = {}; // cancelled
+    kws->MenuEvent(QStringLiteral("CS_MENU_ADD_KWS_TO_GROUP"), 0);
+    EXPECT_TRUE(store.find(kept)->groups.isEmpty());
+
+    selectKeywords(&group, {"candidate"});
+    owner.picks = {{8, 0}};
+    owner.refreshed.clear();
+    group.MenuEvent(QStringLiteral("CS_MENU_MOVE_KWS_TO_GROUP"), 0);
+    EXPECT_EQ(owner.pickCaptions.back(), services.Message(164));
+    EXPECT_EQ(owner.refreshed, std::vector<int>{4});
+    EXPECT_TRUE(keywords(&group).isEmpty());
+
+    group.setGroupId(8);
+    group.Refresh();
+    selectKeywords(&group, {"candidate"});
+    services.msgAnswers = {KWServices::Yes};
+    group.mnuRemoveFromGroup_Click();
+    EXPECT_EQ(services.messages.back().style, 52);
+    EXPECT_TRUE(keywords(&group).isEmpty());
+}
+
+TEST_F(PagesTest, RankModeAndLayout)
+{
+    initAll();
+    window.show();
+    for (ucKW* page : {raw, kws, banned})
+        page->SetRankMode(false);
+    EXPECT_EQ(kws->cmdRank(4)->text(), QStringLiteral("Take  <Ins>"));
+    EXPECT_EQ(kws->cmdRank(0)->text(), QStringLiteral("Reject <Del>"));
+    EXPECT_FALSE(kws->cmdRank(3)->isVisible());
+    kws->chkRankAdvanced()->click(); // through the main window, to every page
+    EXPECT_TRUE(owner.advanced);
+    EXPECT_EQ(raw->cmdRank(4)->text(), QStringLiteral("It's &Mine!"));
+    EXPECT_EQ(banned->cmdRank(0)->text(), QStringLiteral("Ba&n"));
+    EXPECT_TRUE(raw->cmdRank(3)->isVisible());
+    EXPECT_TRUE(banned->chkRankAdvanced()->isChecked());
+    EXPECT_TRUE(kws->chkHideGrouped()->isVisible());
+    EXPECT_FALSE(raw->chkHideGrouped()->isVisible());
+    EXPECT_TRUE(raw->lblRawDescription()->isVisible());
+    EXPECT_FALSE(kws->lblRawDescription()->isVisible());
+    // The buttons sit in their column right of the grid, top to bottom 5 ... 0.
+    const QRect grid = kws->lv()->geometry();
+    for (int i = 0; i <= 5; ++i)
+        EXPECT_GE(kws->cmdRank(i)->x(), grid.right()) << i;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_GT(kws->cmdRank(i)->y(), kws->cmdRank(i + 1)->y()) << i;
+    EXPECT_GT(kws->chkRankAdvanced()->y(), kws->cmdRank(0)->y());
+}
+
+TEST_F(PagesTest, PagesRenderWithAFewHundredKeywords)
+{
+    // With QUINTARA_SCREENSHOTS set to a folder, the three pages are saved there as pictures.
+    for (int i = 0; i < 300; ++i)
+        store.add(QStringLiteral("keyword research tool %1").arg(i), (i * 97) % 4000 - 1,
+                  i % 3 == 0 ? -1 : i % 7);
+    initAll();
+    window.resize(900, 600);
+    window.show();
+    for (ucKW* page : {raw, kws, banned}) {
+        page->SetRankMode(page == kws);
+        page->setGeometry(0, 0, 900, 600);
+    }
+    selectKeywords(kws, {"keyword research tool 4", "keyword research tool 5"});
+    const QString folder = qEnvironmentVariable("QUINTARA_SCREENSHOTS");
+    for (ucKW* page : {raw, kws, banned}) {
+        page->raise();
+        const QPixmap picture = page->grab();
+        EXPECT_FALSE(picture.isNull());
+        if (!folder.isEmpty())
+            picture.save(folder + QStringLiteral("/page%1.png").arg(page->PageType()));
+    }
+}
+
+} // namespace
