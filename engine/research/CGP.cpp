@@ -1,19 +1,16 @@
 #include "engine/research/CGP.h"
 
-#include "engine/platform/ZError.h"
+#include "engine/EngineMessages.h"
 
 namespace zentrel {
 
 namespace {
-constexpr int kCannotParse = 649;
-
 // The results stand between the first "<div>" and the end of the first "</div> </div>".
 QString resultsBlock(const QString& html)
 {
     const qsizetype start = html.indexOf(QLatin1String("<div>"));
     if (start < 0)
-        throw ZError(objectError(kCannotParse), QStringLiteral("Cannot parse page. "),
-                     QStringLiteral("Zentrel"));
+        throw EngineMessages::error(EngineMessages::CannotParsePage, {}, QStringLiteral("Zentrel"));
     QString block = html.mid(start);
     const QLatin1String marker("</div> </div>");
     const qsizetype end = block.indexOf(marker);
