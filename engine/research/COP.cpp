@@ -225,8 +225,9 @@ QString trimBlanks(const QString& text)
 
 bool listed(const PhraseCounts& counts, const QString& phrase)
 {
-    return std::any_of(counts.begin(), counts.end(),
-                       [&phrase](const PhraseCount& entry) { return entry.phrase == phrase; });
+    return std::any_of(counts.begin(), counts.end(), [&phrase](const PhraseCount& entry) {
+        return entry.phrase.compare(phrase, Qt::CaseInsensitive) == 0;
+    });
 }
 
 void readRow(const GumboNode* row, PhraseCounts& counts)

@@ -17,8 +17,8 @@ using PhraseCounts = std::vector<PhraseCount>;
 class COP {
 public:
     // Appends the page's phrases with their counts to `counts`, in page order, each phrase once
-    // (the first row wins). Raises when the page has no form or no table; the rows read before
-    // a failure stay in `counts`.
+    // (the first row wins; phrases are compared without regard to case). Raises when the page has
+    // no form or no table; the rows read before a failure stay in `counts`.
     static void ReadCounts(const QString& html, PhraseCounts& counts);
 
     // The number at the start of a text (sign, digits, decimal point), rounded half to even;
