@@ -5,8 +5,8 @@
 
 #include <QRandomGenerator>
 #include <QStringList>
-#include <QUrl>
 
+#include "engine/platform/CUtilities.h"
 #include "engine/research/ResearchHosts.h"
 
 namespace zentrel {
@@ -30,23 +30,17 @@ int roundEven(double value)
     return static_cast<int>(std::nearbyint(value));
 }
 
-// Percent-encodes everything but unreserved characters, in UTF-8.
-QString urlEncode(const QString& text)
-{
-    return QString::fromLatin1(QUrl::toPercentEncoding(text));
-}
-
 // The words of a keyword joined by "+", each encoded on its own so that a "+" inside a word
 // stays a character of the word.
 QString encodedQuery(const QString& kw)
 {
     if (!kw.contains(QLatin1Char(' ')))
-        return urlEncode(kw);
+        return CUtilities::URLEncode(kw);
     const QStringList pieces = trimBlanks(kw).split(QLatin1Char(' '));
     QStringList kept;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         if (!pieces.at(i).isEmpty() || i == pieces.size() - 1)
-            kept.append(urlEncode(pieces.at(i)));
+            kept.append(CUtilities::URLEncode(pieces.at(i)));
     }
     return kept.join(QLatin1Char('+'));
 }
@@ -72,7 +66,7 @@ QString MParser::GetGoogleSearchURL(const QString& kw, int count)
 QString MParser::GetGoogleSiteURL(const QString& siteName, int count)
 {
     return QStringLiteral("http://%1/search?q=+-%2+site:%3&num=%4&filter=0")
-        .arg(ResearchHosts::SearchHost(), RandomWord(), urlEncode(siteName),
+        .arg(ResearchHosts::SearchHost(), RandomWord(), CUtilities::URLEncode(siteName),
              QString::number(count));
 }
 
@@ -91,7 +85,8 @@ QString MParser::GetOvertureURL(const QString& term)
 {
     // The service's own separators are "&amp;", as its pages link them.
     return QStringLiteral("http://%1%2?term=%3&amp;mkt=us&amp;lang=en_US")
-        .arg(ResearchHosts::SuggestHost(), ResearchHosts::suggestPath(), urlEncode(term));
+        .arg(ResearchHosts::SuggestHost(), ResearchHosts::suggestPath(),
+             CUtilities::URLEncode(term));
 }
 
 bool MParser::IsCrawlable(const QString& url)

@@ -56,4 +56,20 @@ QStringList CGP::FoundURLs(const QString& html)
     return found;
 }
 
+CDataNode CGP::Parse(const QString& HTML) const
+{
+    try {
+        CDataNode result;
+        std::int32_t pos = 0;
+        for (const QString& url : FoundURLs(HTML)) {
+            CDataNode& page = result.Children().Add();
+            page.Attributes().Add(QStringLiteral("Pos"), ++pos);
+            page.Attributes().Add(QStringLiteral("URL"), url);
+        }
+        return result;
+    } catch (const std::exception&) {
+        throw EngineMessages::error(EngineMessages::CannotParsePage, {}, QStringLiteral("Zentrel"));
+    }
+}
+
 } // namespace zentrel

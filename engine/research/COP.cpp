@@ -8,6 +8,7 @@
 #include <gumbo.h>
 
 #include "engine/database/MParser.h"
+#include "engine/platform/CAttributes.h"
 #include "engine/platform/ZError.h"
 
 namespace zentrel {
@@ -223,14 +224,7 @@ QString trimBlanks(const QString& text)
     return text.mid(first, last - first);
 }
 
-bool listed(const PhraseCounts& counts, const QString& phrase)
-{
-    return std::any_of(counts.begin(), counts.end(), [&phrase](const PhraseCount& entry) {
-        return entry.phrase.compare(phrase, Qt::CaseInsensitive) == 0;
-    });
-}
-
-void readRow(const GumboNode* row, PhraseCounts& counts)
+void readRow(const GumboNode* row, CAttributes& counts)
 {
     const std::vector<const GumboNode*> cells = cellsOf(row);
     if (cells.size() != 2)
@@ -241,8 +235,8 @@ void readRow(const GumboNode* row, PhraseCounts& counts)
     const int count = COP::LeadingNumber(countText);
     const QString phrase = MParser::NormalizeKW(trimBlanks(innerText(cells[1])));
     // A row without a phrase names no keyword.
-    if (!phrase.isEmpty() && !listed(counts, phrase))
-        counts.push_back({phrase, count});
+    if (!phrase.isEmpty() && !counts.Exists(phrase))
+        counts.Add(phrase, count);
 }
 } // namespace
 
@@ -269,7 +263,7 @@ int COP::LeadingNumber(const QString& text)
     return static_cast<int>(rounded);
 }
 
-void COP::ReadCounts(const QString& html, PhraseCounts& counts)
+void COP::ReadCounts(const QString& html, CAttributes& counts)
 {
     if (html.contains(QLatin1String("No suggestions for <b>")))
         return;
@@ -277,6 +271,22 @@ void COP::ReadCounts(const QString& html, PhraseCounts& counts)
     const GumboNode* table = FindTable(document->root);
     for (const GumboNode* row : rowsOf(table))
         readRow(row, counts);
+}
+
+CDataNode COP::Parse(const QString& HTML) const
+{
+    CDataNode result;
+    try {
+        ReadCounts(HTML, result.Attributes());
+    } catch (const ZError& error) {
+        if (m_log)
+            m_log->Write(error.signedNumber(), error.description(), 4, QStringLiteral("COP.Parse"));
+    } catch (const std::exception& error) {
+        if (m_log)
+            m_log->Write(static_cast<std::int32_t>(kUnexpected), QString::fromUtf8(error.what()), 4,
+                         QStringLiteral("COP.Parse"));
+    }
+    return result;
 }
 
 } // namespace zentrel

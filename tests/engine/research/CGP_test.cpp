@@ -88,3 +88,24 @@ TEST(CGP, PageWithoutADivCannotBeParsed)
         }
     }
 }
+
+TEST(CGP, ParseListsTheFoundPagesWithTheirPositions)
+{
+    CGP parser;
+    const zentrel::CDataNode found = parser.Parse(fixture(QStringLiteral("results_layout.html")));
+    ASSERT_EQ(found.Children().Count(), 5);
+    std::int32_t pos = 0;
+    for (const zentrel::CDataNode& page : found.Children()) {
+        EXPECT_EQ(page.Attributes().Item(QStringLiteral("Pos")).Values().Item(1).toInt(), ++pos);
+        EXPECT_EQ(page.Attributes().Count(), 2);
+    }
+    EXPECT_EQ(found.Children().Item(2).Attributes().Item(QStringLiteral("URL")).Values().Item(1),
+              QStringLiteral("http://www.example.org/Shoes/Index.htm"));
+    EXPECT_EQ(parser.Parse(resultPage(QString())).Children().Count(), 0);
+    try {
+        parser.Parse(QStringLiteral("<p>no layout</p>"));
+        ADD_FAILURE() << "no error";
+    } catch (const ZError& error) {
+        EXPECT_EQ(error.number(), zentrel::objectError(649));
+    }
+}

@@ -1,6 +1,7 @@
 #include "engine/research/COP.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,8 @@
 #include "engine/platform/ZError.h"
 #include "tests/support/TestSupport.h"
 
+using zentrel::CAttributes;
 using zentrel::COP;
-using zentrel::PhraseCounts;
 using zentrel::ZError;
 
 namespace {
@@ -24,18 +25,18 @@ QString fixture(const QString& name)
 
 using Pairs = std::vector<std::pair<QString, int>>;
 
-Pairs pairs(const PhraseCounts& counts)
+Pairs pairs(const CAttributes& counts)
 {
     Pairs list;
-    for (const auto& entry : counts)
-        list.emplace_back(entry.phrase, entry.count);
+    for (const auto& attribute : counts)
+        list.emplace_back(attribute.Name(), attribute.Values().Item(1).toInt());
     return list;
 }
 
 // The rows read from a page, and whether reading it failed.
 std::pair<Pairs, bool> read(const QString& html)
 {
-    PhraseCounts counts;
+    CAttributes counts;
     try {
         COP::ReadCounts(html, counts);
         return {pairs(counts), false};
@@ -94,6 +95,11 @@ TEST(COP, Rows)
          false},
         {page(QStringLiteral("<tr><td><b>1</b>2</td><td><a href=x>red</a> <i>shoes</i></td></tr>")),
          {{"red shoes", 12}},
+         false},
+        // Phrases are the count list's attribute names, which ignore case.
+        {page(QStringLiteral(
+             "<tr><td>5</td><td>Red Shoes</td></tr><tr><td>9</td><td>red shoes</td></tr>")),
+         {{"Red Shoes", 5}},
          false},
         // A row with an empty phrase names nothing.
         {page(QStringLiteral("<tr><td>4</td><td> </td></tr><tr><td>6</td><td>q</td></tr>")),
@@ -156,4 +162,26 @@ TEST(COP, LeadingNumber)
     for (const auto& c : cases)
         EXPECT_EQ(COP::LeadingNumber(QLatin1String(c.text)), c.number) << c.text;
     EXPECT_THROW(COP::LeadingNumber(QStringLiteral("2147483648")), ZError);
+}
+
+TEST(COP, ParseLogsAPageItCannotReadAndKeepsWhatItRead)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto log = std::make_shared<zentrel::CLog>();
+    log->Attach(dir.filePath(QStringLiteral("research.log")));
+    COP parser;
+    parser.Init(log);
+
+    const zentrel::CDataNode counts = parser.Parse(page(
+        QStringLiteral("<tr><td>1</td><td>b a</td></tr><tr><td>99999999999</td><td>c</td></tr>")));
+    EXPECT_EQ(pairs(counts.Attributes()), (Pairs{{"a b", 1}}));
+    EXPECT_EQ(counts.Children().Count(), 0);
+    EXPECT_EQ(parser.Parse(fixture(QStringLiteral("no_form.html"))).Attributes().Count(), 0);
+    EXPECT_EQ(parser.Parse(fixture(QStringLiteral("suggestions.html"))).Attributes().Count(), 7);
+
+    QFile file(log->LogFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_EQ(text.count(QStringLiteral("COP.Parse")), 2) << text.toStdString();
 }

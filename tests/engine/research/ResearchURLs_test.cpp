@@ -78,7 +78,7 @@ TEST(ResearchURLs, SiteURLAsksForPagesWithoutARandomWord)
         const char* encoded;
     } cases[] = {
         {"www.example.com", 30, "www.example.com"},
-        {"example.com/a b", 50, "example.com%2Fa%20b"},
+        {"example.com/a b", 50, "example.com%2Fa+b"},
     };
     for (const auto& c : cases) {
         const QRegularExpression pattern(
@@ -117,7 +117,7 @@ TEST(ResearchURLs, SuggestionURLEncodesEveryTerm)
         const char* encoded;
     } cases[] = {
         {"shoes", "shoes"},
-        {"red shoes", "red%20shoes"},
+        {"red shoes", "red+shoes"},
         {"a&b=c", "a%26b%3Dc"},
         {"caf\xc3\xa9", "caf%C3%A9"},
     };
