@@ -1,20 +1,17 @@
 #include "app/keywords/FAddKWs.h"
 
 #include <QCheckBox>
-#include <QClipboard>
 #include <QEvent>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "app/keywords/KWMessages.h"
-#include "app/keywords/KWNormalize.h"
+#include "app/shell/MMisc.h"
+#include "app/shell/MStrings.h"
 
 namespace {
 
@@ -143,17 +140,14 @@ void FAddKWs::refreshLineCount()
 {
     const int count = LineCount(Text());
     m_cmdOK->setEnabled(count >= 1);
-    const QString status = KWMessages::Format(KWMessages::Text(104), {QString::number(count)});
+    const QString status = MStrings::format(104, {QString::number(count)});
     if (status != m_sb->currentMessage())
         m_sb->showMessage(status);
 }
 
 void FAddKWs::paste()
 {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    const QString text =
-        data && data->hasText() ? KWNormalize::NormalizeKWList(data->text()) : QString();
-    setText(text);
+    setText(MMisc::GetClipboardKWs());
 }
 
 void FAddKWs::enableRanks()

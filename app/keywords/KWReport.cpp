@@ -22,15 +22,8 @@ const QString kMark = QStringLiteral("##");
 
 } // namespace
 
-static void initReportResources()
-{
-    // The templates live in a static library: make sure its resources are registered.
-    Q_INIT_RESOURCE(report);
-}
-
 KWReport::Templates KWReport::builtInTemplates()
 {
-    initReportResources();
     return {readTemplate(QStringLiteral("100.html")), readTemplate(QStringLiteral("101.html")),
             readTemplate(QStringLiteral("102.html"))};
 }

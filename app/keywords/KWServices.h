@@ -16,8 +16,6 @@ public:
     // Message-box button codes.
     enum Button { OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
-    // A message of the string table.
-    virtual QString Message(int id) = 0;
     // Shows a message box of the given style; an empty title gives the product name.
     virtual int ShowMsg(const QString& prompt, int style, const QString& title = {}) = 0;
     // Shows an input box; returns what was typed, empty on Cancel.

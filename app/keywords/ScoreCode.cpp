@@ -1,8 +1,6 @@
-#include "app/keywords/ScoreCode.h"
+#include "app/shell/MMisc.h"
 
-namespace MMisc {
-
-QString ScoreCode(int searches, int relevancy)
+QString MMisc::ScoreCode(int searches, int relevancy)
 {
     QChar letter;
     if (searches < 0)
@@ -20,5 +18,3 @@ QString ScoreCode(int searches, int relevancy)
     const int digit = relevancy >= 1 && relevancy <= 5 ? relevancy : 0;
     return QString(letter) + QChar(QLatin1Char('0').unicode() + digit);
 }
-
-} // namespace MMisc

@@ -20,12 +20,12 @@
 #include "app/keywords/KWExporter.h"
 #include "app/keywords/KWFinder.h"
 #include "app/keywords/KWGridModel.h"
-#include "app/keywords/KWMessages.h"
 #include "app/keywords/KWOwner.h"
 #include "app/keywords/KWPattern.h"
 #include "app/keywords/KWScore.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
+#include "app/shell/MStrings.h"
 #include "engine/platform/ZError.h"
 
 namespace {
@@ -392,13 +392,11 @@ void ucKW::RefreshStatusBarKWsCount()
         const bool full = count >= mlRowCap;
         const int totalId = full ? (group ? 176 : 111) : (group ? 175 : 109);
         const QString shown = QString::number(full ? mlRowCap : count);
-        m_lblTotal->setText(KWMessages::Format(
-            m_log ? m_log->Message(totalId) : KWMessages::Text(totalId), {shown}));
+        m_lblTotal->setText(MStrings::format(totalId, {shown}));
         if (m_pageType != 0 || !m_ownerForm)
             return;
         const int panelId = full ? 157 : 156;
-        const QString text = KWMessages::Format(
-            m_log ? m_log->Message(panelId) : KWMessages::Text(panelId), {shown});
+        const QString text = MStrings::format(panelId, {shown});
         m_ownerForm->SetPanel1(text, count == 0 ? mpicPanel1 : m_ownerForm->Panel4Picture());
     });
 }
@@ -407,7 +405,7 @@ void ucKW::updateRawDescription()
 {
     const int count = m_model->rowCount();
     const int id = count >= 50 ? 185 : (count >= 1 ? 187 : 186);
-    m_lblRawDescription->setText(m_log ? m_log->Message(id) : KWMessages::Text(id));
+    m_lblRawDescription->setText(MStrings::text(id));
 }
 
 QList<int> ucKW::selectedRows() const
@@ -502,7 +500,7 @@ void ucKW::cmdRank_Click(int index)
             std::int32_t value = 0;
             if (!m_log->ReadLong(KWServices::ProgramKey(), kMovedMessageValue, value) ||
                 value == 0) {
-                if (m_log->ShowSingleTimeMsg(window(), m_log->Message(137))) {
+                if (m_log->ShowSingleTimeMsg(window(), MStrings::text(137))) {
                     m_noMovedMessage = true;
                     m_log->WriteLong(KWServices::ProgramKey(), kMovedMessageValue, -1);
                 }
@@ -535,7 +533,7 @@ void ucKW::mnuFindKW_Click()
     guarded(4, source, [&] {
         if (!m_log)
             return;
-        m_findPattern = KWFinder::FindPattern(m_log->AskInput(m_log->Message(113)));
+        m_findPattern = KWFinder::FindPattern(m_log->AskInput(MStrings::text(113)));
         if (m_findPattern.isEmpty())
             return;
         m_lv->selectionModel()->clearSelection();
@@ -572,7 +570,7 @@ void ucKW::mnuSelectByWildCard_Click()
     guarded(4, source, [&] {
         if (!m_log)
             return;
-        const QString answer = m_log->AskInput(m_log->Message(114));
+        const QString answer = m_log->AskInput(MStrings::text(114));
         if (answer.isEmpty())
             return;
         std::vector<KWPattern> patterns;
@@ -591,7 +589,7 @@ void ucKW::mnuCopyKW_Click()
         if (!m_log)
             return;
         if (focusedRow() < 0) {
-            m_log->ShowMsg(m_log->Message(112), 48);
+            m_log->ShowMsg(MStrings::text(112), 48);
             return;
         }
         m_log->SetClipboardText(focusedKeyword());
@@ -604,7 +602,7 @@ void ucKW::mnuDeleteKWs_Click()
         const QList<int> ids = GetSelectedKWs();
         if (ids.isEmpty() || !m_log || !moDBaser)
             return;
-        if (m_log->ShowMsg(m_log->Message(129), 49) != KWServices::OK)
+        if (m_log->ShowMsg(MStrings::text(129), 49) != KWServices::OK)
             return;
         moDBaser->DeleteKWs(ids);
         if (!m_ownerForm)
@@ -661,7 +659,7 @@ void ucKW::mnuAddToGroup_Click()
         const bool withRank = m_pageType == 0 || m_pageType == 3;
         int group = 0;
         int rank = -1;
-        if (!m_ownerForm->PickGroup(this, m_log->Message(166), m_log->Message(167), withRank, group,
+        if (!m_ownerForm->PickGroup(this, MStrings::text(166), MStrings::text(167), withRank, group,
                                     rank))
             return;
         if (withRank)
@@ -683,7 +681,7 @@ void ucKW::mnuMoveToGroup_Click()
         const QList<int> ids = GetSelectedKWs();
         int group = 0;
         int rank = -1;
-        if (!m_ownerForm->PickGroup(this, m_log->Message(164), m_log->Message(165), false, group,
+        if (!m_ownerForm->PickGroup(this, MStrings::text(164), MStrings::text(165), false, group,
                                     rank))
             return;
         moDBaser->MoveToGroup(ids, m_groupId, group);
@@ -698,7 +696,7 @@ void ucKW::mnuRemoveFromGroup_Click()
     guarded(0, QStringLiteral("ucKW.mnuRemoveFromGroup_Click"), [&] {
         if (!m_ownerForm || !moDBaser || !m_log)
             return;
-        if (m_log->ShowMsg(m_log->Message(168), 52) != KWServices::Yes)
+        if (m_log->ShowMsg(MStrings::text(168), 52) != KWServices::Yes)
             return;
         moDBaser->RemoveFromGroup(GetSelectedKWs(), m_groupId);
         m_ownerForm->RefreshTab(PageTypeToTab(m_pageType));
@@ -711,7 +709,7 @@ void ucKW::mnuCrawlSEforKW_Click()
         if (!m_log)
             return;
         if (focusedRow() < 0) {
-            m_log->ShowMsg(m_log->Message(112), 48);
+            m_log->ShowMsg(MStrings::text(112), 48);
             return;
         }
         if (m_ownerForm)
@@ -725,7 +723,7 @@ void ucKW::mnuOpenSE_Click(int index)
         if (!m_log)
             return;
         if (focusedRow() < 0) {
-            m_log->ShowMsg(m_log->Message(112), 48);
+            m_log->ShowMsg(MStrings::text(112), 48);
             return;
         }
         if (m_ownerForm)
@@ -738,7 +736,7 @@ void ucKW::mnuOpenSEForCustomKW_Click(int index)
     guarded(4, QStringLiteral("ucKW.mnuOpenSEForCustomKW_Click"), [&] {
         if (!m_log)
             return;
-        const QString kw = m_log->AskInput(m_log->Message(173)).trimmed();
+        const QString kw = m_log->AskInput(MStrings::text(173)).trimmed();
         if (!kw.isEmpty() && m_ownerForm)
             m_ownerForm->OpenSERForKW(kw, index);
     });

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "app/keywords/KWIcons.h"
+#include "app/shell/IVXPage.h"
 
 class KWGridModel;
 class KWPattern;
@@ -26,7 +27,7 @@ class QTimer;
 // The keyword list page: candidates (page type 0), kept keywords (2), banned keywords (3) or one
 // group's keywords (4) in a grid, with ranking, find and select, delete, reorder, groups,
 // collecting, browsing and export.
-class ucKW final : public QWidget {
+class ucKW final : public QWidget, public IVXPage {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ucKW)
 
@@ -47,12 +48,14 @@ public:
     void RefreshGrid();
     void ClearGrid();
 
-    // The page interface.
+    // The page interface. init takes the store, the services (the log among them) and the main
+    // window's side; calling it again drops the earlier ones.
+    using IVXPage::init;
     void init(KWStore* dbaser, KWServices* log, KWOwner* ownerForm);
-    void Refresh() { RefreshGrid(); }
-    void MenuEvent(const QString& menuItemId, int index);
-    void Finalize();
-    void SetRankMode(bool setAdvanced);
+    void Refresh() override { RefreshGrid(); }
+    void MenuEvent(const QString& menuItemId, int index) override;
+    void Finalize() override;
+    void SetRankMode(bool setAdvanced) override;
 
     // Commands.
     void cmdRank_Click(int index);

@@ -16,4 +16,7 @@ public:
     static QString NormalizeKWList(const QString& text);
     // The page number of a tab key, 0 for a key that is not one.
     static int PageIndexFromKey(const QString& key);
+    // The row icon key of a keyword: "Z" or "A" to "E" by searches, then the relevancy 1-5 or 0
+    // (defined with the keyword page, app/keywords/ScoreCode.cpp).
+    static QString ScoreCode(int searches, int relevancy);
 };

@@ -2,7 +2,7 @@
 
 #include "app/keywords/KWScore.h"
 #include "app/keywords/MConst.h"
-#include "app/keywords/ScoreCode.h"
+#include "app/shell/MMisc.h"
 
 namespace {
 

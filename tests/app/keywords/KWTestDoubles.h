@@ -11,7 +11,6 @@
 #include <QHash>
 #include <QSet>
 
-#include "app/keywords/KWMessages.h"
 #include "app/keywords/KWOwner.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
@@ -59,7 +58,6 @@ public:
     {
         log.push_back({number, text, level, source});
     }
-    QString Message(int id) override { return KWMessages::Text(id); }
     int ShowMsg(const QString& prompt, int style, const QString&) override
     {
         messages.push_back({prompt, style});

@@ -20,6 +20,7 @@
 #include "app/keywords/FReorderWords.h"
 #include "app/keywords/FReorderWordsL.h"
 #include "app/keywords/KWGridModel.h"
+#include "app/shell/MStrings.h"
 #include "tests/app/keywords/KWTestDoubles.h"
 #include "tests/support/TestSupport.h"
 
@@ -92,7 +93,7 @@ protected:
 TEST_F(PagesTest, TotalsHintsAndCaps)
 {
     initAll();
-    EXPECT_EQ(raw->lblRawDescription()->text(), services.Message(186));
+    EXPECT_EQ(raw->lblRawDescription()->text(), MStrings::text(186));
     EXPECT_EQ(owner.panel1Text, QStringLiteral("Awaiting for rank: 0 keyword(s)"));
     EXPECT_EQ(owner.panel1.cacheKey(), owner.saved.cacheKey());
     EXPECT_EQ(raw->lblTotal()->text(), QStringLiteral("Total: 0 keyword(s). "));
@@ -100,13 +101,13 @@ TEST_F(PagesTest, TotalsHintsAndCaps)
     for (int i = 0; i < 3; ++i)
         store.add(QStringLiteral("candidate %1").arg(i), i * 100, -1);
     raw->Refresh();
-    EXPECT_EQ(raw->lblRawDescription()->text(), services.Message(187));
+    EXPECT_EQ(raw->lblRawDescription()->text(), MStrings::text(187));
     EXPECT_EQ(owner.panel1Text, QStringLiteral("Awaiting for rank: 3 keyword(s)"));
     EXPECT_EQ(owner.panel1.cacheKey(), owner.attention.cacheKey());
     for (int i = 3; i < 50; ++i)
         store.add(QStringLiteral("candidate %1").arg(i), i, -1);
     raw->Refresh();
-    EXPECT_EQ(raw->lblRawDescription()->text(), services.Message(185));
+    EXPECT_EQ(raw->lblRawDescription()->text(), MStrings::text(185));
 
     for (int i = 0; i < 1005; ++i)
         store.add(QStringLiteral("banned %1").arg(i), i, 0);
@@ -156,7 +157,7 @@ TEST_F(PagesTest, RankingMovesKeywordsBetweenPages)
     EXPECT_EQ(kws->model()->index(0, KWGridModel::Relevancy).data().toString(),
               QStringLiteral("More or Less"));
     EXPECT_EQ(services.singleTimeShown, 1);
-    EXPECT_EQ(services.lastSingleTime, services.Message(137));
+    EXPECT_EQ(services.lastSingleTime, MStrings::text(137));
 
     // Not ticked: shown again; ticked: stored, and never again.
     store.add(QStringLiteral("next"), 5, -1);
@@ -240,7 +241,7 @@ TEST_F(PagesTest, TheGridsKeysWinOverTheMenuShortcuts)
     QTest::keyClick(banned->lv(), Qt::Key_Delete);
     EXPECT_TRUE(keywords(banned).isEmpty());
     ASSERT_EQ(services.messages.size(), 2u);
-    EXPECT_EQ(services.messages[0].prompt, services.Message(129));
+    EXPECT_EQ(services.messages[0].prompt, MStrings::text(129));
     EXPECT_EQ(services.messages[0].style, 49);
     EXPECT_EQ(store.find(1), nullptr);
 }
@@ -442,7 +443,7 @@ TEST_F(PagesTest, CommandsThatNeedAFocusedRow)
     kws->MenuEvent(QStringLiteral("CS_MENU_COLLECT_BY_SELECTED_KEYWORD"), 0);
     ASSERT_EQ(services.messages.size(), 3u);
     for (const auto& shown : services.messages) {
-        EXPECT_EQ(shown.prompt, services.Message(112));
+        EXPECT_EQ(shown.prompt, MStrings::text(112));
         EXPECT_EQ(shown.style, 48);
     }
     selectKeywords(kws, {"blue widgets"});
@@ -479,7 +480,7 @@ TEST_F(PagesTest, GroupCommands)
     owner.picks = {{7, 4}};
     owner.refreshed.clear();
     raw->mnuAddToGroup_Click();
-    EXPECT_EQ(owner.pickCaptions.back(), services.Message(166));
+    EXPECT_EQ(owner.pickCaptions.back(), MStrings::text(166));
     EXPECT_EQ(owner.refreshed, (std::vector<int>{4, 3}));
     EXPECT_TRUE(keywords(raw).isEmpty());
     EXPECT_EQ(keywords(&group), QStringList{"candidate"});
@@ -493,7 +494,7 @@ TEST_F(PagesTest, GroupCommands)
     owner.picks = {{8, 0}};
     owner.refreshed.clear();
     group.MenuEvent(QStringLiteral("CS_MENU_MOVE_KWS_TO_GROUP"), 0);
-    EXPECT_EQ(owner.pickCaptions.back(), services.Message(164));
+    EXPECT_EQ(owner.pickCaptions.back(), MStrings::text(164));
     EXPECT_EQ(owner.refreshed, std::vector<int>{4});
     EXPECT_TRUE(keywords(&group).isEmpty());
 
