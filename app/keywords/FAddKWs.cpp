@@ -10,13 +10,13 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "app/shell/MMinMaxInfo.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 
 namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
-constexpr int kTwipsPerPixel = 15;
 
 } // namespace
 
@@ -30,7 +30,7 @@ FAddKWs::FAddKWs(QWidget* parent)
     , m_sb(new QStatusBar(this))
 {
     setWindowTitle(QStringLiteral("Add Keywords"));
-    setMinimumSize(5175 / kTwipsPerPixel, 4605 / kTwipsPerPixel);
+    MMinMaxInfo::HookFAddKWs(this);
     m_txtKWs->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_chkSetRank->setChecked(true);
     const char* const captions[] = {"",           "Who Knows?", "May Be", "More Or Less",
@@ -66,6 +66,11 @@ FAddKWs::FAddKWs(QWidget* parent)
     connect(m_cmdOK, &QPushButton::clicked, this, &FAddKWs::accept);
     connect(m_cmdCancel, &QPushButton::clicked, this, &FAddKWs::reject);
     refreshLineCount();
+}
+
+FAddKWs::~FAddKWs()
+{
+    MMinMaxInfo::UnhookFAddKWs(this);
 }
 
 void FAddKWs::init(KWLog* log, const QString& text)

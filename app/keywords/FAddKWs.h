@@ -25,6 +25,7 @@ public:
     static inline int DefaultRank = 4;
 
     explicit FAddKWs(QWidget* parent = nullptr);
+    ~FAddKWs() override;
 
     void init(KWLog* log, const QString& text);
 

@@ -841,6 +841,27 @@ bool ucKW::isOwnKey(const QKeyEvent* event)
     return key == Qt::Key_Menu;
 }
 
+bool ucKW::isPageKey(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    if (mods == Qt::NoModifier)
+        return key == Qt::Key_F5 || key == Qt::Key_F3;
+    return mods == Qt::ControlModifier &&
+           (key == Qt::Key_F || key == Qt::Key_A || (key >= Qt::Key_0 && key <= Qt::Key_5));
+}
+
+bool ucKW::event(QEvent* event)
+{
+    // The page's keys win over the main window's menu shortcuts wherever the focus is on the
+    // page; they run on release.
+    if (event->type() == QEvent::ShortcutOverride && isPageKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 bool ucKW::pageKey(const QKeyEvent* event)
 {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;

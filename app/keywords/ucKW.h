@@ -99,6 +99,7 @@ signals:
     void propertyChanged(const QString& name);
 
 protected:
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -114,6 +115,7 @@ private:
     bool pageKey(const QKeyEvent* event);
     bool gridKey(const QKeyEvent* event);
     static bool isOwnKey(const QKeyEvent* event);
+    static bool isPageKey(const QKeyEvent* event);
     int focusedRow() const;
     QString focusedKeyword() const;
     void selectAndShow(int row);

@@ -232,6 +232,13 @@ TEST_F(PagesTest, TheGridsKeysWinOverTheMenuShortcuts)
     EXPECT_EQ(services.prompts.size(), 1u);
     EXPECT_EQ(selected(page), QStringList{"kept two"});
 
+    // Elsewhere on the page its keys still run once.
+    page->cmdAdd()->setFocus();
+    services.inputs = {QStringLiteral("one")};
+    QTest::keyClick(page->cmdAdd(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(finds.count(), 0);
+    EXPECT_EQ(services.prompts.size(), 2u);
+
     // Delete on the banned page asks and deletes.
     selectKeywords(banned, {"kept one"});
     banned->lv()->setFocus();
