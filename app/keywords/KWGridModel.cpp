@@ -150,8 +150,10 @@ QList<int> KWGridModel::refresh(const KWRecords& result, int cap, const QSet<int
             continue;
         }
         const KWRecord& record = result[it.value()];
-        if (KWScore::ScoreText(record.searches, record.relevancy) == row.scoreText) {
-            if (updateInPlace(row, record)) {
+        const bool sameCounts =
+            record.searches == row.searches && record.relevancy == row.relevancy;
+        if (sameCounts || KWScore::ScoreText(record.searches, record.relevancy) == row.scoreText) {
+            if (!sameCounts && updateInPlace(row, record)) {
                 if (firstChanged < 0)
                     firstChanged = static_cast<int>(i);
                 lastChanged = static_cast<int>(i);

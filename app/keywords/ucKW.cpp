@@ -834,7 +834,7 @@ bool ucKW::isOwnKey(const QKeyEvent* event)
     const int key = event->key();
     if (mods == Qt::NoModifier)
         return key == Qt::Key_F5 || key == Qt::Key_F3 || key == Qt::Key_Delete ||
-               key == Qt::Key_F2 || key == Qt::Key_Menu;
+               key == Qt::Key_Insert || key == Qt::Key_F2 || key == Qt::Key_Menu;
     if (mods == Qt::ControlModifier)
         return key == Qt::Key_F || key == Qt::Key_A || key == Qt::Key_Insert ||
                (key >= Qt::Key_0 && key <= Qt::Key_5);
@@ -890,6 +890,8 @@ bool ucKW::gridKey(const QKeyEvent* event)
             mnuDeleteKWs_Click();
         else
             cmdRank_Click(0);
+    } else if (mods == Qt::NoModifier && key == Qt::Key_Insert) {
+        cmdRank_Click(4); // the simple mode's "Take  <Ins>"
     } else if (mods == Qt::ControlModifier && key == Qt::Key_Insert) {
         mnuCopyKW_Click();
     } else if (mods == Qt::NoModifier && key == Qt::Key_F2) {

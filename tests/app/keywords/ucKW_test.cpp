@@ -195,6 +195,14 @@ TEST_F(PagesTest, RankingMovesKeywordsBetweenPages)
     owner.refreshed.clear();
     raw->cmdRank_Click(0);
     EXPECT_EQ(owner.refreshed, (std::vector<int>{2, 5}));
+
+    // Insert takes the selection, as the simple mode's caption says.
+    store.add(QStringLiteral("inserted"), 5, -1);
+    raw->Refresh();
+    selectKeywords(raw, {"inserted"});
+    QTest::keyClick(raw->lv(), Qt::Key_Insert);
+    EXPECT_EQ(store.setRelevancyCalls.back().second, 4);
+    EXPECT_TRUE(keywords(kws).contains(QStringLiteral("inserted")));
 }
 
 TEST_F(PagesTest, TheGridsKeysWinOverTheMenuShortcuts)
