@@ -1,0 +1,565 @@
+#include "app/shell/FMain.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QGridLayout>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+#include "app/shell/FAbout.h"
+#include "app/shell/IVXPage.h"
+#include "app/shell/MBrowser.h"
+#include "app/shell/MIcons.h"
+#include "app/shell/MMinMaxInfo.h"
+#include "app/shell/MMisc.h"
+#include "app/shell/MScreenSize.h"
+#include "app/shell/MSettings.h"
+#include "app/shell/MStrings.h"
+#include "app/shell/MsgService.h"
+#include "app/shell/StatusPanel.h"
+#include "app/shell/ucHelp.h"
+#include "app/shell/ucPlaceholder.h"
+#include "engine/platform/CFileUtilities.h"
+#include "engine/platform/CLog.h"
+#include "engine/platform/CUtilities.h"
+#include "engine/platform/Folders.h"
+#include "engine/platform/ZError.h"
+
+namespace {
+
+const QString kProductName = QStringLiteral("Quintara Keywords");
+
+struct PageInfo {
+    const char* caption;
+    const char* tabKey;
+    const char* pageKey;
+};
+
+constexpr PageInfo kPages[FMain::kPageCount] = {
+    {"How To", "Help", "ucHelp"},     {"Candidates", "Raw", "ucRaw"},
+    {"Keywords", "KWs", "ucKWs"},     {"Groups", "Groups", "ucGroups"},
+    {"Banned", "Banned", "ucBanned"}, {"Downloading", "Downloading", "ucDloads"},
+};
+
+// The menus that send a command identifier to a page.
+struct DispatchItem {
+    const char* menu;
+    const char* id;
+    int count; // items of a menu array, 0 for a single item
+};
+
+constexpr DispatchItem kDispatch[] = {
+    {"mnuExportAll", "CS_MENU_EXPORT_ALL", 0},
+    {"mnuExportSelected", "CS_MENU_EXPORT_SELECTED", 0},
+    {"mnuExportTop", "CS_MENU_EXPORT_TOP", 4},
+    {"mnuFind", "CS_MENU_FIND", 0},
+    {"mnuFindNext", "CS_MENU_FIND_NEXT", 0},
+    {"mnuCopy", "CS_MENU_COPY", 0},
+    {"mnuSelect", "CS_MENU_SELECT", 0},
+    {"mnuDelete", "CS_MENU_DELETE", 0},
+    {"mnuCollectBySelectedKeyword", "CS_MENU_COLLECT_BY_SELECTED_KEYWORD", 0},
+    {"mnuOpenSEforKW", "CS_MENU_OPEN_SER_FOR_KW", 7},
+    {"mnuOpenSEforCustomKW", "CS_MENU_OPEN_SER_FOR_CUSTOM_KW", 7},
+    {"mnuNewGroup", "CS_MENU_NEW_GROUP", 0},
+    {"mnuNewGroupToRoot", "CS_MENU_NEW_GROUP_TO_ROOT", 0},
+    {"mnuMoveGroup", "CS_MENU_MOVE_GROUP", 0},
+    {"mnuMoveGroupToRoot", "CS_MENU_MOVE_GROUP_TO_ROOT", 0},
+    {"mnuRenameGroup", "CS_MENU_RENAME_GROUP", 0},
+    {"mnuAddKeywordsToGroup", "CS_MENU_ADD_KWS_TO_GROUP", 0},
+    {"mnuMoveKeywordsToGroup", "CS_MENU_MOVE_KWS_TO_GROUP", 0},
+};
+
+// Commands that belong to the collection, import and feedback parts of the program.
+constexpr const char* kHandledElsewhere[] = {
+    "mnuImportKeywords",       "mnuPaste",           "mnuAddKeywords",
+    "mnuPickFromLocalPage",    "mnuPickFromURL",     "mnuCollectFromWebsite",
+    "mnuCollectFromPagesByKW", "mnuImportFromCache", "mnuAskQuestion",
+    "mnuMakeSuggestion",       "mnuReportBug",       "mnuSendTestimonial",
+};
+
+const QString kPlacement[4] = {QStringLiteral("Top"), QStringLiteral("Left"),
+                               QStringLiteral("Width"), QStringLiteral("Height")};
+
+} // namespace
+
+FMain::FMain(QWidget* parent)
+    : QMainWindow(parent)
+    , m_pageFactory(&FMain::createPage)
+{
+    setWindowTitle(kProductName);
+    buildControls();
+    m_menus.build(this);
+    connectMenus();
+}
+
+FMain::~FMain()
+{
+    Form_Unload();
+}
+
+QString FMain::pageKey(int number)
+{
+    if (number < 1 || number > kPageCount)
+        return {};
+    return QString::fromLatin1(kPages[number - 1].pageKey);
+}
+
+QString FMain::tabKey(int number)
+{
+    if (number < 1 || number > kPageCount)
+        return {};
+    return QString::fromLatin1(kPages[number - 1].tabKey);
+}
+
+QWidget* FMain::createPage(int number, QWidget* parent)
+{
+    if (number == 1)
+        return new ucHelp(parent);
+    return new ucPlaceholder(QString::fromLatin1(kPages[number - 1].caption), parent);
+}
+
+void FMain::buildControls()
+{
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(4, 4, 4, 0);
+    layout->setSpacing(0);
+    m_ts = new QTabBar(central);
+    m_ts->setObjectName(QStringLiteral("ts"));
+    m_ts->setFocusPolicy(Qt::NoFocus);
+    m_ts->setExpanding(false);
+    for (int i = 1; i <= kPageCount; ++i) {
+        const int index = m_ts->addTab(QString::fromLatin1(kPages[i - 1].caption));
+        m_ts->setTabData(index, tabKey(i));
+    }
+    connect(m_ts, &QTabBar::tabBarClicked, this, [this](int index) {
+        m_ts->setCurrentIndex(index);
+        ts_Click();
+    });
+    m_pageArea = new QWidget(central);
+    m_pageLayout = new QGridLayout(m_pageArea);
+    m_pageLayout->setContentsMargins(0, 4, 0, 0);
+    layout->addWidget(m_ts);
+    layout->addWidget(m_pageArea, 1);
+    setCentralWidget(central);
+
+    QStatusBar* sb = statusBar();
+    sb->setObjectName(QStringLiteral("sb"));
+    for (int i = 0; i < 3; ++i) {
+        m_panels[i] = new StatusPanel(sb);
+        m_panels[i]->setObjectName(QStringLiteral("sbPanel%1").arg(i + 1));
+        sb->addWidget(m_panels[i], 1);
+        connect(m_panels[i], &StatusPanel::clicked, this, [this, i] { sb_PanelClick(i + 1); });
+        connect(m_panels[i], &StatusPanel::doubleClicked, this, &FMain::mnuOpenProject_Click);
+    }
+    m_panels[2]->setPicture(MIcons::warningPicture());
+
+    auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
+    connect(next, &QShortcut::activated, this, [this] { showNextPage(false); });
+    auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), this);
+    connect(previous, &QShortcut::activated, this, [this] { showNextPage(true); });
+    auto* previousTab = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), this);
+    connect(previousTab, &QShortcut::activated, this, [this] { showNextPage(true); });
+}
+
+StatusPanel* FMain::panel(int number) const
+{
+    return number >= 1 && number <= 3 ? m_panels[number - 1] : nullptr;
+}
+
+void FMain::connectDispatch(const QString& menu, const QString& id, int index)
+{
+    if (QAction* action = m_menus.action(menu))
+        connect(action, &QAction::triggered, this,
+                [this, id, index] { DispatchMenuEvent(id, index); });
+}
+
+void FMain::connectMenus()
+{
+    for (const DispatchItem& item : kDispatch) {
+        const QString menu = QString::fromLatin1(item.menu);
+        const QString id = QString::fromLatin1(item.id);
+        if (item.count == 0)
+            connectDispatch(menu, id);
+        for (int i = 0; i < item.count; ++i)
+            connectDispatch(FMainMenus::arrayName(menu, i), id, i);
+    }
+    const auto on = [this](const char* name, void (FMain::*handler)()) {
+        connect(m_menus.action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
+    };
+    on("mnuNewProject", &FMain::mnuNewProject_Click);
+    on("mnuOpenProject", &FMain::mnuOpenProject_Click);
+    on("mnuConnecttoCache", &FMain::mnuConnecttoCache_Click);
+    on("mnuPauseAutoResearch", &FMain::mnuPauseAutoResearch_Click);
+    on("mnuRefreshSearchesCounts", &FMain::mnuRefreshSearchesCounts_Click);
+    on("mnuReadUsersManual", &FMain::mnuReadUsersManual_Click);
+    on("mnuVisitWebSite", &FMain::mnuVisitWebSite_Click);
+    on("mnuAbout", &FMain::mnuAbout_Click);
+    connect(m_menus.action(QStringLiteral("mnuExit")), &QAction::triggered, this, &QWidget::close);
+    for (const char* name : kHandledElsewhere) {
+        const QString menu = QString::fromLatin1(name);
+        connect(m_menus.action(menu), &QAction::triggered, this,
+                [this, menu] { runCommand(menu); });
+    }
+}
+
+void FMain::setCommandHandler(std::function<void(const QString&)> handler)
+{
+    m_commandHandler = std::move(handler);
+}
+
+void FMain::runCommand(const QString& menu)
+{
+    if (m_commandHandler)
+        m_commandHandler(menu);
+}
+
+void FMain::writeLog(const QString& text, int level, const QString& source) const
+{
+    if (m_log)
+        m_log->Write(0, text, level, source);
+}
+
+// ---- pages ----
+
+IVXPage* FMain::page(int number) const
+{
+    if (number < 1 || number > static_cast<int>(mcolPages.size()))
+        return nullptr;
+    return mcolPages[static_cast<std::size_t>(number - 1)].page;
+}
+
+IVXPage* FMain::page(const QString& key) const
+{
+    for (const Page& entry : mcolPages) {
+        if (entry.key.compare(key, Qt::CaseInsensitive) == 0)
+            return entry.page;
+    }
+    return nullptr;
+}
+
+QWidget* FMain::pageWidget(int number) const
+{
+    if (number < 1 || number > static_cast<int>(mcolPages.size()))
+        return nullptr;
+    return mcolPages[static_cast<std::size_t>(number - 1)].widget;
+}
+
+void FMain::buildPages()
+{
+    mcolPages.clear();
+    for (int i = 1; i <= kPageCount; ++i) {
+        QWidget* widget = m_pageFactory(i, m_pageArea);
+        auto* page = dynamic_cast<IVXPage*>(widget);
+        if (widget == nullptr || page == nullptr)
+            throw zentrel::ZError(zentrel::kInvalidArgument,
+                                  QStringLiteral("The page %1 cannot be created. ").arg(pageKey(i)),
+                                  QStringLiteral("FMain.Form_Load"));
+        widget->setObjectName(pageKey(i));
+        m_pageLayout->addWidget(widget, 0, 0);
+        mcolPages.push_back({pageKey(i), widget, page});
+    }
+}
+
+void FMain::SetRankMode(bool SetAdvanced)
+{
+    mbAdvancedRankMode = SetAdvanced;
+    for (const Page& entry : mcolPages) {
+        try {
+            entry.page->SetRankMode(SetAdvanced);
+        } catch (const std::exception&) {
+            // A page that cannot switch keeps its mode.
+        }
+    }
+}
+
+void FMain::InitTab(int Tabb)
+{
+    if (Tabb >= 2 && Tabb <= 5)
+        page(Tabb)->init(scripting(), m_log, this);
+}
+
+void FMain::RefreshTab(int Tabb)
+{
+    if (Tabb >= 2 && Tabb <= 5)
+        page(Tabb)->Refresh();
+}
+
+// ---- navigation and menus ----
+
+void FMain::ShowCurrentPage()
+{
+    int count = 0;
+    for (const Page& entry : mcolPages)
+        entry.widget->setVisible(++count == miCurrentPage);
+    UpdateMenus();
+}
+
+void FMain::UpdateMenus()
+{
+    const bool keywordPage = miCurrentPage >= 2 && miCurrentPage <= 5;
+    const bool groupPage = miCurrentPage == 4;
+    for (const QString& name : FMainMenus::keywordPageItems())
+        m_menus.action(name)->setEnabled(keywordPage);
+    for (const QString& name : FMainMenus::groupPageItems())
+        m_menus.action(name)->setEnabled(groupPage);
+}
+
+void FMain::FillSearchEngineMenus()
+{
+    const QStringList& names = FMainMenus::searchEngineNames();
+    for (int i = 0; i < names.size(); ++i) {
+        m_menus.action(FMainMenus::arrayName(QStringLiteral("mnuOpenSEforKW"), i))
+            ->setText(names.at(i));
+        m_menus.action(FMainMenus::arrayName(QStringLiteral("mnuOpenSEforCustomKW"), i))
+            ->setText(names.at(i));
+    }
+}
+
+void FMain::DispatchMenuEvent(const QString& MenuItemID, int Index)
+{
+    IVXPage* target = nullptr;
+    if (MenuItemID == u"CS_MENU_NEW_GROUP" || MenuItemID == u"CS_MENU_NEW_GROUP_TO_ROOT")
+        target = page(QStringLiteral("ucGroups"));
+    else if (MenuItemID == u"CS_MENU_OPEN_SER_FOR_CUSTOM_KW")
+        target = page(QStringLiteral("ucKWs"));
+    else
+        target = page(miCurrentPage == 6 ? QStringLiteral("ucDLoads") : pageKey(miCurrentPage));
+    if (target == nullptr)
+        return;
+    try {
+        target->MenuEvent(MenuItemID, Index);
+    } catch (const std::exception&) {
+        // The page reports its own errors; nothing may leave the menu's slot.
+    }
+}
+
+void FMain::ts_Click()
+{
+    const int index = m_ts->currentIndex();
+    miCurrentPage = MMisc::PageIndexFromKey(m_ts->tabData(index).toString());
+    ShowCurrentPage();
+}
+
+void FMain::showNextPage(bool backwards)
+{
+    if (backwards)
+        miCurrentPage = miCurrentPage <= 1 ? kPageCount : miCurrentPage - 1;
+    else
+        miCurrentPage = miCurrentPage >= kPageCount ? 1 : miCurrentPage + 1;
+    m_ts->setCurrentIndex(miCurrentPage - 1);
+    ShowCurrentPage();
+}
+
+void FMain::sb_PanelClick(int number)
+{
+    const int target = number == 1 ? 2 : number == 2 ? 6 : 0;
+    if (target == 0 || mcolPages.empty())
+        return;
+    miCurrentPage = target;
+    m_ts->setCurrentIndex(target - 1);
+    ShowCurrentPage();
+    if (QWidget* widget = pageWidget(target))
+        widget->setFocus();
+}
+
+// ---- caption and settings ----
+
+QString FMain::baseName(const QString& path)
+{
+    const qsizetype slash = qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    const QString name = path.mid(slash + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? name : name.left(dot);
+}
+
+void FMain::UpdateCaption()
+{
+    setWindowTitle(kProductName + QStringLiteral(" - ") + baseName(msCurrentProjectFileName) +
+                   QStringLiteral(" (") + baseName(msCacheFileName) + u')');
+}
+
+void FMain::SaveSettings()
+{
+    MSettings::setRankMode(mbAdvancedRankMode);
+    // One measure both ways: the client geometry of the normal window, in twips.
+    const bool normal = !(isMinimized() || isMaximized() || isFullScreen());
+    const QRect placement = normal || normalGeometry().isEmpty() ? geometry() : normalGeometry();
+    MSettings::setWindow(QStringLiteral("Top"), MScreenSize::pixelsToTwipsY(placement.top()));
+    MSettings::setWindow(QStringLiteral("Left"), MScreenSize::pixelsToTwipsX(placement.left()));
+    MSettings::setWindow(QStringLiteral("Width"), MScreenSize::pixelsToTwipsX(placement.width()));
+    MSettings::setWindow(QStringLiteral("Height"), MScreenSize::pixelsToTwipsY(placement.height()));
+}
+
+void FMain::restorePlacement()
+{
+    QRect placement = geometry();
+    const auto value = [](int i) { return MSettings::window(kPlacement[i]).value_or(0); };
+    const int top = value(0);
+    const int left = value(1);
+    const int width = value(2);
+    const int height = value(3);
+    if (top > 0)
+        placement.moveTop(top / MScreenSize::TwipsPerPixelY());
+    if (left > 0)
+        placement.moveLeft(left / MScreenSize::TwipsPerPixelX());
+    if (width > 0)
+        placement.setWidth(width / MScreenSize::TwipsPerPixelX());
+    if (height > 0)
+        placement.setHeight(height / MScreenSize::TwipsPerPixelY());
+    setGeometry(placement);
+}
+
+// ---- load, activation and shutdown ----
+
+bool FMain::Form_Load()
+{
+    const QString source = QStringLiteral("FMain.Form_Load");
+    try {
+        mhMutex =
+            std::make_unique<QLockFile>(zentrel::Folders::dataPath(QStringLiteral("VXWorking")));
+        mhMutex->tryLock(0);
+
+        WarningPicture = m_panels[2]->picture();
+        m_panels[2]->setPicture({});
+        MMinMaxInfo::HookFMain(this);
+
+        QString mdac;
+        QString jet;
+        zentrel::CUtilities::GetDataComponentsVersions(mdac, jet);
+        writeLog(QStringLiteral("MDAC ver. ") + mdac + QStringLiteral(" Jet ver. ") + jet, 5,
+                 source);
+
+        msCacheFileName = MSettings::cache().value_or(QString());
+        if (msCacheFileName.isEmpty()) {
+            zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
+            msCacheFileName = MSettings::defaultCacheFile();
+        }
+        MSettings::setCache(msCacheFileName);
+
+        msCurrentProjectFileName = MSettings::project().value_or(QString());
+        if (msCurrentProjectFileName.isEmpty()) {
+            zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
+            msCurrentProjectFileName = MSettings::defaultProjectFile();
+        }
+        MSettings::setProject(msCurrentProjectFileName);
+        UpdateCaption();
+
+        buildPages();
+        for (const Page& entry : mcolPages)
+            entry.page->init(scripting(), m_log, this);
+        FillSearchEngineMenus();
+        miCurrentPage = 1;
+        m_ts->setCurrentIndex(0);
+        ShowCurrentPage();
+        mbFirstActivate = true;
+        return true;
+    } catch (const zentrel::ZError& error) {
+        if (m_log)
+            m_log->Write(error.number(), error.description(), 4, source);
+        MsgService::showMsg(this, error.description(), MsgService::Exclamation);
+    } catch (const std::exception& error) {
+        writeLog(QString::fromUtf8(error.what()), 4, source);
+        MsgService::showMsg(this, QString::fromUtf8(error.what()), MsgService::Exclamation);
+    }
+    return false;
+}
+
+void FMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    Form_Activate();
+}
+
+bool FMain::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        Form_Activate();
+    return QMainWindow::event(event);
+}
+
+void FMain::Form_Activate()
+{
+    if (!mbFirstActivate)
+        return;
+    mbFirstActivate = false;
+    const QString source = QStringLiteral("FMain.Form_Activate");
+    try {
+        MSettings::setFirstStart(QDateTime::currentDateTime().toString(Qt::ISODate));
+        SetRankMode(MSettings::rankMode().toLower() == u"advanced");
+        restorePlacement();
+        writeLog(QStringLiteral("Initialized successfullly. "), 5, source);
+    } catch (const zentrel::ZError& error) {
+        if (m_log)
+            m_log->Write(error.number(), error.description(), 4, source);
+    } catch (const std::exception& error) {
+        writeLog(QString::fromUtf8(error.what()), 4, source);
+    }
+}
+
+void FMain::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void FMain::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+    const QString source = QStringLiteral("FMain.Form_Unload");
+    writeLog(QStringLiteral("Form_Unload() call."), 5, source);
+    try {
+        SaveSettings();
+    } catch (const std::exception&) {
+        // The remaining steps still run.
+    }
+    WarningPicture = {};
+    for (const Page& entry : mcolPages) {
+        try {
+            entry.page->Finalize();
+        } catch (const std::exception&) {
+        }
+    }
+    MMinMaxInfo::UnhookFMain(this);
+    try {
+        zentrel::CUtilities::RemoveTempFolder();
+    } catch (const std::exception&) {
+    }
+    writeLog(QStringLiteral("Form_Unload() complete."), 5, source);
+    mhMutex.reset();
+    writeLog(QStringLiteral("Form_Terminate() complete."), 5,
+             QStringLiteral("FMain.Form_Terminate"));
+}
+
+// ---- commands ----
+
+void FMain::mnuNewProject_Click() {}
+
+void FMain::mnuOpenProject_Click() {}
+
+void FMain::mnuConnecttoCache_Click() {}
+
+void FMain::mnuPauseAutoResearch_Click() {}
+
+void FMain::mnuRefreshSearchesCounts_Click() {}
+
+void FMain::mnuReadUsersManual_Click()
+{
+    MBrowser::openOwnPage(QStringLiteral("quintara-keywords-users-guide.htm"));
+}
+
+void FMain::mnuVisitWebSite_Click()
+{
+    MBrowser::open(FAbout::homePage() + QStringLiteral("/quintara-keywords.htm"));
+}
+
+void FMain::mnuAbout_Click()
+{
+    FAbout about(this);
+    about.exec();
+}

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include <QLockFile>
+#include <QMainWindow>
+#include <QPixmap>
+
+#include "app/shell/FMainMenus.h"
+
+class IVXPage;
+class QGridLayout;
+class QTabBar;
+class StatusPanel;
+
+namespace zentrel {
+class CLog;
+class Scripting;
+} // namespace zentrel
+
+// The main window: owner of the engine, the log, the open databases and the six pages; menus,
+// navigation, settings and shutdown.
+class FMain final : public QMainWindow {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FMain)
+
+public:
+    static constexpr int kPageCount = 6;
+
+    // Makes the widget of one page (1 to 6); it must also be an IVXPage.
+    using PageFactory = std::function<QWidget*(int number, QWidget* parent)>;
+
+    explicit FMain(QWidget* parent = nullptr);
+    ~FMain() override;
+
+    std::shared_ptr<zentrel::CLog> Log() const { return m_log; }
+    void setLog(std::shared_ptr<zentrel::CLog> log) { m_log = std::move(log); }
+    void SetRankMode(bool SetAdvanced);
+    void InitTab(int Tabb);
+    void RefreshTab(int Tabb);
+    // The picture status-bar panel 3 shows after a failed download.
+    QPixmap WarningPicture;
+
+    // Opens the engine and both databases and builds the pages; false when the program is to
+    // end (the user chose so, or the load failed).
+    bool Form_Load();
+    // The shutdown; runs once, also when the window is closed.
+    void Form_Unload();
+    void UpdateCaption();
+    void SaveSettings();
+
+    void setPageFactory(PageFactory factory) { m_pageFactory = std::move(factory); }
+    static QWidget* createPage(int number, QWidget* parent);
+    static QString pageKey(int number);
+    static QString tabKey(int number);
+    IVXPage* page(int number) const;
+    IVXPage* page(const QString& key) const;
+    QWidget* pageWidget(int number) const;
+
+    int currentPage() const { return miCurrentPage; }
+    bool advancedRankMode() const { return mbAdvancedRankMode; }
+    QString cacheFileName() const { return msCacheFileName; }
+    QString currentProjectFileName() const { return msCurrentProjectFileName; }
+    zentrel::Scripting* scripting() const { return nullptr; }
+    bool unloaded() const { return m_unloaded; }
+
+    QTabBar* ts() const { return m_ts; }
+    StatusPanel* panel(int number) const;
+    QAction* menuItem(const QString& name) const { return m_menus.action(name); }
+    const FMainMenus& menus() const { return m_menus; }
+
+    // The base name of a path: after its last separator, cut before its last ".".
+    static QString baseName(const QString& path);
+
+    // Commands.
+    void mnuNewProject_Click();
+    void mnuOpenProject_Click();
+    void mnuConnecttoCache_Click();
+    void mnuPauseAutoResearch_Click();
+    void mnuRefreshSearchesCounts_Click();
+    void mnuReadUsersManual_Click();
+    void mnuVisitWebSite_Click();
+    void mnuAbout_Click();
+    void DispatchMenuEvent(const QString& MenuItemID, int Index);
+    // Commands of the collection, feedback and import parts, by menu name.
+    void setCommandHandler(std::function<void(const QString& menu)> handler);
+
+    // Navigation.
+    void ts_Click();
+    void showNextPage(bool backwards);
+    void sb_PanelClick(int number);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    struct Page {
+        QString key;
+        QWidget* widget = nullptr;
+        IVXPage* page = nullptr;
+    };
+
+    void buildControls();
+    void connectMenus();
+    void connectDispatch(const QString& menu, const QString& id, int index = 0);
+    void writeLog(const QString& text, int level, const QString& source) const;
+    void buildPages();
+    void ShowCurrentPage();
+    void UpdateMenus();
+    void FillSearchEngineMenus();
+    void Form_Activate();
+    void restorePlacement();
+    void runCommand(const QString& menu);
+
+    std::shared_ptr<zentrel::CLog> m_log;
+    std::unique_ptr<QLockFile> mhMutex;
+    QString msCurrentProjectFileName;
+    QString msCacheFileName;
+    int miCurrentPage = 1;
+    std::vector<Page> mcolPages;
+    bool mbAdvancedRankMode = false;
+    bool mbFirstActivate = false;
+    bool m_unloaded = false;
+
+    FMainMenus m_menus;
+    PageFactory m_pageFactory;
+    std::function<void(const QString&)> m_commandHandler;
+    QTabBar* m_ts = nullptr;
+    QWidget* m_pageArea = nullptr;
+    QGridLayout* m_pageLayout = nullptr;
+    StatusPanel* m_panels[3] = {};
+};

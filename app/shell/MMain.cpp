@@ -1,0 +1,181 @@
+#include "app/shell/MMain.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include "app/shell/FMain.h"
+#include "app/shell/FSplash.h"
+#include "app/shell/MBrowser.h"
+#include "app/shell/MSettings.h"
+#include "app/shell/MsgService.h"
+#include "engine/platform/CFileUtilities.h"
+#include "engine/platform/CKeyedCollection.h"
+#include "engine/platform/CLog.h"
+#include "engine/platform/CThreadLauncher.h"
+#include "engine/platform/CUtilities.h"
+#include "engine/platform/Folders.h"
+#include "engine/platform/SqlConnection.h"
+#include "engine/platform/ZError.h"
+
+bool MMain::DefaultSetRank = true;
+int MMain::DefaultRank = 4;
+
+namespace {
+
+int& failingProbe()
+{
+    static int order = 0;
+    return order;
+}
+
+QString programName()
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+} // namespace
+
+void MMain::setFailingProbe(int order)
+{
+    failingProbe() = order;
+}
+
+QString MMain::commandLine(const QStringList& arguments)
+{
+    return arguments.mid(1).join(u' ').trimmed().toLower();
+}
+
+QString MMain::versionLine()
+{
+    const QStringList version = QStringLiteral(ZENTREL_VERSION).split(u'.');
+    return zentrel::CUtilities::Format(
+        QStringLiteral("%1.exe: %2.%3.%4"),
+        {programName(), version.value(0), version.value(1), version.value(2)});
+}
+
+std::shared_ptr<zentrel::CLog> MMain::OpenLog(const QString& firstLine)
+{
+    auto log = std::make_shared<zentrel::CLog>();
+    log->Open(zentrel::Folders::dataPath(QStringLiteral("QuintaraKeywords.log")),
+              zentrel::Folders::dataPath(QStringLiteral("short.log")));
+    log->Write(0, firstLine, 5, QStringLiteral("Main.MMain"));
+    log->Write(0, versionLine(), 5, QStringLiteral("MMain.Main"));
+    log->Write(0, QStringLiteral("Windows: ") + zentrel::CUtilities::GetWindowsVersion(), 5,
+               QStringLiteral("MMain.Main"));
+    return log;
+}
+
+bool MMain::CheckComponents(QString& message)
+{
+    struct Probe {
+        const char* file;
+        bool reinstall;
+    };
+    static constexpr Probe probes[] = {{"Kestrune.dll", true},
+                                       {"Ostrim.exe", true},
+                                       {"dao360.dll", false},
+                                       {"Zentrel.dll", true},
+                                       {"msxml.dll", false}};
+    for (int order = 1; order <= 5; ++order) {
+        bool created = false;
+        try {
+            created = failingProbe() != order && createProbe(order);
+        } catch (const std::exception&) {
+            created = false;
+        }
+        if (!created) {
+            const Probe& probe = probes[order - 1];
+            message = QStringLiteral("Component '") + QString::fromLatin1(probe.file).toUpper() +
+                      QStringLiteral("' or one of its dependencies not correctly registered: a "
+                                     "file is missing or invalid. ");
+            if (probe.reinstall)
+                message += QStringLiteral("Try to reinstall Quintara Keywords.");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool MMain::createProbe(int order)
+{
+    switch (order) {
+    case 1:
+        return std::make_unique<zentrel::CKeyedCollection>() != nullptr;
+    case 2:
+        return std::make_unique<zentrel::CThreadLauncher>() != nullptr;
+    case 3:
+        return zentrel::SqlConnection::open(QStringLiteral(":memory:")) != nullptr;
+    case 4:
+        return true;
+    default: {
+        QString text;
+        QXmlStreamWriter writer(&text);
+        writer.writeStartDocument();
+        writer.writeEmptyElement(QStringLiteral("probe"));
+        writer.writeEndDocument();
+        QXmlStreamReader reader(text);
+        while (!reader.atEnd())
+            reader.readNext();
+        return !reader.hasError();
+    }
+    }
+}
+
+std::unique_ptr<FMain> MMain::StartNormal()
+{
+    auto splash = std::make_unique<FSplash>();
+    splash->show();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restoreCursor = qScopeGuard([] {
+        while (QApplication::overrideCursor() != nullptr)
+            QApplication::restoreOverrideCursor();
+    });
+    try {
+        if (!zentrel::CUtilities::CheckDataComponents()) {
+            splash.reset();
+            MBrowser::openOwnPage(QStringLiteral("update-data-components.htm"));
+            return nullptr;
+        }
+        std::shared_ptr<zentrel::CLog> log;
+        try {
+            log = OpenLog(QStringLiteral("*** Start App ***"));
+        } catch (const std::exception&) {
+            // The start goes on without the start lines.
+        }
+        QString message;
+        if (!CheckComponents(message)) {
+            splash.reset();
+            MsgService::showMsg(nullptr, message, MsgService::Critical);
+            if (log)
+                log->Write(0, message, 4, QStringLiteral("MMain.Main"));
+            return nullptr;
+        }
+        DefaultSetRank = true;
+        DefaultRank = 4;
+        zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
+        auto window = std::make_unique<FMain>();
+        window->setLog(log);
+        if (!window->Form_Load())
+            return nullptr;
+        splash.reset();
+        window->show();
+        return window;
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+int MMain::Main(const QStringList& arguments)
+{
+    const QString command = commandLine(arguments);
+    if (command == u"/install" || command == u"/uninstall")
+        return 0;
+    std::unique_ptr<FMain> window = StartNormal();
+    if (!window)
+        return 0;
+    return QApplication::exec();
+}
