@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QShortcut>
 #include <QStatusBar>
@@ -538,15 +540,178 @@ void FMain::Form_Unload()
 
 // ---- commands ----
 
-void FMain::mnuNewProject_Click() {}
+namespace {
 
-void FMain::mnuOpenProject_Click() {}
+const QString kProjectFilter = QStringLiteral("Project (*.vxp)|*.vxp");
 
-void FMain::mnuConnecttoCache_Click() {}
+// Deletes a database file with its journal files.
+void deleteDatabaseFile(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.remove())
+        throw zentrel::ZError(0x800A0035u,
+                              file.errorString() + QStringLiteral(": '") + fileName +
+                                  QStringLiteral("'. "),
+                              QStringLiteral("FMain.mnuNewProject_Click"));
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        QFile::remove(fileName + QLatin1String(suffix));
+}
 
-void FMain::mnuPauseAutoResearch_Click() {}
+bool sameFile(const QString& a, const QString& b)
+{
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    return first.exists() && second.exists() &&
+           first.canonicalFilePath() == second.canonicalFilePath();
+}
 
-void FMain::mnuRefreshSearchesCounts_Click() {}
+} // namespace
+
+void FMain::mnuNewProject_Click()
+{
+    openProjectCommand(true);
+}
+
+void FMain::mnuOpenProject_Click()
+{
+    openProjectCommand(false);
+}
+
+void FMain::openProjectCommand(bool create)
+{
+    const QString title =
+        create ? QStringLiteral("File New Project") : QStringLiteral("Open Project");
+    const QString fileName =
+        MsgService::openFileName(this, title, kProjectFilter, MSettings::projectFolder());
+    if (fileName.isEmpty())
+        return;
+    try {
+        if (create && QFileInfo::exists(fileName)) {
+            if (MsgService::showMsg(this, MStrings::format(126, {fileName}), 49) != MsgService::OK)
+                return;
+            // The open project's own file is never deleted under its connection.
+            if (sameFile(fileName, msCurrentProjectFileName))
+                throw zentrel::ZError(0x800A0037u,
+                                      QStringLiteral("File already open: '") + fileName +
+                                          QStringLiteral("'. "),
+                                      QStringLiteral("FMain.mnuNewProject_Click"));
+            deleteDatabaseFile(fileName);
+        }
+        if (!create && !QFileInfo::exists(fileName)) {
+            MsgService::showMsg(this, MStrings::format(127, {fileName}), MsgService::Exclamation);
+            return;
+        }
+        openProject(fileName);
+    } catch (const zentrel::ZError& error) {
+        MsgService::showMsg(this, error.description(), MsgService::Exclamation);
+    } catch (const std::exception& error) {
+        MsgService::showMsg(this, QString::fromUtf8(error.what()), MsgService::Exclamation);
+    }
+}
+
+void FMain::openProject(const QString& fileName)
+{
+    try {
+        openProjectDB(fileName);
+    } catch (const zentrel::ZError& error) {
+        MsgService::showMsg(this, error.description(), MsgService::Exclamation);
+        reopenPreviousProject();
+        return;
+    }
+    msCurrentProjectFileName = fileName;
+    MSettings::setProject(msCurrentProjectFileName);
+    refreshAfterProjectChange();
+}
+
+// After a failed open the previous project is opened again; when that fails too, the program
+// says so and runs with no project open.
+void FMain::reopenPreviousProject()
+{
+    if (msCurrentProjectFileName.isEmpty())
+        return;
+    try {
+        openProjectDB(msCurrentProjectFileName);
+    } catch (const zentrel::ZError& error) {
+        MsgService::showMsg(this, error.description(), MsgService::Exclamation);
+        msCurrentProjectFileName.clear();
+    }
+    refreshAfterProjectChange();
+}
+
+void FMain::refreshAfterProjectChange()
+{
+    RefreshTab(5);
+    RefreshTab(3);
+    InitTab(4);
+    RefreshTab(2);
+    UpdateCaption();
+}
+
+void FMain::mnuConnecttoCache_Click()
+{
+    const QString fileName = MsgService::openFileName(
+        this, QStringLiteral("Select Keywords Database"),
+        QStringLiteral("Keywords Database (*.vxc)|*.vxc"), MSettings::projectFolder());
+    if (fileName.isEmpty())
+        return;
+    try {
+        if (!QFileInfo::exists(fileName) &&
+            MsgService::showMsg(this, MStrings::format(128, {fileName}), 49) != MsgService::OK)
+            return;
+        openCacheDB(fileName);
+        msCacheFileName = fileName;
+        MSettings::setCache(msCacheFileName);
+        UpdateCaption();
+    } catch (const zentrel::ZError& error) {
+        MsgService::showMsg(this, error.description(), MsgService::Exclamation);
+        try {
+            openCacheDB(msCacheFileName);
+        } catch (const std::exception&) {
+            // The previous database stays as it is.
+        }
+    }
+}
+
+void FMain::mnuPauseAutoResearch_Click()
+{
+    const bool paused = toggleAutoResearch();
+    m_menus.action(QStringLiteral("mnuPauseAutoResearch"))
+        ->setText(MStrings::text(paused ? 189 : 188));
+}
+
+void FMain::mnuRefreshSearchesCounts_Click()
+{
+    try {
+        if (MsgService::showMsg(this, MStrings::text(190), 49) != MsgService::OK)
+            return;
+        recalcOverTimes();
+        for (int tab = 2; tab <= 5; ++tab)
+            RefreshTab(tab);
+        MsgService::showMsg(this, MStrings::text(191), MsgService::Information);
+    } catch (const zentrel::ZError& error) {
+        MsgService::showMsg(this, error.description(), MsgService::Exclamation);
+    }
+}
+
+// ---- engine ----
+
+void FMain::openCacheDB(const QString& fileName)
+{
+    (void)fileName;
+}
+
+void FMain::openProjectDB(const QString& fileName)
+{
+    (void)fileName;
+}
+
+void FMain::recalcOverTimes() {}
+
+bool FMain::toggleAutoResearch()
+{
+    m_researchPaused = !m_researchPaused;
+    return m_researchPaused;
+}
 
 void FMain::mnuReadUsersManual_Click()
 {

@@ -115,6 +115,16 @@ private:
     void Form_Activate();
     void restorePlacement();
     void runCommand(const QString& menu);
+    void openProjectCommand(bool create);
+    void openProject(const QString& fileName);
+    void reopenPreviousProject();
+    void refreshAfterProjectChange();
+
+    // The engine's side of the commands.
+    void openCacheDB(const QString& fileName);
+    void openProjectDB(const QString& fileName);
+    void recalcOverTimes();
+    bool toggleAutoResearch();
 
     std::shared_ptr<zentrel::CLog> m_log;
     std::unique_ptr<QLockFile> mhMutex;
@@ -125,6 +135,7 @@ private:
     bool mbAdvancedRankMode = false;
     bool mbFirstActivate = false;
     bool m_unloaded = false;
+    bool m_researchPaused = false;
 
     FMainMenus m_menus;
     PageFactory m_pageFactory;

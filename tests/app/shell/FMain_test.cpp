@@ -418,3 +418,106 @@ TEST(FAbout, TextAndLinks)
     about.cmdOK()->click();
     EXPECT_FALSE(about.isVisible());
 }
+
+TEST(FMainCommands, NewProjectOnAnExistingFileAsksAndCancelKeepsIt)
+{
+    Shell shell;
+    const QString existing = shell.home.file("Project/Other.vxp");
+    {
+        QFile file(existing);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("keep");
+    }
+    shell.script.clear();
+    shell.script.file(existing);
+    shell.script.answer(MsgService::Cancel);
+    shell.window->menuItem("mnuNewProject")->trigger();
+    const auto files = shell.script.shown(MsgService::Kind::OpenFile);
+    ASSERT_EQ(files.size(), 1);
+    EXPECT_EQ(files.first().title, QStringLiteral("File New Project"));
+    EXPECT_EQ(files.first().filter, QStringLiteral("Project (*.vxp)|*.vxp"));
+    EXPECT_EQ(files.first().folder, MSettings::projectFolder());
+    const auto messages = shell.script.shown(MsgService::Kind::Message);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages.first().prompt,
+              QStringLiteral("File '") + existing +
+                  QStringLiteral("' already exists. Are you sure you want overwrite it? "));
+    EXPECT_EQ(messages.first().style, 49);
+    EXPECT_TRUE(QFile::exists(existing));
+    EXPECT_EQ(shell.window->currentProjectFileName(), MSettings::defaultProjectFile());
+}
+
+TEST(FMainCommands, CancelledDialogsDoNothing)
+{
+    Shell shell;
+    shell.script.clear();
+    shell.window->menuItem("mnuNewProject")->trigger();
+    shell.window->menuItem("mnuOpenProject")->trigger();
+    shell.window->menuItem("mnuConnecttoCache")->trigger();
+    EXPECT_EQ(shell.script.shown(MsgService::Kind::OpenFile).size(), 3);
+    EXPECT_TRUE(shell.script.shown(MsgService::Kind::Message).isEmpty());
+    EXPECT_EQ(shell.script.shown(MsgService::Kind::OpenFile).at(2).title,
+              QStringLiteral("Select Keywords Database"));
+    EXPECT_EQ(shell.script.shown(MsgService::Kind::OpenFile).at(2).filter,
+              QStringLiteral("Keywords Database (*.vxc)|*.vxc"));
+}
+
+TEST(FMainCommands, OpenProjectOfAMissingFile)
+{
+    Shell shell;
+    const QString missing = shell.home.file("Project/Missing.vxp");
+    shell.script.clear();
+    shell.script.file(missing);
+    shell.window->menuItem("mnuOpenProject")->trigger();
+    ASSERT_EQ(shell.script.shown(MsgService::Kind::Message).size(), 1);
+    EXPECT_EQ(shell.script.shown(MsgService::Kind::Message).first().prompt,
+              QStringLiteral("File '") + missing + QStringLiteral("' not found. "));
+    EXPECT_EQ(shell.script.shown(MsgService::Kind::Message).first().style, 48);
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_EQ(shell.window->currentProjectFileName(), MSettings::defaultProjectFile());
+}
+
+TEST(FMainCommands, ConnectToAMissingDatabaseCancelled)
+{
+    Shell shell;
+    const QString missing = shell.home.file("Project/New.vxc");
+    shell.script.clear();
+    shell.script.file(missing);
+    shell.script.answer(MsgService::Cancel);
+    shell.window->menuItem("mnuConnecttoCache")->trigger();
+    ASSERT_EQ(shell.script.shown(MsgService::Kind::Message).size(), 1);
+    EXPECT_EQ(shell.script.shown(MsgService::Kind::Message).first().prompt,
+              QStringLiteral("File '") + missing +
+                  QStringLiteral("' not found. Do you want to create a new keywords database? "));
+    EXPECT_EQ(shell.window->cacheFileName(), MSettings::defaultCacheFile());
+}
+
+TEST(FMainCommands, PauseTwiceRestoresTheCaption)
+{
+    Shell shell;
+    QAction* pause = shell.window->menuItem("mnuPauseAutoResearch");
+    pause->trigger();
+    EXPECT_EQ(pause->text(), QStringLiteral("&Resume Auto Keyword Research"));
+    pause->trigger();
+    EXPECT_EQ(pause->text(), QStringLiteral("&Pause Auto Keyword Research"));
+}
+
+TEST(FMainCommands, RefreshSearchesCounts)
+{
+    Shell shell;
+    shell.script.clear();
+    shell.window->menuItem("mnuRefreshSearchesCounts")->trigger(); // Cancel
+    ASSERT_EQ(shell.script.prompts(),
+              QStringList{"Are you sure you want to refresh searches counts?"});
+    EXPECT_EQ(shell.pages[2]->calls, QStringList{"init"});
+
+    shell.script.clear();
+    shell.script.answer(MsgService::OK);
+    shell.window->menuItem("mnuRefreshSearchesCounts")->trigger();
+    EXPECT_EQ(shell.script.prompts(),
+              (QStringList{"Are you sure you want to refresh searches counts?",
+                           "Searches counts are cleaned up sucessfully."}));
+    EXPECT_EQ(shell.script.shown().at(1).style, 64);
+    for (int i = 2; i <= 5; ++i)
+        EXPECT_EQ(shell.pages[i]->calls.last(), QStringLiteral("Refresh")) << i;
+}
