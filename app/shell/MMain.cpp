@@ -10,6 +10,7 @@
 #include "app/shell/FMain.h"
 #include "app/shell/FSplash.h"
 #include "app/shell/MBrowser.h"
+#include "app/shell/MInstall.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MsgService.h"
 #include "engine/platform/CFileUtilities.h"
@@ -172,8 +173,22 @@ std::unique_ptr<FMain> MMain::StartNormal()
 int MMain::Main(const QStringList& arguments)
 {
     const QString command = commandLine(arguments);
-    if (command == u"/install" || command == u"/uninstall")
+    if (command == u"/install" || command == u"/uninstall") {
+        std::shared_ptr<zentrel::CLog> log;
+        try {
+            log = OpenLog(QStringLiteral("****"));
+        } catch (const std::exception&) {
+            return 0;
+        }
+        if (command == u"/install") {
+            try {
+                MInstall::Run(log);
+            } catch (const std::exception&) {
+                // The program ends without a message.
+            }
+        }
         return 0;
+    }
     std::unique_ptr<FMain> window = StartNormal();
     if (!window)
         return 0;

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+#include <QString>
+
+namespace zentrel {
+class CLog;
+} // namespace zentrel
+
+// The "/install" switch: seeds the cache database from SetupKWs.txt in the data folder.
+class MInstall {
+public:
+    struct Result {
+        int stored = 0;
+        int skipped = 0;
+        bool committed = false;
+    };
+
+    // Runs the whole switch; the cache file named in the settings, else the default one.
+    static void Run(const std::shared_ptr<zentrel::CLog>& log);
+
+    // Stores every usable line of the setup file in the cache file's table "Cache" in one
+    // transaction; a line that cannot be stored is skipped. Raises when either file cannot be
+    // opened or the transaction does not commit.
+    static Result SeedCache(const QString& cacheFile, const QString& setupFile);
+
+    static QString setupFile();
+};

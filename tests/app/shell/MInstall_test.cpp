@@ -1,0 +1,96 @@
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include "app/shell/MInstall.h"
+#include "app/shell/MSettings.h"
+#include "engine/platform/Folders.h"
+#include "engine/platform/SqlConnection.h"
+#include "engine/platform/SqlDate.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+QString freshCache(const testsupport::TempHome& home)
+{
+    const QString path = home.file("seed.vxc");
+    QFile::copy(QDir(zentrel::Folders::binaryFolder()).filePath("Cache.tdb"), path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+void writeSetup(const QByteArray& text)
+{
+    QFile file(MInstall::setupFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+struct Row {
+    QString kw;
+    int count;
+    double dte;
+};
+
+QList<Row> rows(const QString& cache)
+{
+    QList<Row> result;
+    auto connection = zentrel::SqlConnection::open(cache);
+    auto select = connection->prepare("SELECT KW, Count, dte FROM Cache ORDER BY KW");
+    while (select.next())
+        result.append({select.text(0), select.int32(1), select.real(2)});
+    return result;
+}
+
+} // namespace
+
+TEST(MInstall, StoresTheExampleLine)
+{
+    testsupport::TempHome home;
+    const QString cache = freshCache(home);
+    writeSetup("1200\tblue widgets\r\n");
+    const double before = zentrel::SqlDate::now();
+    const MInstall::Result result = MInstall::SeedCache(cache, MInstall::setupFile());
+    EXPECT_TRUE(result.committed);
+    EXPECT_EQ(result.stored, 1);
+    const QList<Row> stored = rows(cache);
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_EQ(stored.first().kw, QStringLiteral("blue widgets"));
+    EXPECT_EQ(stored.first().count, 1200);
+    EXPECT_GE(stored.first().dte, before - 1e-6);
+    EXPECT_LE(stored.first().dte, zentrel::SqlDate::now() + 1e-6);
+}
+
+TEST(MInstall, LinesAreCleanedAndBadOnesSkipped)
+{
+    testsupport::TempHome home;
+    const QString cache = freshCache(home);
+    writeSetup("10\t  Widgets Blue \r\n"
+               "x\tnot a count\n"
+               "12.5\tfractional\n"
+               "30\n"
+               "40\t\n"
+               "50\tblue widgets\n" // the same key again: skipped
+               "60\tred-gadgets\textra field\n"
+               "70\tlast line");
+    const MInstall::Result result = MInstall::SeedCache(cache, MInstall::setupFile());
+    EXPECT_EQ(result.stored, 3);
+    EXPECT_EQ(result.skipped, 5);
+    const QList<Row> stored = rows(cache);
+    ASSERT_EQ(stored.size(), 3);
+    EXPECT_EQ(stored.at(0).kw, QStringLiteral("blue widgets"));
+    EXPECT_EQ(stored.at(0).count, 10);
+    EXPECT_EQ(stored.at(1).kw, QStringLiteral("gadgets red"));
+    EXPECT_EQ(stored.at(1).count, 60);
+    EXPECT_EQ(stored.at(2).kw, QStringLiteral("last line"));
+}
+
+TEST(MInstall, MissingSetupFileRaises)
+{
+    testsupport::TempHome home;
+    const QString cache = freshCache(home);
+    EXPECT_ANY_THROW(MInstall::SeedCache(cache, MInstall::setupFile()));
+    EXPECT_TRUE(rows(cache).isEmpty());
+}
