@@ -11,6 +11,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "app/keywords/KWStore.h"
 #include "app/shell/FAbout.h"
 #include "app/shell/IVXPage.h"
 #include "app/shell/MBrowser.h"
@@ -23,6 +24,7 @@
 #include "app/shell/MsgService.h"
 #include "app/shell/StatusPanel.h"
 #include "app/shell/ucHelp.h"
+#include "app/shell/ucKWHost.h"
 #include "app/shell/ucPlaceholder.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
@@ -120,6 +122,8 @@ QWidget* FMain::createPage(int number, QWidget* parent)
 {
     if (number == 1)
         return new ucHelp(parent);
+    if (number == 2 || number == 3 || number == 5)
+        return new ucKWHost(number == 2 ? 0 : number == 3 ? 2 : 3, parent);
     return new ucPlaceholder(QString::fromLatin1(kPages[number - 1].caption), parent);
 }
 
@@ -204,7 +208,7 @@ void FMain::connectMenus()
     for (const char* name : kHandledElsewhere) {
         const QString menu = QString::fromLatin1(name);
         connect(m_menus.action(menu), &QAction::triggered, this,
-                [this, menu] { runCommand(menu); });
+                [this, menu] { RunCommand(menu); });
     }
 }
 
@@ -213,7 +217,7 @@ void FMain::setCommandHandler(std::function<void(const QString&)> handler)
     m_commandHandler = std::move(handler);
 }
 
-void FMain::runCommand(const QString& menu)
+void FMain::RunCommand(const QString& menu)
 {
     if (m_commandHandler)
         m_commandHandler(menu);
@@ -706,6 +710,34 @@ void FMain::openProjectDB(const QString& fileName)
 }
 
 void FMain::recalcOverTimes() {}
+
+std::unique_ptr<KWStore> FMain::createKWStore()
+{
+    return nullptr;
+}
+
+bool FMain::PickGroup(QWidget* parent, const QString& caption, const QString& prompt, bool withRank,
+                      int& groupId, int& relevancy)
+{
+    (void)parent;
+    (void)caption;
+    (void)prompt;
+    (void)withRank;
+    (void)groupId;
+    (void)relevancy;
+    return false;
+}
+
+void FMain::CollectBySelectedKeyword(const QString& kw)
+{
+    (void)kw;
+}
+
+void FMain::OpenSERForKW(const QString& kw, int engine)
+{
+    (void)kw;
+    (void)engine;
+}
 
 bool FMain::toggleAutoResearch()
 {

@@ -11,6 +11,7 @@
 #include "app/shell/FMainMenus.h"
 
 class IVXPage;
+class KWStore;
 class QGridLayout;
 class QTabBar;
 class StatusPanel;
@@ -86,6 +87,14 @@ public:
     void DispatchMenuEvent(const QString& MenuItemID, int Index);
     // Commands of the collection, feedback and import parts, by menu name.
     void setCommandHandler(std::function<void(const QString& menu)> handler);
+    void RunCommand(const QString& menu);
+
+    // What the keyword pages ask of the window.
+    std::unique_ptr<KWStore> createKWStore();
+    bool PickGroup(QWidget* parent, const QString& caption, const QString& prompt, bool withRank,
+                   int& groupId, int& relevancy);
+    void CollectBySelectedKeyword(const QString& kw);
+    void OpenSERForKW(const QString& kw, int engine);
 
     // Navigation.
     void ts_Click();
@@ -114,7 +123,6 @@ private:
     void FillSearchEngineMenus();
     void Form_Activate();
     void restorePlacement();
-    void runCommand(const QString& menu);
     void openProjectCommand(bool create);
     void openProject(const QString& fileName);
     void reopenPreviousProject();

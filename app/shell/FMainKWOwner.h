@@ -1,0 +1,31 @@
+#pragma once
+
+#include "app/keywords/KWOwner.h"
+
+class FMain;
+
+// The main window as the keyword pages see it.
+class FMainKWOwner final : public KWOwner {
+public:
+    explicit FMainKWOwner(FMain* window)
+        : m_window(window)
+    {
+    }
+
+    void RefreshTab(int tab) override;
+    void SetRankMode(bool advanced) override;
+    QIcon Panel1Picture() const override;
+    QIcon Panel4Picture() const override;
+    void SetPanel1(const QString& text, const QIcon& picture) override;
+    bool PickGroup(QWidget* parent, const QString& caption, const QString& prompt, bool withRank,
+                   int& groupId, int& relevancy) override;
+    void Collect(const QString& command) override;
+    void CollectBySelectedKeyword(const QString& kw) override;
+    void OpenSERForKW(const QString& kw, int engine) override;
+
+    // The menu that runs a collection command of the pages.
+    static QString menuOf(const QString& command);
+
+private:
+    FMain* m_window;
+};
