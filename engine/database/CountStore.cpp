@@ -1,0 +1,86 @@
+#include "engine/database/CountStore.h"
+
+#include "engine/database/MParser.h"
+#include "engine/platform/SqlDatabase.h"
+#include "engine/platform/SqlDate.h"
+
+namespace zentrel {
+
+namespace {
+constexpr double kStaleDays = 60.0;
+constexpr double kLookupDays = 30.0;
+} // namespace
+
+void CountStore::storeCounts(const SqlDatabase& cache,
+                             const std::vector<std::pair<QString, QVariant>>& counts)
+{
+    auto store = cache.query(QStringLiteral("INSERT INTO %1 (KW, Count, dte) VALUES (?1, ?2, ?3) "
+                                            "ON CONFLICT (KW) DO UPDATE SET Count = "
+                                            "excluded.Count, dte = excluded.dte")
+                                 .arg(cache.qualified("Cache")));
+    for (const auto& [name, count] : counts) {
+        if (name.size() >= 256)
+            continue;
+        store.bind(1, name).bind(2, count).bind(3, SqlDate::now());
+        store.execute();
+    }
+}
+
+QDateTime CountStore::overDate(const SqlDatabase& project, const QString& kw)
+{
+    const QVariant date = project.scalar(QStringLiteral("SELECT dte FROM Cache WHERE KW = ?1"),
+                                         {MParser::NormalizeKW(kw)});
+    return date.isNull() ? SqlDate::zeroDate() : SqlDate::fromOle(date.toDouble());
+}
+
+void CountStore::deleteStaleCounts(const SqlDatabase& project, const SqlDatabase& cache)
+{
+    QStringList stale;
+    {
+        auto rows = project.query(
+            QStringLiteral("SELECT Cache.KW FROM Cache INNER JOIN Keyword ON Keyword.Normalized = "
+                           "Cache.KW WHERE (Keyword.Relevancy <> 0 OR Keyword.Relevancy IS NULL) "
+                           "AND Cache.dte < ?1"),
+            {SqlDate::now() - kStaleDays});
+        while (rows.next())
+            stale << rows.text(0);
+    }
+    auto remove =
+        cache.query(QStringLiteral("DELETE FROM %1 WHERE KW = ?1").arg(cache.qualified("Cache")));
+    for (const QString& kw : stale) {
+        remove.bind(1, kw);
+        remove.execute();
+    }
+}
+
+void CountStore::clearCountCopies(const SqlDatabase& project)
+{
+    project.execute(QStringLiteral("UPDATE Keyword SET Searches = NULL, CacheDate = NULL"));
+}
+
+QString CountStore::firstWithoutCount(const SqlDatabase& project)
+{
+    return project
+        .scalar(QStringLiteral("SELECT KW FROM Keyword WHERE Searches IS NULL AND (Relevancy <> 0 "
+                               "OR Relevancy IS NULL) ORDER BY Relevancy DESC, length(KW), "
+                               "pkKeyword LIMIT 1"))
+        .toString();
+}
+
+QString CountStore::firstForLookup(const SqlDatabase& project)
+{
+    return project
+        .scalar(QStringLiteral("SELECT KW FROM Keyword WHERE Relevancy > 2 AND (LookupDate IS "
+                               "NULL OR LookupDate < ?1) ORDER BY Relevancy DESC, length(KW), "
+                               "pkKeyword LIMIT 1"),
+                {SqlDate::now() - kLookupDays})
+        .toString();
+}
+
+void CountStore::updateLookupDate(const SqlDatabase& project, const QString& kw)
+{
+    project.execute(QStringLiteral("UPDATE Keyword SET LookupDate = ?1 WHERE KW = ?2"),
+                    {SqlDate::now(), kw});
+}
+
+} // namespace zentrel

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <utility>
+#include <vector>
+
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+
+namespace zentrel {
+
+class SqlDatabase;
+
+// The search counts of the cache and the lookup dates of the project's keywords.
+class CountStore {
+public:
+    // Stores each (normalised keyword, count) in the cache; names of 256 characters or more
+    // are skipped. The caller holds the transaction.
+    static void storeCounts(const SqlDatabase& cache,
+                            const std::vector<std::pair<QString, QVariant>>& counts);
+    // The date of the keyword's count, or the zero date when none is known.
+    static QDateTime overDate(const SqlDatabase& project, const QString& kw);
+    // Deletes the counts older than 60 days of the project's keywords that are not banned.
+    static void deleteStaleCounts(const SqlDatabase& project, const SqlDatabase& cache);
+    static void clearCountCopies(const SqlDatabase& project);
+    static QString firstWithoutCount(const SqlDatabase& project);
+    static QString firstForLookup(const SqlDatabase& project);
+    static void updateLookupDate(const SqlDatabase& project, const QString& kw);
+};
+
+} // namespace zentrel

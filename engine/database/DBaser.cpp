@@ -1,0 +1,655 @@
+#include "engine/database/DBaser.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include "engine/ComponentRegistration.h"
+#include "engine/EngineMessages.h"
+#include "engine/database/CTimer.h"
+#include "engine/database/CountStore.h"
+#include "engine/database/GroupStore.h"
+#include "engine/database/IDBaserOwner.h"
+#include "engine/database/KeywordStore.h"
+#include "engine/database/LeadWords.h"
+#include "engine/database/ProjectSchema.h"
+#include "engine/platform/CUtilities.h"
+#include "engine/platform/Folders.h"
+#include "engine/platform/SqlError.h"
+#include "engine/platform/SqlTransaction.h"
+
+namespace zentrel {
+
+namespace {
+
+const ComponentRegistration registration{"Zentrel.DBaser",
+                                         [] { return std::make_unique<DBaser>(); }};
+
+const QString kCacheSchema = QStringLiteral("cache");
+const QString kProjectSchema = QStringLiteral("project");
+constexpr int kPollIntervalMs = 10000;
+constexpr std::uint32_t kFileNotFound = 0x800A0035u;   // file not found
+constexpr std::uint32_t kFileAccessError = 0x800A004Bu; // path/file access error
+constexpr std::uint32_t kObjectNotSet = 0x800A005Bu;    // object variable not set
+
+QStringList texts(const CKeyedCollection& items)
+{
+    QStringList list;
+    for (const QVariant& item : items)
+        list << item.toString();
+    return list;
+}
+
+QVariantList ids(const CKeyedCollection& items)
+{
+    QVariantList list;
+    for (const QVariant& item : items)
+        list << item.toLongLong();
+    return list;
+}
+
+QVariant firstValue(const CAttributes& attributes, const QString& name)
+{
+    return attributes.Item(name).Values().Item(1);
+}
+
+CKeyedCollection collectionOf(const QStringList& items)
+{
+    CKeyedCollection collection;
+    for (const QString& item : items)
+        collection.Add(item);
+    return collection;
+}
+
+void removeWithCompanions(const QString& fileName)
+{
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(fileName + QLatin1String(suffix));
+}
+
+} // namespace
+
+DBaser::DBaser(QObject* parent)
+    : QObject(parent)
+    , m_templateFolder(Folders::binaryFolder())
+{
+}
+
+DBaser::~DBaser()
+{
+    Finalize();
+}
+
+template <class Work>
+auto DBaser::guarded(const char* name, Work&& work) -> decltype(work())
+{
+    const QString source = QStringLiteral("DBaser.") + QLatin1String(name);
+    try {
+        return work();
+    } catch (const ZError& error) {
+        logError(error, 4, source);
+        throw;
+    } catch (const std::exception& error) {
+        const ZError wrapped(kUnexpected, QString::fromUtf8(error.what()), source);
+        logError(wrapped, 4, source);
+        throw wrapped;
+    }
+}
+
+void DBaser::logError(const ZError& error, int level, const QString& source) const
+{
+    if (m_log)
+        m_log->Write(error.signedNumber(), error.description(), level, source);
+}
+
+const SqlDatabase& DBaser::project() const
+{
+    if (!m_projectDB)
+        throw ZError(kObjectNotSet, QStringLiteral("The project database is not open."));
+    return *m_projectDB;
+}
+
+const SqlDatabase& DBaser::cache() const
+{
+    if (!m_cacheDB)
+        throw ZError(kObjectNotSet, QStringLiteral("The cache database is not open."));
+    return *m_cacheDB;
+}
+
+SqlConnection& DBaser::connection()
+{
+    if (!m_connection)
+        m_connection = SqlConnection::open(QStringLiteral(":memory:"));
+    return *m_connection;
+}
+
+// ---- Events ----------------------------------------------------------------------------------
+
+void DBaser::raiseNewKws()
+{
+    if (QThread::currentThread() == thread())
+        emit NewKws(nullptr, nullptr);
+    else
+        QMetaObject::invokeMethod(this, [this] { emit NewKws(nullptr, nullptr); }, Qt::QueuedConnection);
+}
+
+void DBaser::raiseNewOvertureCounts()
+{
+    if (QThread::currentThread() == thread()) {
+        emit NewOvertureCounts(nullptr, nullptr);
+    } else {
+        QMetaObject::invokeMethod(
+            this, [this] { emit NewOvertureCounts(nullptr, nullptr); }, Qt::QueuedConnection);
+    }
+}
+
+void DBaser::signalNewKws()
+{
+    if (m_master)
+        raiseNewKws();
+    else
+        m_newKWsEvent.set();
+}
+
+void DBaser::signalNewOvertureCounts()
+{
+    if (m_master)
+        raiseNewOvertureCounts();
+    else
+        m_newOvertureCountsEvent.set();
+}
+
+void DBaser::refreshCounts()
+{
+    KeywordStore::refreshCounts(project());
+}
+
+void DBaser::InitMaster()
+{
+    m_master = true;
+    m_newKWsEventName = CUtilities::NewName();
+    m_newOvertureCountsEventName = CUtilities::NewName();
+    m_newKWsEvent = NamedEvent::create(m_newKWsEventName);
+    m_newOvertureCountsEvent = NamedEvent::create(m_newOvertureCountsEventName);
+    moEventTimer = std::make_unique<CTimer>();
+    connect(moEventTimer.get(), &CTimer::Timer, this, &DBaser::moEventTimer_Timer);
+    moEventTimer->setInterval(kPollIntervalMs);
+    moEventTimer->setEnabled(true);
+}
+
+void DBaser::moEventTimer_Timer()
+{
+    try {
+        if (m_newKWsEvent.isSet()) {
+            // Reset first: a set that arrives during the refresh survives for the next poll.
+            m_newKWsEvent.reset();
+            try {
+                refreshCounts();
+            } catch (...) {
+                m_newKWsEvent.set();
+                throw;
+            }
+            emit NewKws(nullptr, nullptr);
+        }
+        if (m_newOvertureCountsEvent.isSet()) {
+            m_newOvertureCountsEvent.reset();
+            emit NewOvertureCounts(nullptr, nullptr);
+        }
+    } catch (const ZError& error) {
+        logError(error, 4, QStringLiteral("DBaser.moEventTimer_Timer"));
+    } catch (const std::exception& error) {
+        logError(ZError(kUnexpected, QString::fromUtf8(error.what())), 4,
+                 QStringLiteral("DBaser.moEventTimer_Timer"));
+    }
+}
+
+void DBaser::AttachByObjects(CLogPtr Log, SqlDatabasePtr ProjectDB, SqlDatabasePtr CacheDB,
+                             const QString& NewKWsEventName,
+                             const QString& NewOvertureCountsEventName)
+{
+    m_log = std::move(Log);
+    m_projectDB = std::move(ProjectDB);
+    m_cacheDB = std::move(CacheDB);
+    m_newKWsEventName = NewKWsEventName;
+    m_newOvertureCountsEventName = NewOvertureCountsEventName;
+    m_newKWsEvent = NamedEvent::create(NewKWsEventName);
+    m_newOvertureCountsEvent = NamedEvent::create(NewOvertureCountsEventName);
+}
+
+void DBaser::AttachByFileNames(CLogPtr Log, const QString& ProjectDBFilename,
+                               const QString& CacheDBFilename, const QString& NewKWsEventName,
+                               const QString& NewOvertureCountsEventName)
+{
+    auto shared = SqlConnection::open(QStringLiteral(":memory:"));
+    shared->attach(CacheDBFilename, kCacheSchema);
+    shared->attach(ProjectDBFilename, kProjectSchema);
+    AttachByObjects(std::move(Log),
+                    std::make_shared<SqlDatabase>(shared, kProjectSchema, ProjectDBFilename),
+                    std::make_shared<SqlDatabase>(shared, kCacheSchema, CacheDBFilename),
+                    NewKWsEventName, NewOvertureCountsEventName);
+}
+
+// ---- Files -----------------------------------------------------------------------------------
+
+void DBaser::Init(CLogPtr Log)
+{
+    m_log = std::move(Log);
+}
+
+void DBaser::SetOwner(CLogPtr Log, IDBaserOwner* Scripting)
+{
+    m_log = std::move(Log);
+    m_owner = Scripting;
+}
+
+void DBaser::copyTemplate(const QString& templateName, const QString& fileName) const
+{
+    const QString source = QDir(m_templateFolder).filePath(templateName);
+    if (!QFileInfo::exists(source))
+        throw ZError(kFileNotFound, QStringLiteral("File not found: '%1'").arg(source));
+    removeWithCompanions(fileName);
+    if (!QFile::copy(source, fileName))
+        throw ZError(kFileAccessError, QStringLiteral("Path/File access error: '%1'").arg(fileName));
+    QFile::setPermissions(fileName, QFile::permissions(fileName) | QFileDevice::WriteOwner |
+                                        QFileDevice::ReadOwner);
+}
+
+void DBaser::raiseOpenError(const ZError& error, int messageId, const QString& fileName,
+                            const QString& source) const
+{
+    QString description = error.description();
+    if (!description.endsWith(QLatin1Char('.')) && !description.endsWith(QLatin1String(". ")))
+        description += QLatin1String(". ");
+    logError(ZError(error.number(), description), 4, source);
+    throw ZError(objectError(messageId), EngineMessages::text(messageId, fileName) + description,
+                 source);
+}
+
+void DBaser::linkTable(const QString& cacheFile)
+{
+    if (!QFileInfo::exists(cacheFile))
+        throw EngineMessages::error(EngineMessages::CacheFileNotFound, cacheFile);
+    if (m_cacheDB && m_cacheDB->isOpen() && m_cacheDB->fileName() == cacheFile)
+        return;
+    try {
+        if (m_cacheDB)
+            m_cacheDB->close();
+        connection().attach(cacheFile, kCacheSchema);
+        m_cacheDB = std::make_shared<SqlDatabase>(m_connection, kCacheSchema, cacheFile);
+    } catch (const ZError& error) {
+        throw ZError(objectError(EngineMessages::CannotLinkCache),
+                     EngineMessages::text(EngineMessages::CannotLinkCache) + error.description());
+    }
+}
+
+void DBaser::openCache(const QString& fileName)
+{
+    auto guard = connection().lock();
+    if (m_cacheDB)
+        m_cacheDB->close();
+    if (!QFileInfo::exists(fileName))
+        copyTemplate(QStringLiteral("Cache.tdb"), fileName);
+    connection().attach(fileName, kCacheSchema);
+    m_cacheDB = std::make_shared<SqlDatabase>(m_connection, kCacheSchema, fileName);
+    if (m_projectDB && m_projectDB->isOpen())
+        linkTable(fileName);
+    m_cacheDBFilename = fileName;
+    m_cacheDBOpened = true;
+}
+
+void DBaser::OpenCacheDB(const QString& CacheDBFilename)
+{
+    try {
+        openCache(CacheDBFilename);
+    } catch (const ZError& error) {
+        raiseOpenError(error, EngineMessages::CannotOpenCache, CacheDBFilename,
+                       QStringLiteral("DBaser.OpenCacheDB"));
+    }
+}
+
+void DBaser::openProject(const QString& fileName)
+{
+    if (!m_cacheDBOpened)
+        throw EngineMessages::error(EngineMessages::CacheNotOpened);
+    auto guard = connection().lock();
+    if (m_projectDB)
+        m_projectDB->close();
+    if (!QFileInfo::exists(fileName))
+        copyTemplate(QStringLiteral("Project.tdb"), fileName);
+    connection().attach(fileName, kProjectSchema);
+    auto opened = std::make_shared<SqlDatabase>(m_connection, kProjectSchema, fileName);
+    try {
+        try {
+            ProjectSchema::upgrade(*opened);
+        } catch (const ZError& error) {
+            logError(error, 0, QStringLiteral("DBaser.UpgradeProjectDatabase"));
+            throw ZError(objectError(EngineMessages::CannotUpgradeProject),
+                         EngineMessages::text(EngineMessages::CannotUpgradeProject) +
+                             error.description());
+        }
+        linkTable(m_cacheDBFilename);
+        ProjectSchema::addLookupDateField(*opened);
+    } catch (...) {
+        opened->close();
+        throw;
+    }
+    m_projectDB = std::move(opened);
+    m_projectDBFilename = fileName;
+    m_projectDBOpened = true;
+}
+
+void DBaser::OpenProjectDB(const QString& ProjectDBFilename)
+{
+    try {
+        openProject(ProjectDBFilename);
+    } catch (const ZError& error) {
+        raiseOpenError(error, EngineMessages::CannotOpenProject, ProjectDBFilename,
+                       QStringLiteral("DBaser.OpenProjectDB"));
+    }
+}
+
+void DBaser::CloseDBs()
+{
+    guarded("CloseDBs", [&] {
+        m_cacheDBFilename.clear();
+        m_projectDBFilename.clear();
+        m_cacheDBOpened = false;
+        m_projectDBOpened = false;
+    });
+}
+
+void DBaser::Finalize()
+{
+    m_newKWsEvent.close();
+    m_newOvertureCountsEvent.close();
+    if (moEventTimer) {
+        try {
+            moEventTimer->setEnabled(false);
+        } catch (...) {
+        }
+        moEventTimer.reset();
+    }
+    m_cacheDBFilename.clear();
+    m_projectDBFilename.clear();
+    m_cacheDBOpened = false;
+    m_projectDBOpened = false;
+    m_projectDB.reset();
+    m_owner = nullptr;
+}
+
+// ---- Keyword store ---------------------------------------------------------------------------
+
+CKeyedCollection DBaser::AddKWsEx(const CKeyedCollection& KWs, CDataNode& Operation,
+                                  const CAttributes* Params)
+{
+    return guarded("AddKWsEx", [&] {
+        const auto filtered = KeywordStore::filter(texts(KWs));
+        const CKeyedCollection rejected = collectionOf(filtered.rejected);
+        if (filtered.accepted.isEmpty())
+            return rejected;
+        std::optional<int> rank;
+        if (Params && Params->Exists(QStringLiteral("CS_SET_RANK")))
+            rank = firstValue(*Params, QStringLiteral("CS_SET_RANK_TO")).toInt();
+        if (Operation.Value().isEmpty())
+            Operation.setValue(CUtilities::NewName());
+        const QString description =
+            Operation.Attributes().Exists(QStringLiteral("Description"))
+                ? firstValue(Operation.Attributes(), QStringLiteral("Description")).toString()
+                : QString();
+        {
+            const SqlDatabase& db = project();
+            SqlTransaction transaction(db.connection());
+            KeywordStore::storeOperation(db, Operation.Value(), description, Operation.SaveToText());
+            KeywordStore::storeKeywords(db, filtered.accepted, rank, Operation.Value());
+            transaction.commit();
+        }
+        if (m_master)
+            refreshCounts();
+        if (!rank)
+            signalNewKws();
+        else if (m_owner)
+            m_owner->moLookupTimer_Timer();
+        return rejected;
+    });
+}
+
+CKeyedCollection DBaser::AddKWs(const CKeyedCollection& KWs, CDataNode& Operation)
+{
+    return AddKWsEx(KWs, Operation);
+}
+
+bool DBaser::UpdateKW(const QString& KW)
+{
+    try {
+        return guarded("UpdateKW", [&] { return KeywordStore::updateKW(project(), KW); });
+    } catch (const ZError&) {
+        return false;
+    }
+}
+
+void DBaser::SetRelevancy(const CKeyedCollection& KWs, int Relevancy)
+{
+    guarded("SetRelevancy", [&] {
+        if (KWs.Count() == 0)
+            return;
+        KeywordStore::setRelevancy(project(), ids(KWs), Relevancy);
+        if (Relevancy > 2 && m_owner)
+            m_owner->moLookupTimer_Timer();
+    });
+}
+
+void DBaser::DeleteKWs(const CKeyedCollection& KWs)
+{
+    guarded("DeleteKWs", [&] {
+        if (KWs.Count() > 0)
+            KeywordStore::deleteKWs(project(), ids(KWs));
+    });
+}
+
+KeywordTable DBaser::getKWs(enKWKind Kind)
+{
+    return getKWsEx(Kind);
+}
+
+KeywordTable DBaser::getKWsForGroup(int GroupId, const CAttributes* Params)
+{
+    CAttributes params = Params ? *Params : CAttributes();
+    params.Add(QStringLiteral("CS_GET_KEYWORDS_FOR_GROUP"), true);
+    params.Add(QStringLiteral("CS_GROUP_ID"), GroupId);
+    return getKWsEx(kwk_raw, &params);
+}
+
+KeywordTable DBaser::getKWsEx(enKWKind Kind, const CAttributes* Params)
+{
+    return guarded("getKWsEx", [&] {
+        KeywordStore::Listing listing;
+        listing.kind = Kind;
+        if (Params) {
+            if (Params->Exists(QStringLiteral("CS_MAX_KEYWORDS_COUNT")))
+                listing.limit = firstValue(*Params, QStringLiteral("CS_MAX_KEYWORDS_COUNT")).toInt();
+            if (Params->Exists(QStringLiteral("CS_GET_ALL_KEYWORDS")))
+                listing.limit = -1;
+            listing.excludeGrouped =
+                Kind == kwk_kws && Params->Exists(QStringLiteral("CS_EXCLUDE_GROUPED_KEYWORDS"));
+            if (Params->Exists(QStringLiteral("CS_GET_KEYWORDS_FOR_GROUP")))
+                listing.groupId = firstValue(*Params, QStringLiteral("CS_GROUP_ID")).toInt();
+        }
+        return KeywordStore::list(project(), listing);
+    });
+}
+
+int DBaser::GetCount(int i)
+{
+    return guarded("GetCount", [&] { return KeywordStore::count(project(), i); });
+}
+
+int DBaser::CacheSize()
+{
+    return guarded("CacheSize", [&] {
+        return cache().scalar(QStringLiteral("SELECT count(*) FROM %1").arg(cache().qualified("Cache")))
+            .toInt();
+    });
+}
+
+QVariant DBaser::NormalizeAllDBkws()
+{
+    try {
+        auto guard = project().lock();
+        SqlTransaction transaction(project().connection());
+        KeywordStore::normalizeAll(project(), cache());
+        transaction.commit();
+    } catch (const std::exception&) {
+    }
+    return {};
+}
+
+// ---- Groups ----------------------------------------------------------------------------------
+
+int DBaser::AddGroup(const QString& Name, int ParentId)
+{
+    bool first = false;
+    const int id = guarded("AddGroup", [&] {
+        auto guard = project().lock();
+        return GroupStore::addGroup(project(), Name, ParentId, first);
+    });
+    if (first)
+        emit GroupInfoChanged();
+    return id;
+}
+
+void DBaser::RemoveGroup(int Id)
+{
+    guarded("RemoveGroup", [&] { GroupStore::removeGroup(project(), Id); });
+}
+
+int DBaser::UpdateGroup(int Id, const QString& NewName, std::optional<int> NewParent)
+{
+    guarded("UpdateGroup", [&] { GroupStore::updateGroup(project(), Id, NewName, NewParent); });
+    return 0;
+}
+
+void DBaser::MoveGroup(int GroupId, int NewParentId)
+{
+    guarded("MoveGroup", [&] { GroupStore::moveGroup(project(), GroupId, NewParentId); });
+}
+
+void DBaser::AddToGroup(const CKeyedCollection& KWs, int GroupId)
+{
+    guarded("AddToGroup", [&] {
+        if (KWs.Count() == 0)
+            return;
+        SqlTransaction transaction(project().connection());
+        GroupStore::addToGroup(project(), ids(KWs), GroupId);
+        transaction.commit();
+    });
+}
+
+void DBaser::RemoveFromGroup(const CKeyedCollection& KWs, int GroupId)
+{
+    guarded("RemoveFromGroup", [&] {
+        if (KWs.Count() == 0)
+            return;
+        SqlTransaction transaction(project().connection());
+        GroupStore::removeFromGroup(project(), ids(KWs), GroupId);
+        transaction.commit();
+    });
+}
+
+void DBaser::MoveToGroup(const CKeyedCollection& KWs, int FromGroup, int GroupId)
+{
+    guarded("MoveToGroup", [&] {
+        if (KWs.Count() == 0)
+            return;
+        SqlTransaction transaction(project().connection());
+        RemoveFromGroup(KWs, FromGroup);
+        AddToGroup(KWs, GroupId);
+        transaction.commit();
+    });
+}
+
+CDataNodes DBaser::GetGroups(const CAttributes* Params)
+{
+    return guarded("GetGroups", [&] {
+        const bool withCounts = Params && Params->Exists(QStringLiteral("CS_INCLUDE_KWS_COUNT"));
+        return GroupStore::groups(project(), withCounts);
+    });
+}
+
+// ---- Search counts ---------------------------------------------------------------------------
+
+void DBaser::AddOvertured(CDataNode& KWs, const QString& OriginatingKW)
+{
+    Q_UNUSED(OriginatingKW)
+    guarded("AddOvertured", [&] {
+        if (KWs.Attributes().Count() == 0)
+            return;
+        std::vector<std::pair<QString, QVariant>> counts;
+        for (const CAttribute& attribute : KWs.Attributes())
+            counts.emplace_back(attribute.Name(), attribute.Values().Item(1));
+        {
+            auto guard = cache().lock();
+            SqlTransaction transaction(cache().connection());
+            CountStore::storeCounts(cache(), counts);
+            transaction.commit();
+        }
+        refreshCounts();
+        signalNewOvertureCounts();
+    });
+}
+
+QDateTime DBaser::OverDate(const QString& KW)
+{
+    return CountStore::overDate(project(), KW);
+}
+
+void DBaser::RecalcOverTimes()
+{
+    guarded("RecalcOverTimes", [&] {
+        auto guard = project().lock();
+        CountStore::deleteStaleCounts(project(), cache());
+        CountStore::clearCountCopies(project());
+        refreshCounts();
+    });
+}
+
+QString DBaser::get1stNotOvertured()
+{
+    return guarded("get1stNotOvertured", [&] {
+        auto guard = project().lock();
+        refreshCounts();
+        return CountStore::firstWithoutCount(project());
+    });
+}
+
+QString DBaser::get1stForLookup()
+{
+    return guarded("get1stForLookup", [&] { return CountStore::firstForLookup(project()); });
+}
+
+void DBaser::UpdateLookupDate(const QString& KW)
+{
+    guarded("UpdateLookupDate", [&] { CountStore::updateLookupDate(project(), KW); });
+}
+
+// ---- Lead words ------------------------------------------------------------------------------
+
+QStringList DBaser::GetMostPopularWords()
+{
+    return guarded("GetMostPopularWords", [&] { return LeadWords::mostPopular(getKWs(kwk_kws)); });
+}
+
+int DBaser::ImportFromCacheForWord(const QString& Word)
+{
+    return guarded("ImportFromCacheForWord", [&] {
+        auto guard = project().lock();
+        const QStringList found = KeywordStore::cachedKeywordsWithWord(project(), Word);
+        if (found.isEmpty())
+            return 0;
+        CDataNode operation;
+        AddKWs(collectionOf(found), operation);
+        return static_cast<int>(found.size());
+    });
+}
+
+} // namespace zentrel

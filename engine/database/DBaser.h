@@ -1,0 +1,149 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include "engine/database/KeywordTable.h"
+#include "engine/database/enKWKind.h"
+#include "engine/platform/CAttributes.h"
+#include "engine/platform/CDataNode.h"
+#include "engine/platform/CDataNodes.h"
+#include "engine/platform/CKeyedCollection.h"
+#include "engine/platform/CLog.h"
+#include "engine/platform/NamedEvent.h"
+#include "engine/platform/SqlDatabase.h"
+
+namespace zentrel {
+
+class CTimer;
+class IDBaserOwner;
+
+// The engine's database layer: the cache database (search counts shared by every project) and
+// the project database (keywords, operations, groups), both seen through one connection so
+// that one statement can join them. Three kinds of instance: the master (InitMaster), which
+// owns the change events and their 10 s poll and raises the events on its own thread; workers
+// (AttachByObjects, AttachByFileNames), which set the change events instead; and stand-alone
+// instances, which open the databases themselves. Every operation holds the databases' lock
+// for its whole run, so workers may call from their own threads.
+class DBaser final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DBaser)
+
+public:
+    explicit DBaser(QObject* parent = nullptr);
+    ~DBaser() override;
+
+    // Keyword store.
+    bool UpdateKW(const QString& KW);
+    int GetCount(int i);
+    int CacheSize();
+    void SetRelevancy(const CKeyedCollection& KWs, int Relevancy);
+    void DeleteKWs(const CKeyedCollection& KWs);
+    // Stores the keywords with their operation (whose Value, the operation's id, is filled by
+    // the first store); returns the rejected keywords.
+    CKeyedCollection AddKWsEx(const CKeyedCollection& KWs, CDataNode& Operation,
+                              const CAttributes* Params = nullptr);
+    CKeyedCollection AddKWs(const CKeyedCollection& KWs, CDataNode& Operation);
+    KeywordTable getKWs(enKWKind Kind);
+    KeywordTable getKWsForGroup(int GroupId, const CAttributes* Params);
+    KeywordTable getKWsEx(enKWKind Kind, const CAttributes* Params = nullptr);
+    QVariant NormalizeAllDBkws();
+
+    // Files.
+    SqlDatabasePtr CacheDB() const { return m_cacheDB; }
+    SqlDatabasePtr ProjectDB() const { return m_projectDB; }
+    QString CacheDBFilename() const { return m_cacheDBFilename; }
+    QString ProjectDBFilename() const { return m_projectDBFilename; }
+    void Init(CLogPtr Log);
+    void OpenCacheDB(const QString& CacheDBFilename);
+    void OpenProjectDB(const QString& ProjectDBFilename);
+    void CloseDBs();
+    void Finalize();
+
+    // Groups.
+    void RemoveFromGroup(const CKeyedCollection& KWs, int GroupId);
+    void MoveGroup(int GroupId, int NewParentId);
+    void MoveToGroup(const CKeyedCollection& KWs, int FromGroup, int GroupId);
+    void AddToGroup(const CKeyedCollection& KWs, int GroupId);
+    int AddGroup(const QString& Name, int ParentId = 0);
+    void RemoveGroup(int Id);
+    int UpdateGroup(int Id, const QString& NewName = {}, std::optional<int> NewParent = {});
+    CDataNodes GetGroups(const CAttributes* Params);
+
+    // Search counts.
+    void AddOvertured(CDataNode& KWs, const QString& OriginatingKW);
+    QDateTime OverDate(const QString& KW);
+    void RecalcOverTimes();
+    QString get1stNotOvertured();
+
+    // For the engine only.
+    bool ProjectDBOpened() const { return m_projectDBOpened; }
+    void SetOwner(CLogPtr Log, IDBaserOwner* Scripting);
+    QStringList GetMostPopularWords();
+    int ImportFromCacheForWord(const QString& Word);
+    QString get1stForLookup();
+    void UpdateLookupDate(const QString& KW);
+    void InitMaster();
+    void AttachByFileNames(CLogPtr Log, const QString& ProjectDBFilename,
+                           const QString& CacheDBFilename, const QString& NewKWsEventName,
+                           const QString& NewOvertureCountsEventName);
+    void AttachByObjects(CLogPtr Log, SqlDatabasePtr ProjectDB, SqlDatabasePtr CacheDB,
+                         const QString& NewKWsEventName, const QString& NewOvertureCountsEventName);
+    QString NewKWsEventName() const { return m_newKWsEventName; }
+    QString NewOvertureCountsEventName() const { return m_newOvertureCountsEventName; }
+    // The change poll (every 10 s on the master).
+    void moEventTimer_Timer();
+    // Where the template databases are taken from (the engine's folder unless set).
+    void setTemplateFolder(const QString& folder) { m_templateFolder = folder; }
+
+signals:
+    void NewKws(zentrel::CKeyedCollectionPtr KWs, zentrel::CDataNodePtr Operation);
+    void NewOvertureCounts(zentrel::CDataNodePtr newKws, zentrel::CDataNodePtr updatedKWs);
+    void GroupInfoChanged();
+
+private:
+    template <class Work>
+    auto guarded(const char* name, Work&& work) -> decltype(work());
+    void logError(const ZError& error, int level, const QString& source) const;
+
+    const SqlDatabase& project() const;
+    const SqlDatabase& cache() const;
+    SqlConnection& connection();
+    void refreshCounts();
+    void raiseNewKws();
+    void raiseNewOvertureCounts();
+    void signalNewKws();
+    void signalNewOvertureCounts();
+
+    void openCache(const QString& fileName);
+    void openProject(const QString& fileName);
+    void linkTable(const QString& cacheFile);
+    void copyTemplate(const QString& templateName, const QString& fileName) const;
+    [[noreturn]] void raiseOpenError(const ZError& error, int messageId, const QString& fileName,
+                                     const QString& source) const;
+
+    CLogPtr m_log;
+    IDBaserOwner* m_owner = nullptr;
+    SqlConnectionPtr m_connection;
+    SqlDatabasePtr m_projectDB;
+    SqlDatabasePtr m_cacheDB;
+    bool m_projectDBOpened = false;
+    bool m_cacheDBOpened = false;
+    QString m_cacheDBFilename;
+    QString m_projectDBFilename;
+    bool m_master = false;
+    NamedEvent m_newKWsEvent;
+    NamedEvent m_newOvertureCountsEvent;
+    QString m_newKWsEventName;
+    QString m_newOvertureCountsEventName;
+    std::unique_ptr<CTimer> moEventTimer;
+    QString m_templateFolder;
+};
+
+} // namespace zentrel

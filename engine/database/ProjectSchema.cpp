@@ -1,0 +1,34 @@
+#include "engine/database/ProjectSchema.h"
+
+#include "engine/platform/SqlDatabase.h"
+#include "engine/platform/SqlTransaction.h"
+
+namespace zentrel {
+
+void ProjectSchema::upgrade(const SqlDatabase& project)
+{
+    auto guard = project.lock();
+    if (project.hasTable(QStringLiteral("Group")))
+        return;
+    SqlTransaction transaction(project.connection());
+    project.createTable(
+        {QStringLiteral("Group"),
+         {SqlColumnDef("pkGroup", "INTEGER").primary(true),
+          SqlColumnDef("Name", "TEXT").required().constraint("length(Name) BETWEEN 1 AND 255"),
+          SqlColumnDef("ParentGroup", "INTEGER")}});
+    project.createTable(
+        {QStringLiteral("KWGroup"),
+         {SqlColumnDef("fkKW", "INTEGER").required().references("Keyword", "pkKeyword"),
+          SqlColumnDef("fkGroup", "INTEGER").required().references("Group", "pkGroup")}});
+    project.createIndex(QStringLiteral("Group Index"), QStringLiteral("KWGroup"), {"fkGroup"});
+    project.createIndex(QStringLiteral("KW Index"), QStringLiteral("KWGroup"), {"fkKW"});
+    transaction.commit();
+}
+
+void ProjectSchema::addLookupDateField(const SqlDatabase& project)
+{
+    if (!project.hasColumn(QStringLiteral("Keyword"), QStringLiteral("LookupDate")))
+        project.addColumn(QStringLiteral("Keyword"), SqlColumnDef("LookupDate", "REAL"));
+}
+
+} // namespace zentrel

@@ -1,0 +1,18 @@
+#pragma once
+
+namespace zentrel {
+
+class SqlDatabase;
+
+// The project database's schema beyond the template: the groups with their memberships, and
+// the lookup date of each keyword.
+class ProjectSchema {
+public:
+    // Creates Group, KWGroup, their indexes and the two cascading relations, in one
+    // transaction, unless Group is there already. Raises the database's error.
+    static void upgrade(const SqlDatabase& project);
+    // Adds Keyword.LookupDate when it is missing.
+    static void addLookupDateField(const SqlDatabase& project);
+};
+
+} // namespace zentrel

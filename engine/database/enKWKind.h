@@ -1,0 +1,12 @@
+#pragma once
+
+namespace zentrel {
+
+// The kinds of keyword a listing asks for.
+enum enKWKind {
+    kwk_raw = 0,    // candidates: relevancy NULL
+    kwk_kws = 1,    // kept: relevancy above 0
+    kwk_banned = 2, // banned: relevancy 0
+};
+
+} // namespace zentrel
