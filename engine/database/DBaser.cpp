@@ -29,7 +29,7 @@ const ComponentRegistration registration{"Zentrel.DBaser",
 const QString kCacheSchema = QStringLiteral("cache");
 const QString kProjectSchema = QStringLiteral("project");
 constexpr int kPollIntervalMs = 10000;
-constexpr std::uint32_t kFileNotFound = 0x800A0035u;   // file not found
+constexpr std::uint32_t kFileNotFound = 0x800A0035u;    // file not found
 constexpr std::uint32_t kFileAccessError = 0x800A004Bu; // path/file access error
 constexpr std::uint32_t kObjectNotSet = 0x800A005Bu;    // object variable not set
 
@@ -81,8 +81,7 @@ DBaser::~DBaser()
     Finalize();
 }
 
-template <class Work>
-auto DBaser::guarded(const char* name, Work&& work) -> decltype(work())
+template <class Work> auto DBaser::guarded(const char* name, Work&& work) -> decltype(work())
 {
     const QString source = QStringLiteral("DBaser.") + QLatin1String(name);
     try {
@@ -131,7 +130,8 @@ void DBaser::raiseNewKws()
     if (QThread::currentThread() == thread())
         emit NewKws(nullptr, nullptr);
     else
-        QMetaObject::invokeMethod(this, [this] { emit NewKws(nullptr, nullptr); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { emit NewKws(nullptr, nullptr); }, Qt::QueuedConnection);
 }
 
 void DBaser::raiseNewOvertureCounts()
@@ -250,7 +250,8 @@ void DBaser::copyTemplate(const QString& templateName, const QString& fileName) 
         throw ZError(kFileNotFound, QStringLiteral("File not found: '%1'").arg(source));
     removeWithCompanions(fileName);
     if (!QFile::copy(source, fileName))
-        throw ZError(kFileAccessError, QStringLiteral("Path/File access error: '%1'").arg(fileName));
+        throw ZError(kFileAccessError,
+                     QStringLiteral("Path/File access error: '%1'").arg(fileName));
     QFile::setPermissions(fileName, QFile::permissions(fileName) | QFileDevice::WriteOwner |
                                         QFileDevice::ReadOwner);
 }
@@ -320,6 +321,9 @@ void DBaser::openProject(const QString& fileName)
     connection().attach(fileName, kProjectSchema);
     auto opened = std::make_shared<SqlDatabase>(m_connection, kProjectSchema, fileName);
     try {
+        // Linked before the upgrade: a transaction would otherwise touch a cache file that
+        // has gone.
+        linkTable(m_cacheDBFilename);
         try {
             ProjectSchema::upgrade(*opened);
         } catch (const ZError& error) {
@@ -328,7 +332,6 @@ void DBaser::openProject(const QString& fileName)
                          EngineMessages::text(EngineMessages::CannotUpgradeProject) +
                              error.description());
         }
-        linkTable(m_cacheDBFilename);
         ProjectSchema::addLookupDateField(*opened);
     } catch (...) {
         opened->close();
@@ -400,7 +403,8 @@ CKeyedCollection DBaser::AddKWsEx(const CKeyedCollection& KWs, CDataNode& Operat
         {
             const SqlDatabase& db = project();
             SqlTransaction transaction(db.connection());
-            KeywordStore::storeOperation(db, Operation.Value(), description, Operation.SaveToText());
+            KeywordStore::storeOperation(db, Operation.Value(), description,
+                                         Operation.SaveToText());
             KeywordStore::storeKeywords(db, filtered.accepted, rank, Operation.Value());
             transaction.commit();
         }
@@ -467,7 +471,8 @@ KeywordTable DBaser::getKWsEx(enKWKind Kind, const CAttributes* Params)
         listing.kind = Kind;
         if (Params) {
             if (Params->Exists(QStringLiteral("CS_MAX_KEYWORDS_COUNT")))
-                listing.limit = firstValue(*Params, QStringLiteral("CS_MAX_KEYWORDS_COUNT")).toInt();
+                listing.limit =
+                    firstValue(*Params, QStringLiteral("CS_MAX_KEYWORDS_COUNT")).toInt();
             if (Params->Exists(QStringLiteral("CS_GET_ALL_KEYWORDS")))
                 listing.limit = -1;
             listing.excludeGrouped =
@@ -487,7 +492,8 @@ int DBaser::GetCount(int i)
 int DBaser::CacheSize()
 {
     return guarded("CacheSize", [&] {
-        return cache().scalar(QStringLiteral("SELECT count(*) FROM %1").arg(cache().qualified("Cache")))
+        return cache()
+            .scalar(QStringLiteral("SELECT count(*) FROM %1").arg(cache().qualified("Cache")))
             .toInt();
     });
 }

@@ -18,6 +18,7 @@
 #include "engine/platform/CLog.h"
 #include "engine/platform/NamedEvent.h"
 #include "engine/platform/SqlDatabase.h"
+#include "engine/platform/ZError.h"
 
 namespace zentrel {
 
@@ -108,8 +109,7 @@ signals:
     void GroupInfoChanged();
 
 private:
-    template <class Work>
-    auto guarded(const char* name, Work&& work) -> decltype(work());
+    template <class Work> auto guarded(const char* name, Work&& work) -> decltype(work());
     void logError(const ZError& error, int level, const QString& source) const;
 
     const SqlDatabase& project() const;

@@ -130,7 +130,8 @@ void KeywordStore::storeOperation(const SqlDatabase& db, const QString& id,
                {id, SqlDate::now(), description, parameter});
     if (db.scalar(QStringLiteral("SELECT count(*) FROM Operation WHERE pkOperation = ?1"), {id})
             .toInt() == 0) {
-        throw SqlError(SQLITE_ERROR, QStringLiteral("The operation '%1' cannot be stored.").arg(id));
+        throw SqlError(SQLITE_ERROR,
+                       QStringLiteral("The operation '%1' cannot be stored.").arg(id));
     }
 }
 
@@ -156,7 +157,8 @@ void KeywordStore::storeKeywords(const SqlDatabase& db, const QStringList& accep
         if (relevancy)
             store.bind(3, *relevancy);
         if (!store.next())
-            throw SqlError(SQLITE_ERROR, QStringLiteral("The keyword '%1' was not stored.").arg(kw));
+            throw SqlError(SQLITE_ERROR,
+                           QStringLiteral("The keyword '%1' was not stored.").arg(kw));
         const qint64 id = store.int64(0);
         store.reset();
         link.bind(1, id).bind(2, operationId);
@@ -248,8 +250,9 @@ void KeywordStore::normalizeAll(const SqlDatabase& project, const SqlDatabase& c
     }
     for (const auto& [id, kw] : keywords) {
         try {
-            project.execute(QStringLiteral("UPDATE Keyword SET Normalized = ?1 WHERE pkKeyword = ?2"),
-                            {MParser::NormalizeKW(kw), id});
+            project.execute(
+                QStringLiteral("UPDATE Keyword SET Normalized = ?1 WHERE pkKeyword = ?2"),
+                {MParser::NormalizeKW(kw), id});
         } catch (const ZError&) {
             try {
                 project.execute(QStringLiteral("DELETE FROM Keyword WHERE pkKeyword = ?1"), {id});
@@ -265,7 +268,8 @@ void KeywordStore::normalizeAll(const SqlDatabase& project, const SqlDatabase& c
     }
     const QString update =
         QStringLiteral("UPDATE %1 SET KW = ?1 WHERE KW = ?2").arg(cache.qualified("Cache"));
-    const QString remove = QStringLiteral("DELETE FROM %1 WHERE KW = ?1").arg(cache.qualified("Cache"));
+    const QString remove =
+        QStringLiteral("DELETE FROM %1 WHERE KW = ?1").arg(cache.qualified("Cache"));
     for (const QString& kw : cached) {
         const QString normalized = MParser::NormalizeKW(kw);
         if (normalized == kw)

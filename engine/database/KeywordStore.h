@@ -37,8 +37,8 @@ public:
     static Filtered filter(const QStringList& keywords);
 
     // Stores the operation row unless it is there. Raises when it cannot be stored.
-    static void storeOperation(const SqlDatabase& db, const QString& id,
-                               const QString& description, const QString& parameter);
+    static void storeOperation(const SqlDatabase& db, const QString& id, const QString& description,
+                               const QString& parameter);
     // Stores each accepted keyword (the newest spelling wins, with the relevancy when given)
     // and links it to the operation once. The caller holds the transaction.
     static void storeKeywords(const SqlDatabase& db, const QStringList& accepted,
