@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "app/shell/MMain.h"
 #include "app/shell/MMinMaxInfo.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
@@ -163,10 +164,10 @@ void FAddKWs::enableRanks()
 
 void FAddKWs::showEvent(QShowEvent* event)
 {
-    m_chkSetRank->setChecked(DefaultSetRank);
+    m_chkSetRank->setChecked(MMain::DefaultSetRank);
     enableRanks();
-    if (DefaultRank >= 1 && DefaultRank <= 5)
-        optRank(DefaultRank)->setChecked(true);
+    if (MMain::DefaultRank >= 1 && MMain::DefaultRank <= 5)
+        optRank(MMain::DefaultRank)->setChecked(true);
     refreshLineCount();
     m_okPressed = false;
     QDialog::showEvent(event);
@@ -184,9 +185,9 @@ void FAddKWs::changeEvent(QEvent* event)
 void FAddKWs::accept()
 {
     m_okPressed = true;
-    DefaultSetRank = m_chkSetRank->isChecked();
+    MMain::DefaultSetRank = m_chkSetRank->isChecked();
     if (const int rank = SelectedRank(); rank >= 1)
-        DefaultRank = rank;
+        MMain::DefaultRank = rank;
     QDialog::accept();
 }
 

@@ -14,16 +14,13 @@ class QRadioButton;
 class QStatusBar;
 
 // "Add Keywords": the user types or pastes keywords, one per line, and may pick a relevancy for
-// all of them. The rank choice carries over to the next dialog while the program runs.
+// all of them. The rank choice carries over to the next dialog while the program runs
+// (MMain::DefaultSetRank, MMain::DefaultRank).
 class FAddKWs final : public QDialog {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FAddKWs)
 
 public:
-    // Program-wide rank choice shared by every add-keywords dialog.
-    static inline bool DefaultSetRank = true;
-    static inline int DefaultRank = 4;
-
     explicit FAddKWs(QWidget* parent = nullptr);
     ~FAddKWs() override;
 

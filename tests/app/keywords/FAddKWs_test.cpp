@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "app/keywords/FAddKWs.h"
+#include "app/shell/MMain.h"
 
 namespace {
 
@@ -15,8 +16,8 @@ class FAddKWsTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        FAddKWs::DefaultSetRank = true;
-        FAddKWs::DefaultRank = 4;
+        MMain::DefaultSetRank = true;
+        MMain::DefaultRank = 4;
     }
 };
 
@@ -67,8 +68,8 @@ TEST_F(FAddKWsTest, RankChoiceCarriesOverAfterOkOnly)
         EXPECT_TRUE(dialog.OKPressed());
         EXPECT_FALSE(dialog.isVisible());
     }
-    EXPECT_FALSE(FAddKWs::DefaultSetRank);
-    EXPECT_EQ(FAddKWs::DefaultRank, 2);
+    EXPECT_FALSE(MMain::DefaultSetRank);
+    EXPECT_EQ(MMain::DefaultRank, 2);
     {
         FAddKWs dialog;
         dialog.init(nullptr, QStringLiteral("kw"));
@@ -81,8 +82,8 @@ TEST_F(FAddKWsTest, RankChoiceCarriesOverAfterOkOnly)
         dialog.reject();
         EXPECT_FALSE(dialog.OKPressed());
     }
-    EXPECT_FALSE(FAddKWs::DefaultSetRank);
-    EXPECT_EQ(FAddKWs::DefaultRank, 2);
+    EXPECT_FALSE(MMain::DefaultSetRank);
+    EXPECT_EQ(MMain::DefaultRank, 2);
 }
 
 TEST_F(FAddKWsTest, ShownAgainRestoresTheChoiceAndClosingCancels)
