@@ -1,8 +1,10 @@
+#include <QApplication>
 #include <QFile>
 
 #include <gtest/gtest.h>
 
 #include "app/shell/FMain.h"
+#include "app/shell/FSplash.h"
 #include "app/shell/MInstall.h"
 #include "app/shell/MMain.h"
 #include "app/shell/MSettings.h"
@@ -62,6 +64,8 @@ TEST(MMain, FailedComponentCheckShowsTheMessageAndEnds)
     EXPECT_EQ(script.shown().first().style, 16);
     EXPECT_EQ(script.shown().first().title, QStringLiteral("Quintara Keywords"));
     EXPECT_TRUE(script.shown().first().prompt.contains("ZENTREL.DLL"));
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<FSplash*>(widget), nullptr);
     QFile log(zentrel::Folders::dataPath("QuintaraKeywords.log"));
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(log.readAll());
@@ -84,6 +88,8 @@ TEST(MMain, NormalStartShowsTheWindowOnTheHelpPage)
     EXPECT_TRUE(MMain::DefaultSetRank);
     EXPECT_EQ(MMain::DefaultRank, 4);
     EXPECT_NE(window->Log(), nullptr);
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<FSplash*>(widget), nullptr);
     window->close();
     EXPECT_TRUE(window->unloaded());
 }
