@@ -21,6 +21,7 @@
 #include "app/keywords/FReorderWordsL.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/shell/MStrings.h"
+#include "tests/app/keywords/KWProjectFixture.h"
 #include "tests/app/keywords/KWTestDoubles.h"
 #include "tests/support/TestSupport.h"
 
@@ -33,7 +34,8 @@ using kwtest::ScriptedServices;
 // The three pages of the main window on one store.
 class PagesTest : public testing::Test {
 protected:
-    MemoryStore store;
+    kwtest::Project project;
+    KWStore& store = *project.store;
     ScriptedServices services;
     PagesOwner owner;
     QTemporaryDir dir;
@@ -99,18 +101,18 @@ TEST_F(PagesTest, TotalsHintsAndCaps)
     EXPECT_EQ(raw->lblTotal()->text(), QStringLiteral("Total: 0 keyword(s). "));
 
     for (int i = 0; i < 3; ++i)
-        store.add(QStringLiteral("candidate %1").arg(i), i * 100, -1);
+        project.add(QStringLiteral("candidate %1").arg(i), i * 100, -1);
     raw->Refresh();
     EXPECT_EQ(raw->lblRawDescription()->text(), MStrings::text(187));
     EXPECT_EQ(owner.panel1Text, QStringLiteral("Awaiting for rank: 3 keyword(s)"));
     EXPECT_EQ(owner.panel1.cacheKey(), owner.attention.cacheKey());
     for (int i = 3; i < 50; ++i)
-        store.add(QStringLiteral("candidate %1").arg(i), i, -1);
+        project.add(QStringLiteral("candidate %1").arg(i), i, -1);
     raw->Refresh();
     EXPECT_EQ(raw->lblRawDescription()->text(), MStrings::text(185));
 
     for (int i = 0; i < 1005; ++i)
-        store.add(QStringLiteral("banned %1").arg(i), i, 0);
+        project.add(QStringLiteral("banned %1").arg(i), i, 0);
     banned->Refresh();
     EXPECT_EQ(banned->RowCap(), 1000);
     EXPECT_EQ(banned->model()->rowCount(), 1000);
@@ -126,13 +128,13 @@ TEST_F(PagesTest, TotalsHintsAndCaps)
 
 TEST_F(PagesTest, RefreshInPlaceKeepsTheSelection)
 {
-    const int a = store.add(QStringLiteral("alpha"), 900, 2);
-    store.add(QStringLiteral("beta"), 300, 2);
-    const int c = store.add(QStringLiteral("gamma"), 30, 2);
+    const int a = project.add(QStringLiteral("alpha"), 900, 2);
+    project.add(QStringLiteral("beta"), 300, 2);
+    const int c = project.add(QStringLiteral("gamma"), 30, 2);
     initAll();
     selectKeywords(kws, {"alpha", "gamma"});
-    store.find(c)->record.searches = 90000; // gamma's score changes: it moves up
-    store.find(a)->record.searches = 901;   // alpha's score text stays
+    project.setSearches(c, 90000); // gamma's score changes: it moves up
+    project.setSearches(a, 901);   // alpha's score text stays
     kws->Refresh();
     EXPECT_EQ(keywords(kws), (QStringList{"gamma", "alpha", "beta"}));
     EXPECT_EQ(selected(kws), (QStringList{"gamma", "alpha"}));
@@ -143,7 +145,7 @@ TEST_F(PagesTest, RefreshInPlaceKeepsTheSelection)
 TEST_F(PagesTest, RankingMovesKeywordsBetweenPages)
 {
     for (const char* kw : {"soft toys", "soft blue toys", "hard toys", "toy shop"})
-        store.add(QString::fromLatin1(kw), 100, -1);
+        project.add(QString::fromLatin1(kw), 100, -1);
     initAll();
     ASSERT_EQ(raw->model()->rowCount(), 4);
     selectKeywords(raw, {"soft toys", "hard toys", "toy shop"});
@@ -160,7 +162,7 @@ TEST_F(PagesTest, RankingMovesKeywordsBetweenPages)
     EXPECT_EQ(services.lastSingleTime, MStrings::text(137));
 
     // Not ticked: shown again; ticked: stored, and never again.
-    store.add(QStringLiteral("next"), 5, -1);
+    project.add(QStringLiteral("next"), 5, -1);
     raw->Refresh();
     selectKeywords(raw, {"next"});
     services.singleTimeAnswers = {true};
@@ -174,7 +176,7 @@ TEST_F(PagesTest, RankingMovesKeywordsBetweenPages)
     EXPECT_EQ(services.singleTimeShown, 2);
     ucKW later; // a later run reads the stored choice
     later.setPageType(0);
-    store.add(QStringLiteral("later"), 5, -1);
+    project.add(QStringLiteral("later"), 5, -1);
     later.init(&store, &services, &owner);
     selectKeywords(&later, {"later"});
     later.cmdRank_Click(2);
@@ -197,11 +199,11 @@ TEST_F(PagesTest, RankingMovesKeywordsBetweenPages)
     EXPECT_EQ(owner.refreshed, (std::vector<int>{2, 5}));
 
     // Insert takes the selection, as the simple mode's caption says.
-    store.add(QStringLiteral("inserted"), 5, -1);
+    const int inserted = project.add(QStringLiteral("inserted"), 5, -1);
     raw->Refresh();
     selectKeywords(raw, {"inserted"});
     QTest::keyClick(raw->lv(), Qt::Key_Insert);
-    EXPECT_EQ(store.setRelevancyCalls.back().second, 4);
+    EXPECT_EQ(project.relevancyOf(inserted), 4);
     EXPECT_TRUE(keywords(kws).contains(QStringLiteral("inserted")));
 }
 
@@ -218,8 +220,8 @@ TEST_F(PagesTest, TheGridsKeysWinOverTheMenuShortcuts)
     auto* page = new ucKW;
     page->setPageType(2);
     main.setCentralWidget(page);
-    store.add(QStringLiteral("kept one"), 10, 3);
-    store.add(QStringLiteral("kept two"), 20, 3);
+    project.add(QStringLiteral("kept one"), 10, 3);
+    project.add(QStringLiteral("kept two"), 20, 3);
     owner.tabs = {{3, page}, {5, banned}};
     page->init(&store, &services, &owner);
     banned->init(&store, &services, &owner);
@@ -258,14 +260,14 @@ TEST_F(PagesTest, TheGridsKeysWinOverTheMenuShortcuts)
     ASSERT_EQ(services.messages.size(), 2u);
     EXPECT_EQ(services.messages[0].prompt, MStrings::text(129));
     EXPECT_EQ(services.messages[0].style, 49);
-    EXPECT_EQ(store.find(1), nullptr);
+    EXPECT_FALSE(project.exists(1));
 }
 
 TEST_F(PagesTest, FindFindNextAndSelectByWords)
 {
     for (const char* kw : {"soft toys", "hard toys", "soft blue toys", "blue widgets",
-                           "widgets blue", "Soft cushions", "toy shop"})
-        store.add(QString::fromLatin1(kw), 100, 2);
+                           "widgets in blue", "Soft cushions", "toy shop"})
+        project.add(QString::fromLatin1(kw), 100, 2);
     initAll();
     services.inputs = {QStringLiteral("soft")};
     kws->mnuFindKW_Click();
@@ -295,7 +297,7 @@ TEST_F(PagesTest, FindFindNextAndSelectByWords)
 
     services.inputs = {QStringLiteral("  widgets  blue ")};
     kws->mnuSelectByWildCard_Click();
-    EXPECT_EQ(selected(kws), (QStringList{"blue widgets", "widgets blue"}));
+    EXPECT_EQ(selected(kws), (QStringList{"blue widgets", "widgets in blue"}));
 
     services.inputs = {QStringLiteral("a b c d")};
     kws->mnuSelectByWildCard_Click();
@@ -307,13 +309,13 @@ TEST_F(PagesTest, FindFindNextAndSelectByWords)
 
 TEST_F(PagesTest, ReorderWords)
 {
-    store.add(QStringLiteral("blue widgets"), 500, 4);
-    store.add(QStringLiteral("cheap blue widgets"), 400, 4);
-    store.add(QStringLiteral("very cheap blue widgets online"), 300, 4);
+    const int two = project.add(QStringLiteral("blue widgets"), 500, 4);
+    const int three = project.add(QStringLiteral("cheap blue widgets"), 400, 4);
+    const int five = project.add(QStringLiteral("very cheap blue widgets online"), 300, 4);
     initAll();
     selectKeywords(kws, {"blue widgets"});
     QTest::keyClick(kws->lv(), Qt::Key_F2);
-    EXPECT_EQ(store.updated, QStringList{"widgets blue"});
+    EXPECT_EQ(project.textOf(two), QStringLiteral("widgets blue"));
     EXPECT_TRUE(keywords(kws).contains(QStringLiteral("widgets blue")));
 
     services.onDialog = [](QDialog& dialog) {
@@ -325,7 +327,7 @@ TEST_F(PagesTest, ReorderWords)
     };
     selectKeywords(kws, {"cheap blue widgets"});
     kws->ReorderWords();
-    EXPECT_EQ(store.updated.last(), QStringLiteral("widgets blue cheap"));
+    EXPECT_EQ(project.textOf(three), QStringLiteral("widgets blue cheap"));
     EXPECT_TRUE(keywords(kws).contains(QStringLiteral("widgets blue cheap")));
 
     services.onDialog = [](QDialog& dialog) {
@@ -336,28 +338,25 @@ TEST_F(PagesTest, ReorderWords)
         mover->accept();
     };
     selectKeywords(kws, {"very cheap blue widgets online"});
-    store.updateResult = false; // the store refuses: the row keeps its text
     kws->ReorderWords();
-    EXPECT_EQ(store.updated.last(), QStringLiteral("online very cheap blue widgets"));
-    EXPECT_TRUE(keywords(kws).contains(QStringLiteral("very cheap blue widgets online")));
+    EXPECT_EQ(project.textOf(five), QStringLiteral("online very cheap blue widgets"));
+    EXPECT_TRUE(keywords(kws).contains(QStringLiteral("online very cheap blue widgets")));
 
     services.onDialog = [](QDialog& dialog) { dialog.reject(); };
-    store.updateResult = true;
-    const qsizetype calls = store.updated.size();
     kws->ReorderWords();
-    EXPECT_EQ(store.updated.size(), calls);
+    EXPECT_EQ(project.textOf(five), QStringLiteral("online very cheap blue widgets"));
 }
 
 TEST_F(PagesTest, ExportAllSelectedTopAndWords)
 {
-    store.add(QStringLiteral("low"), 30, 1);
-    store.add(QStringLiteral("it's \"quoted\", really"), 3000, 5);
-    store.add(QStringLiteral("unknown"), -1, 3);
-    store.add(QStringLiteral("mid one"), 900, 3);
-    store.add(QStringLiteral("mid two"), 900, 3);
+    const int low = project.add(QStringLiteral("low"), 30, 1);
+    project.add(QStringLiteral("it's \"quoted\", really"), 3000, 5);
+    project.add(QStringLiteral("unknown"), -1, 3);
+    project.add(QStringLiteral("mid one"), 900, 3);
+    project.add(QStringLiteral("mid two"), 900, 3);
     initAll();
     kws->chkHideGrouped()->setChecked(true);
-    store.rows[0].groups.insert(9); // grouped keywords are still exported
+    project.group({low}, project.db->AddGroup(QStringLiteral("grouped"))); // still exported
     kws->Refresh();
     EXPECT_EQ(kws->model()->rowCount(), 4);
 
@@ -417,40 +416,49 @@ TEST_F(PagesTest, DeferredRefreshIsNotPutOffByAStreamOfEvents)
 {
     initAll();
     raw->Timer1()->setInterval(300);
-    store.add(QStringLiteral("arrived"), 10, -1);
-    emit store.NewKws();
+    project.add(QStringLiteral("arrived"), 10, -1);
+    emit project.db->NewKws(nullptr, nullptr);
     ASSERT_TRUE(raw->Timer1()->isActive());
     EXPECT_FALSE(kws->Timer1()->isActive());
     QTest::qWait(150);
-    emit store.NewKws();
+    emit project.db->NewKws(nullptr, nullptr);
     EXPECT_LT(raw->Timer1()->remainingTime(), 200);
     EXPECT_TRUE(testsupport::waitUntil([&] { return raw->model()->rowCount() == 1; }));
     EXPECT_FALSE(raw->Timer1()->isActive());
 
     // Any other refresh cancels a pending one.
-    emit store.NewKws();
+    emit project.db->NewKws(nullptr, nullptr);
     raw->Refresh();
     EXPECT_FALSE(raw->Timer1()->isActive());
 }
 
-TEST_F(PagesTest, InitAgainConnectsOnceAndFinalizeDetaches)
+TEST(ucKW, InitAgainConnectsOnceAndFinalizeDetaches)
 {
-    initAll();
-    kws->init(&store, &services, &owner);
+    MemoryStore store;
+    ScriptedServices services;
+    PagesOwner owner;
+    ucKW raw;
+    raw.setPageType(0);
+    ucKW kws;
+    kws.setPageType(2);
+    ucKW banned;
+    for (ucKW* page : {&raw, &kws, &banned})
+        page->init(&store, &services, &owner);
+    kws.init(&store, &services, &owner);
     const int before = store.fetches;
     emit store.NewOvertureCounts();
     EXPECT_EQ(store.fetches - before, 2); // raw and kept once each; the banned page ignores it
-    for (ucKW* page : {raw, kws, banned})
+    for (ucKW* page : {&raw, &kws, &banned})
         page->Finalize();
     emit store.NewOvertureCounts();
     emit store.NewKws();
     EXPECT_EQ(store.fetches - before, 2);
-    EXPECT_FALSE(raw->Timer1()->isActive());
+    EXPECT_FALSE(raw.Timer1()->isActive());
 }
 
 TEST_F(PagesTest, CommandsThatNeedAFocusedRow)
 {
-    store.add(QStringLiteral("blue widgets"), 10, 2);
+    project.add(QStringLiteral("blue widgets"), 10, 2);
     initAll();
     kws->lv()->selectionModel()->clearCurrentIndex();
     kws->MenuEvent(QStringLiteral("CS_MENU_COPY"), 0);
@@ -481,39 +489,51 @@ TEST_F(PagesTest, CommandsThatNeedAFocusedRow)
 
 TEST_F(PagesTest, GroupCommands)
 {
-    store.add(QStringLiteral("candidate"), 10, -1);
-    const int kept = store.add(QStringLiteral("kept"), 10, 2);
+    project.add(QStringLiteral("candidate"), 10, -1);
+    const int kept = project.add(QStringLiteral("kept"), 10, 2);
+    const int seven = project.db->AddGroup(QStringLiteral("seven"));
+    const int eight = project.db->AddGroup(QStringLiteral("eight"));
     ucKW group;
     group.setPageType(4);
-    group.setGroupId(7);
+    group.setGroupId(seven);
     owner.tabs[4] = &group;
     initAll();
     group.init(&store, &services, &owner);
     EXPECT_EQ(group.model()->rowCount(), 0);
 
     selectKeywords(raw, {"candidate"});
-    owner.picks = {{7, 4}};
+    owner.picks = {{seven, 4}};
     owner.refreshed.clear();
     raw->mnuAddToGroup_Click();
     EXPECT_EQ(owner.pickCaptions.back(), MStrings::text(166));
     EXPECT_EQ(owner.refreshed, (std::vector<int>{4, 3}));
     EXPECT_TRUE(keywords(raw).isEmpty());
     EXPECT_EQ(keywords(&group), QStringList{"candidate"});
+    QString preview;
+    services.onDialog = [&](QDialog& dialog) {
+        preview = static_cast<FExportParams&>(dialog).PreviewText();
+        dialog.reject();
+    };
+    group.MenuEvent(QStringLiteral("CS_MENU_EXPORT_ALL"), 0); // the group's keywords only
+    EXPECT_EQ(preview, QStringLiteral("candidate\r\n"));
 
     selectKeywords(kws, {"kept"});
     owner.picks = {}; // cancelled
     kws->MenuEvent(QStringLiteral("CS_MENU_ADD_KWS_TO_GROUP"), 0);
-    EXPECT_TRUE(store.find(kept)->groups.isEmpty());
+    EXPECT_EQ(project.db->ProjectDB()
+                  ->scalar(QStringLiteral("SELECT count(*) FROM KWGroup WHERE fkKW=?"), {kept})
+                  .toInt(),
+              0);
 
     selectKeywords(&group, {"candidate"});
-    owner.picks = {{8, 0}};
+    owner.picks = {{eight, 0}};
     owner.refreshed.clear();
     group.MenuEvent(QStringLiteral("CS_MENU_MOVE_KWS_TO_GROUP"), 0);
     EXPECT_EQ(owner.pickCaptions.back(), MStrings::text(164));
     EXPECT_EQ(owner.refreshed, std::vector<int>{4});
     EXPECT_TRUE(keywords(&group).isEmpty());
 
-    group.setGroupId(8);
+    group.setGroupId(eight);
     group.Refresh();
     selectKeywords(&group, {"candidate"});
     services.msgAnswers = {KWServices::Yes};
@@ -554,8 +574,8 @@ TEST_F(PagesTest, PagesRenderWithAFewHundredKeywords)
 {
     // With QUINTARA_SCREENSHOTS set to a folder, the three pages are saved there as pictures.
     for (int i = 0; i < 300; ++i)
-        store.add(QStringLiteral("keyword research tool %1").arg(i), (i * 97) % 4000 - 1,
-                  i % 3 == 0 ? -1 : i % 7);
+        project.add(QStringLiteral("keyword research tool %1").arg(i), (i * 97) % 4000 - 1,
+                    i % 3 == 0 ? -1 : i % 7);
     initAll();
     window.resize(900, 600);
     window.show();

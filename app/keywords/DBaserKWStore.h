@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QPointer>
+
+#include "app/keywords/KWStore.h"
+#include "engine/database/DBaser.h"
+
+// The keyword store of a page over the engine's DBaser, whose events it passes on.
+class DBaserKWStore final : public KWStore {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DBaserKWStore)
+
+public:
+    explicit DBaserKWStore(zentrel::DBaser* dbaser, QObject* parent = nullptr);
+
+    zentrel::DBaser* dbaser() const { return m_dbaser; }
+
+    KWRecords getKWsEx(const Query& query) override;
+    void SetRelevancy(const QList<int>& ids, int relevancy) override;
+    void DeleteKWs(const QList<int>& ids) override;
+    bool UpdateKW(const QString& kw) override;
+    void AddToGroup(const QList<int>& ids, int groupId) override;
+    void MoveToGroup(const QList<int>& ids, int fromGroupId, int toGroupId) override;
+    void RemoveFromGroup(const QList<int>& ids, int groupId) override;
+    QString ProjectDBFilename() const override;
+
+private:
+    QPointer<zentrel::DBaser> m_dbaser;
+};
