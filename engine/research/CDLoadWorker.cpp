@@ -124,6 +124,9 @@ CDLoadWorker::Response CDLoadWorker::fetch(const QString& url, std::int32_t size
     request.setRawHeader("GET", url.toUtf8());
     if (sizeB > 0)
         request.setRawHeader("Range", "bytes=0-" + QByteArray::number(sizeB - 1));
+    // The body cap below guards against compressed bodies that expand without end; Qt's own
+    // check stalls such a reply (no more data arrives) until the time limit instead of failing.
+    request.setDecompressedSafetyCheckThreshold(-1);
 
     const std::unique_ptr<QNetworkReply> reply(manager.get(request));
     QEventLoop loop;
