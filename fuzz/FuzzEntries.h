@@ -10,6 +10,8 @@
 #include <QStringList>
 
 #include "engine/database/MParser.h"
+#include "engine/platform/CAttribute.h"
+#include "engine/platform/CDataNode.h"
 #include "engine/platform/ZError.h"
 #include "engine/research/CGP.h"
 #include "engine/research/CMetaKeywords.h"
@@ -62,9 +64,16 @@ public:
     {
         const QString page = zentrel::TextDecoder::Decode(input, contentTypeOf(input));
         try {
-            for (const QString& url : zentrel::CGP::FoundURLs(page)) {
+            const zentrel::CDataNode found = zentrel::CGP().Parse(page);
+            int pos = 0;
+            for (const zentrel::CDataNode& child : found.Children()) {
+                const QString url =
+                    child.Attributes().Item(QStringLiteral("URL")).Values().Item(1).toString();
                 if (!url.startsWith(QLatin1String("http"), Qt::CaseInsensitive))
                     return QStringLiteral("found a link that is not http: ") + url;
+                if (child.Attributes().Item(QStringLiteral("Pos")).Values().Item(1).toInt() !=
+                    ++pos)
+                    return QStringLiteral("found pages out of order at ") + url;
             }
         } catch (const zentrel::ZError&) {
         }
@@ -75,16 +84,14 @@ public:
     static QString suggestionPage(const QByteArray& input)
     {
         const QString page = zentrel::TextDecoder::Decode(input, contentTypeOf(input));
-        zentrel::PhraseCounts counts;
-        try {
-            zentrel::COP::ReadCounts(page, counts);
-        } catch (const zentrel::ZError&) {
-        }
-        QStringList seen;
-        for (const zentrel::PhraseCount& count : counts) {
-            if (seen.contains(count.phrase))
-                return QStringLiteral("phrase read twice: ") + count.phrase;
-            seen.append(count.phrase);
+        const zentrel::CDataNode counts = zentrel::COP().Parse(page);
+        for (const zentrel::CAttribute& count : counts.Attributes()) {
+            if (count.Name().isEmpty() ||
+                zentrel::MParser::NormalizeKW(count.Name()) != count.Name())
+                return QStringLiteral("phrase not in its normalised form: ") + count.Name();
+            if (count.Values().Count() != 1)
+                return QStringLiteral("phrase with %1 counts: ").arg(count.Values().Count()) +
+                       count.Name();
         }
         try {
             zentrel::COP::LeadingNumber(page);
