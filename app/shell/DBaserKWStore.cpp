@@ -1,0 +1,97 @@
+#include "app/shell/DBaserKWStore.h"
+
+#include "engine/database/DBaser.h"
+#include "engine/platform/CAttributes.h"
+#include "engine/platform/CKeyedCollection.h"
+#include "engine/platform/ZError.h"
+
+namespace {
+
+zentrel::CKeyedCollection collectionOf(const QList<int>& ids)
+{
+    zentrel::CKeyedCollection collection;
+    for (const int id : ids)
+        collection.Add(id);
+    return collection;
+}
+
+} // namespace
+
+DBaserKWStore::DBaserKWStore(zentrel::DBaser* dbaser, QObject* parent)
+    : KWStore(parent)
+    , m_dbaser(dbaser)
+{
+    if (dbaser == nullptr)
+        return;
+    connect(dbaser, &zentrel::DBaser::NewKws, this, [this] { emit NewKws(); });
+    connect(dbaser, &zentrel::DBaser::NewOvertureCounts, this,
+            [this] { emit NewOvertureCounts(); });
+}
+
+zentrel::DBaser& DBaserKWStore::dbaser() const
+{
+    if (m_dbaser == nullptr)
+        throw zentrel::ZError(zentrel::kInvalidArgument, QStringLiteral("No database is open. "),
+                              QStringLiteral("DBaserKWStore"));
+    return *m_dbaser;
+}
+
+KWRecords DBaserKWStore::getKWsEx(const Query& query)
+{
+    zentrel::CAttributes params;
+    params.Add(QStringLiteral("CS_MAX_KEYWORDS_COUNT"), query.maxCount);
+    if (query.all)
+        params.Add(QStringLiteral("CS_GET_ALL_KEYWORDS"), true);
+    if (query.excludeGrouped)
+        params.Add(QStringLiteral("CS_EXCLUDE_GROUPED_KEYWORDS"), true);
+    if (query.forGroup) {
+        params.Add(QStringLiteral("CS_GET_KEYWORDS_FOR_GROUP"), true);
+        params.Add(QStringLiteral("CS_GROUP_ID"), query.groupId);
+    }
+    const zentrel::KeywordTable table =
+        query.forGroup ? dbaser().getKWsForGroup(query.groupId, &params)
+                       : dbaser().getKWsEx(static_cast<zentrel::enKWKind>(query.kind), &params);
+    KWRecords records;
+    records.reserve(table.ids.size());
+    for (int i = 0; i < table.count(); ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        records.push_back(
+            {table.ids[at], table.texts.at(i), table.searches[at], table.relevancies[at]});
+    }
+    return records;
+}
+
+void DBaserKWStore::SetRelevancy(const QList<int>& ids, int relevancy)
+{
+    dbaser().SetRelevancy(collectionOf(ids), relevancy);
+}
+
+void DBaserKWStore::DeleteKWs(const QList<int>& ids)
+{
+    dbaser().DeleteKWs(collectionOf(ids));
+}
+
+bool DBaserKWStore::UpdateKW(const QString& kw)
+{
+    return dbaser().UpdateKW(kw);
+}
+
+void DBaserKWStore::AddToGroup(const QList<int>& ids, int groupId)
+{
+    dbaser().AddToGroup(collectionOf(ids), groupId);
+}
+
+void DBaserKWStore::MoveToGroup(const QList<int>& ids, int fromGroupId, int toGroupId)
+{
+    dbaser().MoveToGroup(collectionOf(ids), fromGroupId, toGroupId);
+}
+
+void DBaserKWStore::RemoveFromGroup(const QList<int>& ids, int groupId)
+{
+    dbaser().RemoveFromGroup(collectionOf(ids), groupId);
+}
+
+QString DBaserKWStore::ProjectDBFilename() const
+{
+    return m_dbaser == nullptr ? QString() : m_dbaser->ProjectDBFilename();
+}
