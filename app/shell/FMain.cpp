@@ -94,6 +94,7 @@ FMain::FMain(QWidget* parent)
     , m_pageFactory(&FMain::createPage)
 {
     setWindowTitle(kProductName);
+    resize(800, 600);
     buildControls();
     m_menus.build(this);
     connectMenus();
