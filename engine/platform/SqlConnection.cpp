@@ -119,10 +119,19 @@ QString SqlConnection::quoted(const QString& identifier)
 void SqlConnection::attach(const QString& path, const QString& schema)
 {
     auto guard = lock();
-    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    // SQLite would fall back to reading a file it may not write (leaving -wal and -shm files
+    // behind), and every later write would fail.
+    const QFileInfo file(path);
+    if (file.isFile() && !file.isWritable())
+        throw SqlError(SQLITE_READONLY, QStringLiteral("The file is read-only."));
+    QUrl url = QUrl::fromLocalFile(file.absoluteFilePath());
     url.setQuery(QStringLiteral("mode=rw"));
     auto statement = prepare(QStringLiteral("ATTACH DATABASE ?1 AS ") + quoted(schema));
     statement.bind(1, url.toString(QUrl::FullyEncoded)).execute();
+    if (sqlite3_db_readonly(m_db, schema.toUtf8().constData()) == 1) {
+        detach(schema);
+        throw SqlError(SQLITE_READONLY, QStringLiteral("The file is read-only."));
+    }
     try {
         // Reading the schema proves that the file is a database.
         exec(QStringLiteral("SELECT count(*) FROM %1.sqlite_master;"
