@@ -138,29 +138,35 @@ void KeywordStore::storeOperation(const SqlDatabase& db, const QString& id,
 void KeywordStore::storeKeywords(const SqlDatabase& db, const QStringList& accepted,
                                  std::optional<int> relevancy, const QString& operationId)
 {
-    const QString upsert =
-        relevancy ? QStringLiteral("INSERT INTO Keyword (KW, Normalized, Relevancy) VALUES (?1, "
-                                   "?2, ?3) ON CONFLICT (Normalized) DO UPDATE SET KW = "
-                                   "excluded.KW, Relevancy = excluded.Relevancy RETURNING "
-                                   "pkKeyword")
-                  : QStringLiteral("INSERT INTO Keyword (KW, Normalized) VALUES (?1, ?2) ON "
-                                   "CONFLICT (Normalized) DO UPDATE SET KW = excluded.KW "
-                                   "RETURNING pkKeyword");
-    auto store = db.query(upsert);
+    // A new keyword costs one insert; a found one an update of its spelling (and relevancy).
+    auto insert = db.query(QStringLiteral("INSERT INTO Keyword (KW, Normalized, Relevancy) VALUES "
+                                          "(?1, ?2, ?3) ON CONFLICT (Normalized) DO NOTHING"));
+    auto update = db.query(relevancy ? QStringLiteral("UPDATE Keyword SET KW = ?1, Relevancy = ?3 "
+                                                      "WHERE Normalized = ?2 RETURNING pkKeyword")
+                                     : QStringLiteral("UPDATE Keyword SET KW = ?1 WHERE "
+                                                      "Normalized = ?2 RETURNING pkKeyword"));
     auto link = db.query(QStringLiteral("INSERT INTO KeywordOperation (fkKeyword, fkOperation) "
                                         "VALUES (?1, ?2) ON CONFLICT DO NOTHING"));
+    const QVariant rank = relevancy ? QVariant(*relevancy) : QVariant();
     for (const QString& item : accepted) {
         const QString kw = trimBlanks(item);
         if (kw.isEmpty() || kw.size() > 255)
             continue;
-        store.bind(1, kw).bind(2, MParser::NormalizeKW(kw));
-        if (relevancy)
-            store.bind(3, *relevancy);
-        if (!store.next())
-            throw SqlError(SQLITE_ERROR,
-                           QStringLiteral("The keyword '%1' was not stored.").arg(kw));
-        const qint64 id = store.int64(0);
-        store.reset();
+        const QString normalized = MParser::NormalizeKW(kw);
+        insert.bind(1, kw).bind(2, normalized).bind(3, rank);
+        qint64 id = 0;
+        if (insert.execute() == 1) {
+            id = db.connection().lastInsertRowId();
+        } else {
+            update.bind(1, kw).bind(2, normalized);
+            if (relevancy)
+                update.bind(3, *relevancy);
+            if (!update.next())
+                throw SqlError(SQLITE_ERROR,
+                               QStringLiteral("The keyword '%1' was not stored.").arg(kw));
+            id = update.int64(0);
+            update.reset();
+        }
         link.bind(1, id).bind(2, operationId);
         link.execute();
     }
