@@ -77,7 +77,10 @@ TEST_F(DBaserFiles, MissingFilesAreMadeFromTheTemplatesAndUpgradedOnce)
 
 TEST_F(DBaserFiles, TheTemplateProjectHoldsOnlyTheTemplateTables)
 {
-    auto connection = SqlConnection::open(Folders::binaryFolder() + "/Project.tdb");
+    const QString copy = home.file("template copy.tdb");
+    ASSERT_TRUE(QFile::copy(Folders::binaryFolder() + "/Project.tdb", copy));
+    QFile::setPermissions(copy, QFile::permissions(copy) | QFileDevice::WriteOwner);
+    auto connection = SqlConnection::open(copy);
     SqlDatabase templ(connection, "main", {});
     EXPECT_FALSE(templ.hasTable("Group"));
     EXPECT_FALSE(templ.hasTable("KWGroup"));
