@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/keywords/KWStore.h"
+#include "app/shell/DBaserKWStore.h"
 #include "app/shell/FAbout.h"
 #include "app/shell/IVXPage.h"
 #include "app/shell/MBrowser.h"
@@ -26,8 +27,10 @@
 #include "app/shell/ucHelp.h"
 #include "app/shell/ucKWHost.h"
 #include "app/shell/ucPlaceholder.h"
+#include "engine/database/DBaser.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
+#include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/CUtilities.h"
 #include "engine/platform/Folders.h"
 #include "engine/platform/ZError.h"
@@ -102,7 +105,9 @@ FMain::FMain(QWidget* parent)
 
 FMain::~FMain()
 {
-    Form_Unload();
+    // A window that never ran its unload still stops the engine.
+    if (!m_unloaded)
+        FinalizeEngine();
 }
 
 QString FMain::pageKey(int number)
@@ -422,6 +427,48 @@ void FMain::restorePlacement()
 
 // ---- load, activation and shutdown ----
 
+bool FMain::openWithRetry(QString& fileName, const QString& defaultFile, bool project)
+{
+    const QString source = QStringLiteral("FMain.Form_Load");
+    const auto open = [this, project](const QString& name) {
+        if (project)
+            openProjectDB(name);
+        else
+            openCacheDB(name);
+    };
+    for (;;) {
+        try {
+            if (project)
+                writeLog(QStringLiteral("msCurrentProjectFileName == ") + fileName, 5, source);
+            open(fileName);
+            return true;
+        } catch (const zentrel::ZError& error) {
+            const bool isDefault = QDir::cleanPath(fileName) == QDir::cleanPath(defaultFile);
+            const QString advice = isDefault ? MStrings::text(122)
+                                   : project ? MStrings::format(125, {MStrings::text(123)})
+                                             : MStrings::text(121);
+            const int answer =
+                MsgService::showMsg(this, error.description() + advice, isDefault ? 53 : 50);
+            if (answer == MsgService::Retry)
+                continue;
+            if (answer == MsgService::Cancel || answer == MsgService::Abort)
+                return false;
+            if (answer != MsgService::Ignore)
+                return true;
+        }
+        fileName = defaultFile;
+        try {
+            // The default file's folder may not be there yet when another file was stored.
+            zentrel::CFileUtilities::CreateFolder(QFileInfo(defaultFile).path());
+            open(fileName);
+            return true;
+        } catch (const zentrel::ZError& error) {
+            MsgService::showMsg(this, error.description(), MsgService::Critical);
+            return false;
+        }
+    }
+}
+
 bool FMain::Form_Load()
 {
     const QString source = QStringLiteral("FMain.Form_Load");
@@ -440,11 +487,17 @@ bool FMain::Form_Load()
         writeLog(QStringLiteral("MDAC ver. ") + mdac + QStringLiteral(" Jet ver. ") + jet, 5,
                  source);
 
+        m_db = std::make_unique<zentrel::DBaser>();
+        m_db->Init(m_log);
+        m_db->InitMaster();
+
         msCacheFileName = MSettings::cache().value_or(QString());
         if (msCacheFileName.isEmpty()) {
             zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
             msCacheFileName = MSettings::defaultCacheFile();
         }
+        if (!openWithRetry(msCacheFileName, MSettings::defaultCacheFile(), false))
+            return false;
         MSettings::setCache(msCacheFileName);
 
         msCurrentProjectFileName = MSettings::project().value_or(QString());
@@ -452,6 +505,8 @@ bool FMain::Form_Load()
             zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
             msCurrentProjectFileName = MSettings::defaultProjectFile();
         }
+        if (!openWithRetry(msCurrentProjectFileName, MSettings::defaultProjectFile(), true))
+            return false;
         MSettings::setProject(msCurrentProjectFileName);
         UpdateCaption();
 
@@ -532,6 +587,7 @@ void FMain::Form_Unload()
         } catch (const std::exception&) {
         }
     }
+    FinalizeEngine();
     MMinMaxInfo::UnhookFMain(this);
     try {
         zentrel::CUtilities::RemoveTempFolder();
@@ -541,6 +597,21 @@ void FMain::Form_Unload()
     mhMutex.reset();
     writeLog(QStringLiteral("Form_Terminate() complete."), 5,
              QStringLiteral("FMain.Form_Terminate"));
+}
+
+// Every job is told to stop; the wait for the workers is bounded and keeps pumping, because a
+// worker may be waiting on this thread.
+void FMain::FinalizeEngine()
+{
+    if (!m_db)
+        return;
+    try {
+        m_db->Finalize();
+    } catch (const std::exception&) {
+    }
+    zentrel::CThreadLauncher::waitForAll(std::chrono::seconds(15));
+    m_db.reset();
+    mcolPages.clear();
 }
 
 // ---- commands ----
@@ -700,21 +771,35 @@ void FMain::mnuRefreshSearchesCounts_Click()
 
 // ---- engine ----
 
+zentrel::DBaser& FMain::dbaser() const
+{
+    if (!m_db)
+        throw zentrel::ZError(zentrel::kInvalidArgument,
+                              QStringLiteral("The engine is not running. "),
+                              QStringLiteral("FMain"));
+    return *m_db;
+}
+
 void FMain::openCacheDB(const QString& fileName)
 {
-    (void)fileName;
+    dbaser().OpenCacheDB(fileName);
 }
 
 void FMain::openProjectDB(const QString& fileName)
 {
-    (void)fileName;
+    dbaser().OpenProjectDB(fileName);
 }
 
-void FMain::recalcOverTimes() {}
+void FMain::recalcOverTimes()
+{
+    dbaser().RecalcOverTimes();
+}
 
 std::unique_ptr<KWStore> FMain::createKWStore()
 {
-    return nullptr;
+    if (!m_db)
+        return nullptr;
+    return std::make_unique<DBaserKWStore>(m_db.get());
 }
 
 bool FMain::PickGroup(QWidget* parent, const QString& caption, const QString& prompt, bool withRank,

@@ -18,6 +18,7 @@ class StatusPanel;
 
 namespace zentrel {
 class CLog;
+class DBaser;
 class Scripting;
 } // namespace zentrel
 
@@ -49,6 +50,8 @@ public:
     bool Form_Load();
     // The shutdown; runs once, also when the window is closed.
     void Form_Unload();
+    // Tells every job to stop, finalises the engine and waits (bounded, pumping) for its workers.
+    void FinalizeEngine();
     void UpdateCaption();
     void SaveSettings();
 
@@ -65,6 +68,8 @@ public:
     QString cacheFileName() const { return msCacheFileName; }
     QString currentProjectFileName() const { return msCurrentProjectFileName; }
     zentrel::Scripting* scripting() const { return nullptr; }
+    // The engine's database object; null before the load and after the shutdown.
+    zentrel::DBaser* database() const { return m_db.get(); }
     bool unloaded() const { return m_unloaded; }
 
     QTabBar* ts() const { return m_ts; }
@@ -123,18 +128,23 @@ private:
     void FillSearchEngineMenus();
     void Form_Activate();
     void restorePlacement();
+    // Opens the file until it opens or the user gives up; false when the program is to end.
+    bool openWithRetry(QString& fileName, const QString& defaultFile, bool project);
     void openProjectCommand(bool create);
     void openProject(const QString& fileName);
     void reopenPreviousProject();
     void refreshAfterProjectChange();
 
     // The engine's side of the commands.
+    zentrel::DBaser& dbaser() const;
     void openCacheDB(const QString& fileName);
     void openProjectDB(const QString& fileName);
     void recalcOverTimes();
     bool toggleAutoResearch();
 
     std::shared_ptr<zentrel::CLog> m_log;
+    std::unique_ptr<zentrel::DBaser> m_db;
+    bool m_researchPaused = false;
     std::unique_ptr<QLockFile> mhMutex;
     QString msCurrentProjectFileName;
     QString msCacheFileName;
@@ -143,7 +153,6 @@ private:
     bool mbAdvancedRankMode = false;
     bool mbFirstActivate = false;
     bool m_unloaded = false;
-    bool m_researchPaused = false;
 
     FMainMenus m_menus;
     PageFactory m_pageFactory;

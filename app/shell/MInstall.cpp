@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "app/shell/MSettings.h"
+#include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
@@ -80,11 +81,22 @@ MInstall::Result MInstall::SeedCache(const QString& cacheFile, const QString& se
 
 void MInstall::Run(const std::shared_ptr<zentrel::CLog>& log)
 {
-    (void)log;
     QString cacheFile = MSettings::cache().value_or(QString());
     if (cacheFile.isEmpty()) {
         zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
         cacheFile = MSettings::defaultCacheFile();
+    }
+    {
+        // The engine makes the cache file from its template when it is missing.
+        zentrel::DBaser engine;
+        engine.Init(log);
+        try {
+            engine.OpenCacheDB(cacheFile);
+        } catch (...) {
+            engine.Finalize();
+            throw;
+        }
+        engine.Finalize();
     }
     if (!QFile::exists(setupFile()))
         return;

@@ -13,6 +13,7 @@
 #include "app/shell/MInstall.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MsgService.h"
+#include "engine/database/DBaser.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/CLog.h"
@@ -111,7 +112,7 @@ bool MMain::createProbe(int order)
     case 3:
         return zentrel::SqlConnection::open(QStringLiteral(":memory:")) != nullptr;
     case 4:
-        return true;
+        return std::make_unique<zentrel::DBaser>() != nullptr;
     default: {
         QString text;
         QXmlStreamWriter writer(&text);
@@ -160,8 +161,10 @@ std::unique_ptr<FMain> MMain::StartNormal()
         zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
         auto window = std::make_unique<FMain>();
         window->setLog(log);
-        if (!window->Form_Load())
+        if (!window->Form_Load()) {
+            window->FinalizeEngine();
             return nullptr;
+        }
         splash.reset();
         window->show();
         return window;
