@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -11,8 +12,10 @@
 #include "app/shell/MsgScript.h"
 #include "app/shell/ucHelp.h"
 #include "engine/database/DBaser.h"
+#include "engine/platform/CLog.h"
 #include "engine/platform/CRegistry.h"
 #include "engine/platform/CThreadLauncher.h"
+#include "engine/platform/CUtilities.h"
 #include "engine/platform/SqlConnection.h"
 #include "tests/app/shell/ShellTestPage.h"
 #include "tests/support/TestSupport.h"
@@ -50,6 +53,9 @@ struct Engine {
     bool load()
     {
         window = make();
+        auto log = std::make_shared<zentrel::CLog>();
+        log->Open(home.file("QuintaraKeywords.log"), home.file("short.log"));
+        window->setLog(log);
         const bool loaded = window->Form_Load();
         if (!loaded)
             window->FinalizeEngine();
@@ -287,4 +293,28 @@ TEST(FMainEngine, InstallSeedsTheDefaultCache)
     // A second run finds no file and changes nothing.
     EXPECT_EQ(MMain::Main({"prog", "/install"}), 0);
     EXPECT_EQ(zentrel::CThreadLauncher::runningCount(), 0);
+}
+
+TEST(FMainEngine, ShutdownRemovesOnlyThisInstancesTemporaryFiles)
+{
+    Engine e;
+    ASSERT_TRUE(e.load());
+    const QString own = QDir(zentrel::CUtilities::TempFolder()).filePath("vx0001.tmp");
+    const QString foreign =
+        QDir::temp().filePath(QStringLiteral("vx%1.tmp").arg(QCoreApplication::applicationPid()));
+    for (const QString& path : {own, foreign}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    e.window->close();
+    EXPECT_FALSE(QFile::exists(own));
+    EXPECT_TRUE(QFile::exists(foreign));
+    QFile::remove(foreign);
+
+    QFile log(e.home.file("QuintaraKeywords.log"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(text.contains("FMain.Form_Load\tmsCurrentProjectFileName == "));
+    EXPECT_LT(text.indexOf("Form_Unload() call."), text.indexOf("Form_Unload() complete."));
+    EXPECT_TRUE(text.contains("FMain.Form_Terminate\tForm_Terminate() complete."));
 }
