@@ -1,16 +1,22 @@
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTableView>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
+#include "app/keywords/ucKW.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MInstall.h"
 #include "app/shell/MMain.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/StatusPanel.h"
 #include "app/shell/ucHelp.h"
+#include "app/shell/ucKWHost.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CRegistry.h"
@@ -317,4 +323,28 @@ TEST(FMainEngine, ShutdownRemovesOnlyThisInstancesTemporaryFiles)
     EXPECT_TRUE(text.contains("FMain.Form_Load\tmsCurrentProjectFileName == "));
     EXPECT_LT(text.indexOf("Form_Unload() call."), text.indexOf("Form_Unload() complete."));
     EXPECT_TRUE(text.contains("FMain.Form_Terminate\tForm_Terminate() complete."));
+}
+
+TEST(FMainEngine, RealPagesAndCtrlTabFromTheGrid)
+{
+    testsupport::TempHome home;
+    MsgScript script;
+    FMain window;
+    ASSERT_TRUE(window.Form_Load());
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    auto* candidates = dynamic_cast<ucKWHost*>(window.page(2));
+    ASSERT_NE(candidates, nullptr);
+    EXPECT_NE(dynamic_cast<ucKWHost*>(window.page(3)), nullptr);
+    EXPECT_NE(dynamic_cast<ucKWHost*>(window.page(5)), nullptr);
+    EXPECT_EQ(candidates->kwPage()->PageType(), 0);
+
+    QTest::mouseClick(window.panel(1), Qt::LeftButton);
+    ASSERT_EQ(window.currentPage(), 2);
+    candidates->kwPage()->lv()->setFocus();
+    QTest::keyClick(candidates->kwPage()->lv(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(window.currentPage(), 3);
+    EXPECT_TRUE(window.panel(1)->text().startsWith(QStringLiteral("Awaiting for rank: 0")));
+    window.close();
 }
