@@ -20,7 +20,10 @@
 #include "app/keywords/KWExporter.h"
 #include "app/keywords/KWFinder.h"
 #include "app/keywords/KWGridModel.h"
+#include "app/keywords/KWKeys.h"
 #include "app/keywords/KWOwner.h"
+#include "app/keywords/KWPageLayout.h"
+#include "app/keywords/KWPageMenus.h"
 #include "app/keywords/KWPattern.h"
 #include "app/keywords/KWScore.h"
 #include "app/keywords/KWServices.h"
@@ -67,8 +70,11 @@ ucKW::ucKW(QWidget* parent)
     , m_mnuGetFromPage(new QMenu(this))
 {
     buildControls();
-    buildContextMenu();
-    buildCollectMenu();
+    const KWPageMenus::GroupItems groupItems =
+        KWPageMenus::BuildContextMenu(*this, m_mnuContext4List);
+    m_mnuMoveToGroup = groupItems.moveToGroup;
+    m_mnuRemoveFromGroup = groupItems.removeFromGroup;
+    KWPageMenus::BuildCollectMenu(*this, m_mnuGetFromPage);
     setPageType(3);
     SetRankMode(false);
 }
@@ -133,83 +139,11 @@ void ucKW::buildControls()
             m_lv->setFocus();
         });
     });
-    connect(m_cmdAdd, &QPushButton::clicked, this, [this] {
-        if (m_ownerForm)
-            m_ownerForm->Collect(QStringLiteral("AddKeywords"));
-    });
+    connect(m_cmdAdd, &QPushButton::clicked, this,
+            [this] { Collect(QStringLiteral("AddKeywords")); });
     connect(m_cmdGet, &QPushButton::clicked, this, [this] {
         m_mnuGetFromPage->popup(mapToGlobal(QPoint(m_cmdGet->geometry().right(), m_cmdGet->y())));
     });
-}
-
-void ucKW::buildContextMenu()
-{
-    QMenu* menu = m_mnuContext4List;
-    menu->addAction(QStringLiteral("&Collect From Pages Found By Selected Keyword"), this,
-                    &ucKW::mnuCrawlSEforKW_Click);
-    menu->addSeparator();
-    QMenu* open = menu->addMenu(QStringLiteral("Open Search Engine Results"));
-    const char* const engines[] = {"&Google",   "&All The Web", "A&ltavista", "&Yahoo",
-                                   "&Overture", "&Teoma",       "&MSN Search"};
-    for (int i = 1; i <= 7; ++i)
-        open->addAction(QString::fromLatin1(engines[i - 1]), this,
-                        [this, i] { mnuOpenSE_Click(i); });
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("Copy"), this, &ucKW::mnuCopyKW_Click);
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("Put To Group..."), this, &ucKW::mnuAddToGroup_Click);
-    m_mnuMoveToGroup =
-        menu->addAction(QStringLiteral("Move To Group..."), this, &ucKW::mnuMoveToGroup_Click);
-    m_mnuRemoveFromGroup = menu->addAction(QStringLiteral("Remove From This Group"), this,
-                                           &ucKW::mnuRemoveFromGroup_Click);
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("Select..."), this, &ucKW::mnuSelectByWildCard_Click);
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("&Find..."), this, &ucKW::mnuFindKW_Click);
-    menu->addAction(QStringLiteral("Find &Next"), this, &ucKW::mnuFindNextKW_Click);
-    menu->addSeparator();
-    menu->addAction(QStringLiteral("&Reorder Words"), this, &ucKW::ReorderWords);
-    QMenu* exports = menu->addMenu(QStringLiteral("&Export"));
-    exports->addAction(QStringLiteral("&All Keywords..."), this, &ucKW::mnuExportAll_Click);
-    exports->addAction(QStringLiteral("&Selected Keywords..."), this,
-                       &ucKW::mnuExportSelected_Click);
-    exports->addSeparator();
-    exports->addAction(QStringLiteral("&Words..."), this, &ucKW::mnuContextExportWords_Click);
-    QMenu* rank = menu->addMenu(QStringLiteral("&Rank Keyword(s)"));
-    const char* const ranks[] = {"The &Best!", "&It's Mine!", "&More Or Less", "May &Be",
-                                 "&Who Knows?"};
-    for (int i = 0; i < 5; ++i)
-        rank->addAction(QString::fromLatin1(ranks[i]), this, [this, i] {
-            guarded(4, QStringLiteral("ucKW.mnuSetRelevancySetN_Click"),
-                    [&] { cmdRank_Click(5 - i); });
-        });
-    rank->addSeparator();
-    rank->addAction(QStringLiteral("Ba&n"), this, [this] {
-        guarded(4, QStringLiteral("ucKW.mnuSetRelevancySetN_Click"), [&] { cmdRank_Click(0); });
-    });
-    menu->addAction(QStringLiteral("&Delete"), this, &ucKW::mnuDeleteKWs_Click);
-}
-
-void ucKW::buildCollectMenu()
-{
-    const std::pair<const char*, const char*> items[] = {
-        {"Paste...", "PasteKWs"},
-        {"Pick From &Local Page...", "ImportFromLocalPage"},
-        {"Pick From &URL...", "ImportFromURL"},
-        {"Collect From &Website...", "ImportFromSite"},
-        {"Collect From Pages Found By &Keyword...", "ImportFromGoogle"},
-        {"Collect From Pages Found By &Selected Keyword", nullptr},
-        {"Import From &Database...", "ImportFromCache"},
-    };
-    for (const auto& [caption, command] : items) {
-        const QString name = command ? QString::fromLatin1(command) : QString();
-        m_mnuGetFromPage->addAction(QString::fromLatin1(caption), this, [this, name] {
-            if (name.isEmpty())
-                mnuCrawlSEforKW_Click();
-            else if (m_ownerForm)
-                m_ownerForm->Collect(name);
-        });
-    }
 }
 
 std::int64_t ucKW::Score(int searches, int relevancy)
@@ -796,6 +730,29 @@ void ucKW::mnuContextExportWords_Click()
     });
 }
 
+void ucKW::mnuSetRelevancySetN_Click(int index)
+{
+    // The items run from "The Best!" down to "Who Knows?", a separator, then "Ban".
+    static const int relevancies[] = {5, 4, 3, 2, 1, -1, 0};
+    if (index < 0 || index > 6 || relevancies[index] < 0)
+        return;
+    guarded(4, QStringLiteral("ucKW.mnuSetRelevancySetN_Click"),
+            [&] { cmdRank_Click(relevancies[index]); });
+}
+
+void ucKW::Collect(const QString& command)
+{
+    if (m_ownerForm)
+        m_ownerForm->Collect(command);
+}
+
+void ucKW::popupContextMenu()
+{
+    const QModelIndex current = m_lv->currentIndex();
+    const QPoint at = current.isValid() ? m_lv->visualRect(current).center() : QPoint(0, 0);
+    m_mnuContext4List->popup(m_lv->viewport()->mapToGlobal(at));
+}
+
 void ucKW::MenuEvent(const QString& menuItemId, int index)
 {
     guarded(0, QStringLiteral("ucKW.IVXPage_MenuEvent"), [&] {
@@ -828,82 +785,16 @@ void ucKW::MenuEvent(const QString& menuItemId, int index)
     });
 }
 
-bool ucKW::isOwnKey(const QKeyEvent* event)
-{
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    const int key = event->key();
-    if (mods == Qt::NoModifier)
-        return key == Qt::Key_F5 || key == Qt::Key_F3 || key == Qt::Key_Delete ||
-               key == Qt::Key_Insert || key == Qt::Key_F2 || key == Qt::Key_Menu;
-    if (mods == Qt::ControlModifier)
-        return key == Qt::Key_F || key == Qt::Key_A || key == Qt::Key_Insert ||
-               (key >= Qt::Key_0 && key <= Qt::Key_5);
-    return key == Qt::Key_Menu;
-}
-
-bool ucKW::isPageKey(const QKeyEvent* event)
-{
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    const int key = event->key();
-    if (mods == Qt::NoModifier)
-        return key == Qt::Key_F5 || key == Qt::Key_F3;
-    return mods == Qt::ControlModifier &&
-           (key == Qt::Key_F || key == Qt::Key_A || (key >= Qt::Key_0 && key <= Qt::Key_5));
-}
-
 bool ucKW::event(QEvent* event)
 {
     // The page's keys win over the main window's menu shortcuts wherever the focus is on the
     // page; they run on release.
-    if (event->type() == QEvent::ShortcutOverride && isPageKey(static_cast<QKeyEvent*>(event))) {
+    if (event->type() == QEvent::ShortcutOverride &&
+        KWKeys::IsPageKey(static_cast<QKeyEvent*>(event))) {
         event->accept();
         return true;
     }
     return QWidget::event(event);
-}
-
-bool ucKW::pageKey(const QKeyEvent* event)
-{
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    const int key = event->key();
-    if (mods == Qt::NoModifier && key == Qt::Key_F5)
-        RefreshGrid();
-    else if (mods == Qt::ControlModifier && key == Qt::Key_F)
-        mnuFindKW_Click();
-    else if (mods == Qt::NoModifier && key == Qt::Key_F3)
-        mnuFindNextKW_Click();
-    else if (mods == Qt::ControlModifier && key == Qt::Key_A)
-        mnuSelectByWildCard_Click();
-    else if (mods == Qt::ControlModifier && key >= Qt::Key_0 && key <= Qt::Key_5)
-        cmdRank_Click(key - Qt::Key_0);
-    else
-        return false;
-    return true;
-}
-
-bool ucKW::gridKey(const QKeyEvent* event)
-{
-    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
-    const int key = event->key();
-    if (mods == Qt::NoModifier && key == Qt::Key_Delete) {
-        if (m_pageType == 3)
-            mnuDeleteKWs_Click();
-        else
-            cmdRank_Click(0);
-    } else if (mods == Qt::NoModifier && key == Qt::Key_Insert) {
-        cmdRank_Click(4); // the simple mode's "Take  <Ins>"
-    } else if (mods == Qt::ControlModifier && key == Qt::Key_Insert) {
-        mnuCopyKW_Click();
-    } else if (mods == Qt::NoModifier && key == Qt::Key_F2) {
-        ReorderWords();
-    } else if (key == Qt::Key_Menu) {
-        const QModelIndex current = m_lv->currentIndex();
-        const QPoint at = current.isValid() ? m_lv->visualRect(current).center() : QPoint(0, 0);
-        m_mnuContext4List->popup(m_lv->viewport()->mapToGlobal(at));
-    } else {
-        return false;
-    }
-    return true;
 }
 
 bool ucKW::eventFilter(QObject* watched, QEvent* event)
@@ -912,20 +803,20 @@ bool ucKW::eventFilter(QObject* watched, QEvent* event)
         switch (event->type()) {
         case QEvent::ShortcutOverride:
             // The grid's own keys win over the main window's menu shortcuts.
-            if (isOwnKey(static_cast<QKeyEvent*>(event))) {
+            if (KWKeys::IsGridKey(static_cast<QKeyEvent*>(event))) {
                 event->accept();
                 return true;
             }
             break;
         case QEvent::KeyPress:
-            if (isOwnKey(static_cast<QKeyEvent*>(event)))
+            if (KWKeys::IsGridKey(static_cast<QKeyEvent*>(event)))
                 return true;
             break;
         case QEvent::KeyRelease: {
             const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->isAutoRepeat() || !isOwnKey(key))
+            if (key->isAutoRepeat() || !KWKeys::IsGridKey(key))
                 break;
-            gridKey(key) || pageKey(key);
+            KWKeys::RunGridKey(*this, key);
             return true;
         }
         default:
@@ -943,7 +834,7 @@ bool ucKW::eventFilter(QObject* watched, QEvent* event)
 
 void ucKW::keyReleaseEvent(QKeyEvent* event)
 {
-    if (!event->isAutoRepeat() && pageKey(event))
+    if (!event->isAutoRepeat() && KWKeys::RunPageKey(*this, event))
         return;
     QWidget::keyReleaseEvent(event);
 }
@@ -956,62 +847,17 @@ void ucKW::resizeEvent(QResizeEvent* event)
 
 void ucKW::layoutControls()
 {
-    const int width = std::max(this->width(), px(1500));
-    const int height = std::max(this->height(), px(4405));
-    const bool raw = m_pageType == 0;
     m_lv->setContextMenuPolicy(Qt::PreventContextMenu);
-
-    int buttonWidth = px(1095);
-    for (QPushButton* button : m_cmdRank)
-        buttonWidth = std::max(buttonWidth, button->sizeHint().width());
-    buttonWidth =
-        std::max({buttonWidth, m_cmdAdd->sizeHint().width(), m_cmdGet->sizeHint().width()});
-    const int column = std::max(px(1155), buttonWidth + 6);
-    const int left = width - column;
-    const int buttonHeight = std::max(px(375), m_cmdAdd->sizeHint().height());
-    const int step = std::max(px(405), buttonHeight + 2);
-
-    m_picRawIcon->setVisible(raw);
-    m_lblRawDescription->setVisible(raw);
-    int gridTop = px(30);
-    int gridHeight = height - px(390);
-    const int gridWidth = width - column - px(165) > 10 ? width - column - px(165) : m_lv->width();
-    if (raw) {
-        gridTop = px(560);
-        gridHeight = height - px(390) - px(530);
-        m_picRawIcon->setGeometry(0, 0, 32, gridTop - 2);
-        const int labelLeft = 36;
-        const int labelWidth = std::max(gridWidth - labelLeft, 10);
-        const bool oneLine = m_lblRawDescription->fontMetrics().horizontalAdvance(
-                                 m_lblRawDescription->text()) < labelWidth;
-        const int labelTop = oneLine ? px(120) : px(30);
-        m_lblRawDescription->setGeometry(labelLeft, labelTop, labelWidth, gridTop - labelTop - 1);
-    }
-    m_lv->setGeometry(0, gridTop, gridWidth, gridHeight);
-
-    const int totalTop = gridTop + gridHeight + px(90);
-    m_lblTotal->setGeometry(0, totalTop, gridWidth / 2, m_lblTotal->sizeHint().height());
-    m_chkHideGrouped->setVisible(m_pageType == 2);
-    const QSize hideSize = m_chkHideGrouped->sizeHint();
-    m_chkHideGrouped->setGeometry(gridWidth - hideSize.width(), totalTop - px(60), hideSize.width(),
-                                  hideSize.height());
-
-    m_cmdAdd->setGeometry(left, gridTop, buttonWidth, buttonHeight);
-    m_cmdGet->setGeometry(left, gridTop + step, buttonWidth, buttonHeight);
-    const int rankLabelTop = gridTop + step + std::max(px(735), buttonHeight + 24);
-    m_lblRankKeyword->setGeometry(left, rankLabelTop, buttonWidth,
-                                  m_lblRankKeyword->sizeHint().height());
-    int top = rankLabelTop + std::max(px(270), m_lblRankKeyword->sizeHint().height() + 2);
-    int lowest = top;
-    const int order[] = {5, 4, 3, 2, 1, 0};
-    for (const int i : order) {
-        QPushButton* button = cmdRank(i);
-        if (!m_advanced && i != 4 && i != 0)
-            continue;
-        button->setGeometry(left, top, buttonWidth, buttonHeight);
-        lowest = top;
-        top += step;
-    }
-    m_chkRankAdvanced->setGeometry(left + px(30), lowest + step, buttonWidth,
-                                   m_chkRankAdvanced->sizeHint().height());
+    KWPageLayout::Controls controls;
+    controls.grid = m_lv;
+    controls.rawIcon = m_picRawIcon;
+    controls.rawDescription = m_lblRawDescription;
+    controls.rankKeyword = m_lblRankKeyword;
+    controls.total = m_lblTotal;
+    controls.hideGrouped = m_chkHideGrouped;
+    controls.rankAdvanced = m_chkRankAdvanced;
+    controls.add = m_cmdAdd;
+    controls.get = m_cmdGet;
+    controls.rank = m_cmdRank;
+    KWPageLayout::Apply(controls, size(), m_pageType, m_advanced);
 }

@@ -75,6 +75,10 @@ public:
     void mnuExportSelected_Click();
     void mnuExportTop_Click(int index);
     void mnuContextExportWords_Click();
+    void mnuSetRelevancySetN_Click(int index);
+    // A collection command of the program ("AddKeywords", "PasteKWs", ...).
+    void Collect(const QString& command);
+    void popupContextMenu();
 
     // The selected keyword ids in grid order.
     QList<int> GetSelectedKWs() const;
@@ -106,16 +110,10 @@ protected:
 
 private:
     void buildControls();
-    void buildContextMenu();
-    void buildCollectMenu();
     void connectStore();
     void RefreshStatusBarKWsCount();
     void updateRawDescription();
     void layoutControls();
-    bool pageKey(const QKeyEvent* event);
-    bool gridKey(const QKeyEvent* event);
-    static bool isOwnKey(const QKeyEvent* event);
-    static bool isPageKey(const QKeyEvent* event);
     int focusedRow() const;
     QString focusedKeyword() const;
     void selectAndShow(int row);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <array>
+
+#include <QSize>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QTableView;
+
+// Places the keyword page's controls: the grid on the left, the command column on the right,
+// the total and "Hide Grouped" under the grid, the hint above it on the candidates page.
+class KWPageLayout {
+public:
+    struct Controls {
+        QTableView* grid = nullptr;
+        QLabel* rawIcon = nullptr;
+        QLabel* rawDescription = nullptr;
+        QLabel* rankKeyword = nullptr;
+        QLabel* total = nullptr;
+        QCheckBox* hideGrouped = nullptr;
+        QCheckBox* rankAdvanced = nullptr;
+        QPushButton* add = nullptr;
+        QPushButton* get = nullptr;
+        std::array<QPushButton*, 6> rank{};
+    };
+
+    static void Apply(const Controls& c, QSize size, int pageType, bool advanced);
+
+private:
+    static int commandColumnWidth(const Controls& c);
+    static void placeRankButtons(const Controls& c, int left, int top, int width, int height,
+                                 int step, bool advanced);
+};
