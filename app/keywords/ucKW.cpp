@@ -361,16 +361,18 @@ QList<int> ucKW::GetSelectedKWs() const
 
 void ucKW::selectRows(const QList<int>& rows, bool clearFirst)
 {
-    QList<int> sorted = rows;
+    QList<int> sorted;
+    for (const int row : rows)
+        if (row >= 0 && row < m_model->rowCount())
+            sorted << row;
     std::sort(sorted.begin(), sorted.end());
     QItemSelection selection;
     for (qsizetype i = 0; i < sorted.size();) {
         qsizetype j = i;
         while (j + 1 < sorted.size() && sorted[j + 1] <= sorted[j] + 1)
             ++j;
-        if (sorted[i] >= 0)
-            selection.select(m_model->index(sorted[i], 0),
-                             m_model->index(sorted[j], KWGridModel::ColumnCount - 1));
+        selection.select(m_model->index(sorted[i], 0),
+                         m_model->index(sorted[j], KWGridModel::ColumnCount - 1));
         i = j + 1;
     }
     QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::Select;
