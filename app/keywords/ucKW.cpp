@@ -744,8 +744,10 @@ void ucKW::mnuSetRelevancySetN_Click(int index)
 
 void ucKW::Collect(const QString& command)
 {
-    if (m_ownerForm)
-        m_ownerForm->Collect(command);
+    guarded(4, QStringLiteral("ucKW.Collect"), [&] {
+        if (m_ownerForm)
+            m_ownerForm->Collect(command);
+    });
 }
 
 void ucKW::popupContextMenu()
