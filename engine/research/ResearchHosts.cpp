@@ -1,23 +1,22 @@
 #include "engine/research/ResearchHosts.h"
 
-#include <mutex>
-
 #include <QtGlobal>
+
+#include "engine/platform/CRegistry.h"
 
 namespace zentrel {
 
 namespace {
-std::mutex g_mutex;
-QString g_searchHost;  // configured from the settings, guarded by g_mutex
-QString g_suggestHost; // configured from the settings, guarded by g_mutex
-
-QString resolve(const char* variable, const QString& configured, const QString& fallback)
+QString resolve(const char* variable, const QString& valueName, const QString& fallback)
 {
     const QString fromEnvironment = qEnvironmentVariable(variable).trimmed();
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    if (!configured.isEmpty())
-        return configured;
+    QString fromSettings;
+    if (CRegistry().ReadString(CRegistry::kCurrentUser, ResearchHosts::settingsKey(), valueName,
+                               fromSettings) &&
+        !fromSettings.trimmed().isEmpty())
+        return fromSettings.trimmed();
     return fallback;
 }
 } // namespace
@@ -32,6 +31,11 @@ QString ResearchHosts::defaultSuggestHost()
     return QStringLiteral("inventory.overture.com");
 }
 
+QString ResearchHosts::settingsKey()
+{
+    return QStringLiteral("Software\\Brovant Software\\Quintara Keywords\\Current Version\\");
+}
+
 QString ResearchHosts::suggestPath()
 {
     return QStringLiteral("/d/searchinventory/suggestion/");
@@ -39,26 +43,12 @@ QString ResearchHosts::suggestPath()
 
 QString ResearchHosts::SearchHost()
 {
-    const std::lock_guard lock(g_mutex);
-    return resolve("QUINTARA_SEARCH_HOST", g_searchHost, defaultSearchHost());
+    return resolve("QUINTARA_SEARCH_HOST", searchHostName(), defaultSearchHost());
 }
 
 QString ResearchHosts::SuggestHost()
 {
-    const std::lock_guard lock(g_mutex);
-    return resolve("QUINTARA_SUGGEST_HOST", g_suggestHost, defaultSuggestHost());
-}
-
-void ResearchHosts::SetSearchHost(const QString& host)
-{
-    const std::lock_guard lock(g_mutex);
-    g_searchHost = host.trimmed();
-}
-
-void ResearchHosts::SetSuggestHost(const QString& host)
-{
-    const std::lock_guard lock(g_mutex);
-    g_suggestHost = host.trimmed();
+    return resolve("QUINTARA_SUGGEST_HOST", suggestHostName(), defaultSuggestHost());
 }
 
 bool ResearchHosts::IsSuggestURL(const QString& url)

@@ -6,8 +6,8 @@ namespace zentrel {
 
 // The hosts the research engine talks to: the search engine's and the suggestion service's.
 // Each is, in this order of precedence, the environment variable (QUINTARA_SEARCH_HOST,
-// QUINTARA_SUGGEST_HOST), the value configured from the settings, or the built-in default.
-// A host may carry a port ("127.0.0.1:8080").
+// QUINTARA_SUGGEST_HOST), the current user's setting ("SearchHost", "SuggestHost" under the
+// program's key), or the built-in default. A host may carry a port ("127.0.0.1:8080").
 class ResearchHosts {
 public:
     static QString defaultSearchHost();
@@ -16,9 +16,10 @@ public:
     static QString SearchHost();
     static QString SuggestHost();
 
-    // Values from the program's settings; an empty text drops the configured value.
-    static void SetSearchHost(const QString& host);
-    static void SetSuggestHost(const QString& host);
+    // The program's settings key and the value names of the two hosts.
+    static QString settingsKey();
+    static QString searchHostName() { return QStringLiteral("SearchHost"); }
+    static QString suggestHostName() { return QStringLiteral("SuggestHost"); }
 
     // True for a request to the suggestion service at its current host (such URLs may be
     // fetched any number of times in one run).

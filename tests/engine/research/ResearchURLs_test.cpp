@@ -1,5 +1,7 @@
 #include "engine/database/MParser.h"
+#include "engine/platform/CRegistry.h"
 #include "engine/research/ResearchHosts.h"
+#include "tests/support/TestSupport.h"
 
 #include <set>
 
@@ -135,23 +137,28 @@ TEST(ResearchURLs, SuggestionURLEncodesEveryTerm)
 
 TEST(ResearchHosts, EnvironmentThenSettingsThenDefault)
 {
+    const testsupport::TempHome home;
     const ScopedEnv search("QUINTARA_SEARCH_HOST", QByteArray());
     const ScopedEnv suggest("QUINTARA_SUGGEST_HOST", QByteArray());
     EXPECT_EQ(ResearchHosts::SearchHost(), ResearchHosts::defaultSearchHost());
     EXPECT_EQ(ResearchHosts::SuggestHost(), ResearchHosts::defaultSuggestHost());
 
-    ResearchHosts::SetSearchHost(QStringLiteral(" search.test:81 "));
-    ResearchHosts::SetSuggestHost(QStringLiteral("suggest.test"));
+    const zentrel::CRegistry registry;
+    registry.WriteString(zentrel::CRegistry::kCurrentUser, ResearchHosts::settingsKey(),
+                         ResearchHosts::searchHostName(), QStringLiteral(" search.test:81 "));
+    registry.WriteString(zentrel::CRegistry::kCurrentUser, ResearchHosts::settingsKey(),
+                         ResearchHosts::suggestHostName(), QStringLiteral("suggest.test"));
     EXPECT_EQ(ResearchHosts::SearchHost(), QStringLiteral("search.test:81"));
     EXPECT_EQ(ResearchHosts::SuggestHost(), QStringLiteral("suggest.test"));
     EXPECT_TRUE(MParser::GetGoogleSearchURL(QStringLiteral("x"), 10)
                     .startsWith(QLatin1String("http://search.test:81/")));
+    EXPECT_TRUE(ResearchHosts::IsSuggestURL(MParser::GetOvertureURL(QStringLiteral("x"))));
     {
         const ScopedEnv fromEnvironment("QUINTARA_SEARCH_HOST", "127.0.0.1:5000");
         EXPECT_EQ(ResearchHosts::SearchHost(), QStringLiteral("127.0.0.1:5000"));
     }
-    ResearchHosts::SetSearchHost(QString());
-    ResearchHosts::SetSuggestHost(QString());
+    registry.WriteString(zentrel::CRegistry::kCurrentUser, ResearchHosts::settingsKey(),
+                         ResearchHosts::searchHostName(), QString());
     EXPECT_EQ(ResearchHosts::SearchHost(), ResearchHosts::defaultSearchHost());
 }
 
