@@ -24,8 +24,8 @@ public:
             m_targets.push_back(request.target);
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
+        // The socket listens from the bind on, so requests wait until the thread serves them.
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        m_server.wait_until_ready();
     }
     ~FixtureServer()
     {
