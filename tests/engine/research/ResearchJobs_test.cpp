@@ -474,3 +474,44 @@ TEST_F(ResearchJobsTest, StoppedJobsEndWithoutWaitingForTheirDownloads)
     EXPECT_TRUE(testsupport::waitUntil([&] { return contacter.RunningJobs() == 0; }, 2s));
     EXPECT_EQ(completes.count(), 0);
 }
+
+TEST_F(ResearchJobsTest, JobEventsAreNamedByKindAndCancelAllLetsGoOfThem)
+{
+    downloader->setTimeLimit(1s);
+    server.silent("/search");
+    server.silent("/d/searchinventory/suggestion/");
+    QSignalSpy completes(&contacter, &CSEContacter::Complete);
+    const QString search = contacter.GetSER(seGoogle, QStringLiteral("slow search"),
+                                            std::make_shared<CKeyedCollection>());
+    const QString count =
+        contacter.RunOverture(QStringLiteral("slow"), std::make_shared<CKeyedCollection>());
+    EXPECT_EQ(contacter.RunningJobs(), 2);
+    EXPECT_TRUE(NamedEvent::open(QStringLiteral("4ffb") + search).isOpen());
+    EXPECT_TRUE(NamedEvent::open(QStringLiteral("ov4ffb") + count).isOpen());
+    EXPECT_FALSE(NamedEvent::open(QStringLiteral("ov4ffb") + search).isOpen());
+
+    contacter.CancelAll();
+    EXPECT_EQ(contacter.RunningJobs(), 0);
+    EXPECT_FALSE(NamedEvent::open(QStringLiteral("4ffb") + search).isOpen());
+    EXPECT_FALSE(NamedEvent::open(QStringLiteral("ov4ffb") + count).isOpen());
+
+    // The workers go on: the search job still reports its end.
+    const QList<QVariant> result = completion(completes, search);
+    ASSERT_EQ(result.size(), 4);
+    EXPECT_FALSE(result.at(1).toBool());
+    EXPECT_EQ(static_cast<std::uint32_t>(result.at(2).toInt()),
+              objectError(EngineMessages::TimeoutExceeded));
+}
+
+TEST_F(ResearchJobsTest, LocalFileWithoutKeywordsStoresNothing)
+{
+    const QString file = home.file("plain.html");
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("<html><head><title>plain</title></head><body>no meta</body></html>");
+    }
+    EXPECT_NO_THROW(contacter.LoadFromPage(file, false));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT count(*) FROM Keyword")).toInt(), 0);
+    EXPECT_THROW(contacter.LoadFromPage(home.file("missing.html"), false), ZError);
+}
