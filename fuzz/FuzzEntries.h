@@ -9,9 +9,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "engine/database/DBaser.h"
+#include "engine/database/KeywordStore.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/CAttribute.h"
 #include "engine/platform/CDataNode.h"
+#include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/ZError.h"
 #include "engine/research/CGP.h"
 #include "engine/research/CMetaKeywords.h"
@@ -28,7 +31,8 @@ public:
     static QStringList targets()
     {
         return {QStringLiteral("result_page"), QStringLiteral("suggestion_page"),
-                QStringLiteral("meta_keywords"), QStringLiteral("normalize_kw")};
+                QStringLiteral("meta_keywords"), QStringLiteral("normalize_kw"),
+                QStringLiteral("keyword_filter")};
     }
 
     static QString run(const QString& target, const QByteArray& input)
@@ -41,6 +45,8 @@ public:
             return metaKeywords(input);
         if (target == QLatin1String("normalize_kw"))
             return normalizeKW(input);
+        if (target == QLatin1String("keyword_filter"))
+            return keywordFilter(input);
         return QStringLiteral("unknown target ") + target;
     }
 
@@ -135,6 +141,59 @@ public:
             normalized.endsWith(QLatin1Char(' ')))
             return QStringLiteral("identity not normalised: ") + normalized;
         return {};
+    }
+
+    // Keywords one per line, as a user pastes them: the filter's verdicts must follow its rules.
+    static QString keywordFilter(const QByteArray& input)
+    {
+        const QStringList keywords = linesOf(input);
+        const auto filtered = zentrel::KeywordStore::filter(keywords);
+        if (filtered.accepted.size() + filtered.rejected.size() != keywords.size())
+            return QStringLiteral("keywords lost by the filter");
+        for (const QString& kw : filtered.accepted) {
+            for (const char* banned : {":", "+", "..", "%", "#", "/", "\\", "?", "-", "~"}) {
+                if (kw.contains(QLatin1String(banned)))
+                    return QStringLiteral("accepted keyword holds %1: ").arg(banned) + kw;
+            }
+            if (kw != kw.toLower())
+                return QStringLiteral("accepted keyword not in lower case: ") + kw;
+        }
+        return {};
+    }
+
+    // The same keywords stored through AddKWs on open databases: no keyword text makes the
+    // addition fail, and every accepted keyword is found by its identity afterwards.
+    static QString addKeywords(zentrel::DBaser& db, const QByteArray& input)
+    {
+        const QStringList keywords = linesOf(input);
+        zentrel::CKeyedCollection items;
+        for (const QString& kw : keywords)
+            items.Add(kw);
+        zentrel::CDataNode operation;
+        try {
+            db.AddKWs(items, operation);
+        } catch (const zentrel::ZError& error) {
+            return QStringLiteral("AddKWs raised 0x%1: ").arg(error.number(), 8, 16) +
+                   error.description();
+        }
+        for (const QString& accepted : zentrel::KeywordStore::filter(keywords).accepted) {
+            const QString identity = zentrel::MParser::NormalizeKW(accepted);
+            if (identity.isEmpty() || accepted.contains(QChar(0))) // not stored
+                continue;
+            const int found = db.ProjectDB()
+                                  ->scalar(QStringLiteral("SELECT count(*) FROM Keyword WHERE "
+                                                          "Normalized = ?1"),
+                                           {identity})
+                                  .toInt();
+            if (found != 1)
+                return QStringLiteral("%1 rows for the identity ").arg(found) + identity;
+        }
+        return {};
+    }
+
+    static QStringList linesOf(const QByteArray& input)
+    {
+        return QString::fromUtf8(input).split(QLatin1Char('\n'));
     }
 
 private:

@@ -150,7 +150,9 @@ void KeywordStore::storeKeywords(const SqlDatabase& db, const QStringList& accep
     const QVariant rank = relevancy ? QVariant(*relevancy) : QVariant();
     for (const QString& item : accepted) {
         const QString kw = trimBlanks(item);
-        if (kw.isEmpty() || kw.size() > 255)
+        // SQLite ends a text's length at a NUL character, so the table's rules would refuse the
+        // keyword and take the whole addition back with it.
+        if (kw.isEmpty() || kw.size() > 255 || kw.contains(QChar(0)))
             continue;
         const QString normalized = MParser::NormalizeKW(kw);
         insert.bind(1, kw).bind(2, normalized).bind(3, rank);

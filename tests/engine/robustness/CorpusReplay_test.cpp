@@ -1,15 +1,32 @@
+#include <memory>
+
+#include <QByteArrayList>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
 
+#include "engine/platform/CLog.h"
 #include "fuzz/FuzzEntries.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 QString corpusFolder(const QString& target)
 {
     return QDir::cleanPath(QStringLiteral(QUINTARA_TEST_DATA "/../../fuzz/corpus/") + target);
+}
+
+QByteArrayList corpus(const QString& target)
+{
+    QByteArrayList inputs;
+    const QDir folder(corpusFolder(target));
+    for (const QFileInfo& info : folder.entryInfoList(QDir::Files, QDir::Name)) {
+        QFile file(info.filePath());
+        if (file.open(QIODevice::ReadOnly))
+            inputs << file.readAll();
+    }
+    return inputs;
 }
 
 class CorpusReplay : public ::testing::TestWithParam<QString> {};
@@ -33,3 +50,20 @@ TEST_P(CorpusReplay, EveryInputIsReadCleanly)
 
 INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay, ::testing::ValuesIn(FuzzEntries::targets()),
                          [](const auto& info) { return info.param.toStdString(); });
+
+// The filter's corpus stored through AddKWs on real files, as the fuzz target does.
+TEST(CorpusReplayStore, EveryKeywordInputIsStoredCleanly)
+{
+    const testsupport::TempHome home;
+    const auto log = std::make_shared<zentrel::CLog>();
+    log->Open(home.file("full.log"), home.file("short.log"));
+    zentrel::DBaser db;
+    db.Init(log);
+    db.OpenCacheDB(home.file("Default Cache.vxc"));
+    db.OpenProjectDB(home.file("First Project.vxp"));
+    const QByteArrayList inputs = corpus(QStringLiteral("keyword_filter"));
+    ASSERT_FALSE(inputs.isEmpty());
+    for (const QByteArray& input : inputs)
+        EXPECT_EQ(FuzzEntries::addKeywords(db, input).toStdString(), "");
+    db.Finalize();
+}
