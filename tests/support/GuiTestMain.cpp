@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QEvent>
 
 #include <gtest/gtest.h>
 
@@ -8,5 +9,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    // Objects released by worker threads are deleted on this thread's queue; no loop runs again.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return result;
 }

@@ -268,6 +268,6 @@ TEST_F(DownloadsUnderLoad, TenThousandFoundPagesRunQueuedOnBoundedThreads)
         succeeded += m_results.value(cookie).success ? 1 : 0;
     EXPECT_EQ(succeeded, kLinks);
     EXPECT_EQ(m_downloader->ActiveCount(), 0);
-    EXPECT_LE(m_peaks.threads, m_baseThreads + 2 * CDownloader::kMaxRunningWorkers + 8);
+    EXPECT_LE(m_peaks.threads, m_baseThreads + 3 * CDownloader::kMaxRunningWorkers + 8);
     EXPECT_LT(m_peaks.rss - std::min(m_peaks.rss, m_baseRss), 256 * kMiB * kMemorySlack);
 }
