@@ -1,19 +1,16 @@
 #include "engine/database/DBaser.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QThread>
 
 #include "engine/ComponentRegistration.h"
 #include "engine/EngineMessages.h"
 #include "engine/database/CTimer.h"
 #include "engine/database/CountStore.h"
+#include "engine/database/DatabaseFiles.h"
 #include "engine/database/GroupStore.h"
 #include "engine/database/IDBaserOwner.h"
 #include "engine/database/KeywordStore.h"
 #include "engine/database/LeadWords.h"
-#include "engine/database/ProjectSchema.h"
 #include "engine/platform/CUtilities.h"
 #include "engine/platform/Folders.h"
 #include "engine/platform/SqlError.h"
@@ -26,12 +23,8 @@ namespace {
 const ComponentRegistration registration{"Zentrel.DBaser",
                                          [] { return std::make_unique<DBaser>(); }};
 
-const QString kCacheSchema = QStringLiteral("cache");
-const QString kProjectSchema = QStringLiteral("project");
 constexpr int kPollIntervalMs = 10000;
-constexpr std::uint32_t kFileNotFound = 0x800A0035u;    // file not found
-constexpr std::uint32_t kFileAccessError = 0x800A004Bu; // path/file access error
-constexpr std::uint32_t kObjectNotSet = 0x800A005Bu;    // object variable not set
+constexpr std::uint32_t kObjectNotSet = 0x800A005Bu; // object variable not set
 
 QStringList texts(const CKeyedCollection& items)
 {
@@ -62,17 +55,11 @@ CKeyedCollection collectionOf(const QStringList& items)
     return collection;
 }
 
-void removeWithCompanions(const QString& fileName)
-{
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-        QFile::remove(fileName + QLatin1String(suffix));
-}
-
 } // namespace
 
 DBaser::DBaser(QObject* parent)
     : QObject(parent)
-    , m_templateFolder(Folders::binaryFolder())
+    , m_files(Folders::binaryFolder())
 {
 }
 
@@ -104,23 +91,16 @@ void DBaser::logError(const ZError& error, int level, const QString& source) con
 
 const SqlDatabase& DBaser::project() const
 {
-    if (!m_projectDB)
+    if (!m_files.project())
         throw ZError(kObjectNotSet, QStringLiteral("The project database is not open."));
-    return *m_projectDB;
+    return *m_files.project();
 }
 
 const SqlDatabase& DBaser::cache() const
 {
-    if (!m_cacheDB)
+    if (!m_files.cache())
         throw ZError(kObjectNotSet, QStringLiteral("The cache database is not open."));
-    return *m_cacheDB;
-}
-
-SqlConnection& DBaser::connection()
-{
-    if (!m_connection)
-        m_connection = SqlConnection::open(QStringLiteral(":memory:"));
-    return *m_connection;
+    return *m_files.cache();
 }
 
 // ---- Events ----------------------------------------------------------------------------------
@@ -168,10 +148,7 @@ void DBaser::refreshCounts()
 void DBaser::InitMaster()
 {
     m_master = true;
-    m_newKWsEventName = CUtilities::NewName();
-    m_newOvertureCountsEventName = CUtilities::NewName();
-    m_newKWsEvent = NamedEvent::create(m_newKWsEventName);
-    m_newOvertureCountsEvent = NamedEvent::create(m_newOvertureCountsEventName);
+    openEvents(CUtilities::NewName(), CUtilities::NewName());
     moEventTimer = std::make_unique<CTimer>();
     connect(moEventTimer.get(), &CTimer::Timer, this, &DBaser::moEventTimer_Timer);
     moEventTimer->setInterval(kPollIntervalMs);
@@ -209,25 +186,25 @@ void DBaser::AttachByObjects(CLogPtr Log, SqlDatabasePtr ProjectDB, SqlDatabaseP
                              const QString& NewOvertureCountsEventName)
 {
     m_log = std::move(Log);
-    m_projectDB = std::move(ProjectDB);
-    m_cacheDB = std::move(CacheDB);
-    m_newKWsEventName = NewKWsEventName;
-    m_newOvertureCountsEventName = NewOvertureCountsEventName;
-    m_newKWsEvent = NamedEvent::create(NewKWsEventName);
-    m_newOvertureCountsEvent = NamedEvent::create(NewOvertureCountsEventName);
+    m_files.share(std::move(ProjectDB), std::move(CacheDB));
+    openEvents(NewKWsEventName, NewOvertureCountsEventName);
 }
 
 void DBaser::AttachByFileNames(CLogPtr Log, const QString& ProjectDBFilename,
                                const QString& CacheDBFilename, const QString& NewKWsEventName,
                                const QString& NewOvertureCountsEventName)
 {
-    auto shared = SqlConnection::open(QStringLiteral(":memory:"));
-    shared->attach(CacheDBFilename, kCacheSchema);
-    shared->attach(ProjectDBFilename, kProjectSchema);
-    AttachByObjects(std::move(Log),
-                    std::make_shared<SqlDatabase>(shared, kProjectSchema, ProjectDBFilename),
-                    std::make_shared<SqlDatabase>(shared, kCacheSchema, CacheDBFilename),
-                    NewKWsEventName, NewOvertureCountsEventName);
+    m_log = std::move(Log);
+    m_files.openExisting(ProjectDBFilename, CacheDBFilename);
+    openEvents(NewKWsEventName, NewOvertureCountsEventName);
+}
+
+void DBaser::openEvents(const QString& newKWsEventName, const QString& newOvertureCountsEventName)
+{
+    m_newKWsEventName = newKWsEventName;
+    m_newOvertureCountsEventName = newOvertureCountsEventName;
+    m_newKWsEvent = NamedEvent::create(newKWsEventName);
+    m_newOvertureCountsEvent = NamedEvent::create(newOvertureCountsEventName);
 }
 
 // ---- Files -----------------------------------------------------------------------------------
@@ -243,19 +220,6 @@ void DBaser::SetOwner(CLogPtr Log, IDBaserOwner* Scripting)
     m_owner = Scripting;
 }
 
-void DBaser::copyTemplate(const QString& templateName, const QString& fileName) const
-{
-    const QString source = QDir(m_templateFolder).filePath(templateName);
-    if (!QFileInfo::exists(source))
-        throw ZError(kFileNotFound, QStringLiteral("File not found: '%1'").arg(source));
-    removeWithCompanions(fileName);
-    if (!QFile::copy(source, fileName))
-        throw ZError(kFileAccessError,
-                     QStringLiteral("Path/File access error: '%1'").arg(fileName));
-    QFile::setPermissions(fileName, QFile::permissions(fileName) | QFileDevice::WriteOwner |
-                                        QFileDevice::ReadOwner);
-}
-
 void DBaser::raiseOpenError(const ZError& error, int messageId, const QString& fileName,
                             const QString& source) const
 {
@@ -267,85 +231,28 @@ void DBaser::raiseOpenError(const ZError& error, int messageId, const QString& f
                  source);
 }
 
-void DBaser::linkTable(const QString& cacheFile)
-{
-    if (!QFileInfo::exists(cacheFile))
-        throw EngineMessages::error(EngineMessages::CacheFileNotFound, cacheFile);
-    if (m_cacheDB && m_cacheDB->isOpen() && m_cacheDB->fileName() == cacheFile)
-        return;
-    try {
-        if (m_cacheDB)
-            m_cacheDB->close();
-        connection().attach(cacheFile, kCacheSchema);
-        m_cacheDB = std::make_shared<SqlDatabase>(m_connection, kCacheSchema, cacheFile);
-    } catch (const ZError& error) {
-        throw ZError(objectError(EngineMessages::CannotLinkCache),
-                     EngineMessages::text(EngineMessages::CannotLinkCache) + error.description());
-    }
-}
-
-void DBaser::openCache(const QString& fileName)
-{
-    auto guard = connection().lock();
-    if (m_cacheDB)
-        m_cacheDB->close();
-    if (!QFileInfo::exists(fileName))
-        copyTemplate(QStringLiteral("Cache.tdb"), fileName);
-    connection().attach(fileName, kCacheSchema);
-    m_cacheDB = std::make_shared<SqlDatabase>(m_connection, kCacheSchema, fileName);
-    if (m_projectDB && m_projectDB->isOpen())
-        linkTable(fileName);
-    m_cacheDBFilename = fileName;
-    m_cacheDBOpened = true;
-}
-
 void DBaser::OpenCacheDB(const QString& CacheDBFilename)
 {
     try {
-        openCache(CacheDBFilename);
+        m_files.openCache(CacheDBFilename);
+        m_cacheDBFilename = CacheDBFilename;
+        m_cacheDBOpened = true;
     } catch (const ZError& error) {
         raiseOpenError(error, EngineMessages::CannotOpenCache, CacheDBFilename,
                        QStringLiteral("DBaser.OpenCacheDB"));
     }
 }
 
-void DBaser::openProject(const QString& fileName)
-{
-    if (!m_cacheDBOpened)
-        throw EngineMessages::error(EngineMessages::CacheNotOpened);
-    auto guard = connection().lock();
-    if (m_projectDB)
-        m_projectDB->close();
-    if (!QFileInfo::exists(fileName))
-        copyTemplate(QStringLiteral("Project.tdb"), fileName);
-    connection().attach(fileName, kProjectSchema);
-    auto opened = std::make_shared<SqlDatabase>(m_connection, kProjectSchema, fileName);
-    try {
-        // Linked before the upgrade: a transaction would otherwise touch a cache file that
-        // has gone.
-        linkTable(m_cacheDBFilename);
-        try {
-            ProjectSchema::upgrade(*opened);
-        } catch (const ZError& error) {
-            logError(error, 0, QStringLiteral("DBaser.UpgradeProjectDatabase"));
-            throw ZError(objectError(EngineMessages::CannotUpgradeProject),
-                         EngineMessages::text(EngineMessages::CannotUpgradeProject) +
-                             error.description());
-        }
-        ProjectSchema::addLookupDateField(*opened);
-    } catch (...) {
-        opened->close();
-        throw;
-    }
-    m_projectDB = std::move(opened);
-    m_projectDBFilename = fileName;
-    m_projectDBOpened = true;
-}
-
 void DBaser::OpenProjectDB(const QString& ProjectDBFilename)
 {
     try {
-        openProject(ProjectDBFilename);
+        if (!m_cacheDBOpened)
+            throw EngineMessages::error(EngineMessages::CacheNotOpened);
+        m_files.openProject(ProjectDBFilename, m_cacheDBFilename, [this](const ZError& error) {
+            logError(error, 0, QStringLiteral("DBaser.UpgradeProjectDatabase"));
+        });
+        m_projectDBFilename = ProjectDBFilename;
+        m_projectDBOpened = true;
     } catch (const ZError& error) {
         raiseOpenError(error, EngineMessages::CannotOpenProject, ProjectDBFilename,
                        QStringLiteral("DBaser.OpenProjectDB"));
@@ -377,7 +284,7 @@ void DBaser::Finalize()
     m_projectDBFilename.clear();
     m_cacheDBOpened = false;
     m_projectDBOpened = false;
-    m_projectDB.reset();
+    m_files.releaseProject();
     m_owner = nullptr;
 }
 

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include "engine/database/DatabaseFiles.h"
 #include "engine/database/KeywordTable.h"
 #include "engine/database/enKWKind.h"
 #include "engine/platform/CAttributes.h"
@@ -57,8 +58,8 @@ public:
     QVariant NormalizeAllDBkws();
 
     // Files.
-    SqlDatabasePtr CacheDB() const { return m_cacheDB; }
-    SqlDatabasePtr ProjectDB() const { return m_projectDB; }
+    SqlDatabasePtr CacheDB() const { return m_files.cache(); }
+    SqlDatabasePtr ProjectDB() const { return m_files.project(); }
     QString CacheDBFilename() const { return m_cacheDBFilename; }
     QString ProjectDBFilename() const { return m_projectDBFilename; }
     void Init(CLogPtr Log);
@@ -101,7 +102,7 @@ public:
     // The change poll (every 10 s on the master).
     void moEventTimer_Timer();
     // Where the template databases are taken from (the engine's folder unless set).
-    void setTemplateFolder(const QString& folder) { m_templateFolder = folder; }
+    void setTemplateFolder(const QString& folder) { m_files.setTemplateFolder(folder); }
 
 signals:
     void NewKws(zentrel::CKeyedCollectionPtr KWs, zentrel::CDataNodePtr Operation);
@@ -114,25 +115,19 @@ private:
 
     const SqlDatabase& project() const;
     const SqlDatabase& cache() const;
-    SqlConnection& connection();
     void refreshCounts();
     void raiseNewKws();
     void raiseNewOvertureCounts();
     void signalNewKws();
     void signalNewOvertureCounts();
 
-    void openCache(const QString& fileName);
-    void openProject(const QString& fileName);
-    void linkTable(const QString& cacheFile);
-    void copyTemplate(const QString& templateName, const QString& fileName) const;
+    void openEvents(const QString& newKWsEventName, const QString& newOvertureCountsEventName);
     [[noreturn]] void raiseOpenError(const ZError& error, int messageId, const QString& fileName,
                                      const QString& source) const;
 
     CLogPtr m_log;
     IDBaserOwner* m_owner = nullptr;
-    SqlConnectionPtr m_connection;
-    SqlDatabasePtr m_projectDB;
-    SqlDatabasePtr m_cacheDB;
+    DatabaseFiles m_files;
     bool m_projectDBOpened = false;
     bool m_cacheDBOpened = false;
     QString m_cacheDBFilename;
@@ -143,7 +138,6 @@ private:
     QString m_newKWsEventName;
     QString m_newOvertureCountsEventName;
     std::unique_ptr<CTimer> moEventTimer;
-    QString m_templateFolder;
 };
 
 } // namespace zentrel

@@ -75,6 +75,17 @@ TEST_F(DBaserEvents, AWorkersKeywordsShowUpAtTheNextPollOnce)
     EXPECT_EQ(raised, QStringList({"NewKws"})) << "no worker activity: nothing raised";
 }
 
+TEST_F(DBaserEvents, TheMastersTimerPollsWithinTenSeconds)
+{
+    auto worker = makeWorker();
+    CDataNode operation;
+    worker->AddKWs(words({"blue widget"}), operation);
+    QSignalSpy spy(db.get(), &DBaser::NewKws);
+    ASSERT_TRUE(spy.wait(15000));
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(raised, QStringList({"NewKws"}));
+}
+
 TEST_F(DBaserEvents, BothEventsInOnePeriodRaiseNewKwsFirstOnceEach)
 {
     auto worker = makeWorker();

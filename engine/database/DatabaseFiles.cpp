@@ -1,0 +1,128 @@
+#include "engine/database/DatabaseFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "engine/EngineMessages.h"
+#include "engine/database/ProjectSchema.h"
+
+namespace zentrel {
+
+namespace {
+
+const QString kCacheSchema = QStringLiteral("cache");
+const QString kProjectSchema = QStringLiteral("project");
+constexpr std::uint32_t kFileNotFound = 0x800A0035u;    // file not found
+constexpr std::uint32_t kFileAccessError = 0x800A004Bu; // path/file access error
+
+void removeWithCompanions(const QString& fileName)
+{
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(fileName + QLatin1String(suffix));
+}
+
+} // namespace
+
+DatabaseFiles::DatabaseFiles(QString templateFolder)
+    : m_templateFolder(std::move(templateFolder))
+{
+}
+
+SqlConnection& DatabaseFiles::connection()
+{
+    if (!m_connection)
+        m_connection = SqlConnection::open(QStringLiteral(":memory:"));
+    return *m_connection;
+}
+
+void DatabaseFiles::copyTemplate(const QString& templateName, const QString& fileName) const
+{
+    const QString source = QDir(m_templateFolder).filePath(templateName);
+    if (!QFileInfo::exists(source))
+        throw ZError(kFileNotFound, QStringLiteral("File not found: '%1'").arg(source));
+    removeWithCompanions(fileName);
+    if (!QFile::copy(source, fileName))
+        throw ZError(kFileAccessError,
+                     QStringLiteral("Path/File access error: '%1'").arg(fileName));
+    QFile::setPermissions(fileName, QFile::permissions(fileName) | QFileDevice::WriteOwner |
+                                        QFileDevice::ReadOwner);
+}
+
+void DatabaseFiles::linkTable(const QString& cacheFile)
+{
+    if (!QFileInfo::exists(cacheFile))
+        throw EngineMessages::error(EngineMessages::CacheFileNotFound, cacheFile);
+    if (m_cache && m_cache->isOpen() && m_cache->fileName() == cacheFile)
+        return;
+    try {
+        if (m_cache)
+            m_cache->close();
+        connection().attach(cacheFile, kCacheSchema);
+        m_cache = std::make_shared<SqlDatabase>(m_connection, kCacheSchema, cacheFile);
+    } catch (const ZError& error) {
+        throw ZError(objectError(EngineMessages::CannotLinkCache),
+                     EngineMessages::text(EngineMessages::CannotLinkCache) + error.description());
+    }
+}
+
+void DatabaseFiles::openCache(const QString& fileName)
+{
+    auto guard = connection().lock();
+    if (m_cache)
+        m_cache->close();
+    if (!QFileInfo::exists(fileName))
+        copyTemplate(QStringLiteral("Cache.tdb"), fileName);
+    connection().attach(fileName, kCacheSchema);
+    m_cache = std::make_shared<SqlDatabase>(m_connection, kCacheSchema, fileName);
+    if (m_project && m_project->isOpen())
+        linkTable(fileName);
+}
+
+void DatabaseFiles::openProject(const QString& fileName, const QString& cacheFile,
+                                const std::function<void(const ZError&)>& upgradeFailed)
+{
+    auto guard = connection().lock();
+    if (m_project)
+        m_project->close();
+    if (!QFileInfo::exists(fileName))
+        copyTemplate(QStringLiteral("Project.tdb"), fileName);
+    connection().attach(fileName, kProjectSchema);
+    auto opened = std::make_shared<SqlDatabase>(m_connection, kProjectSchema, fileName);
+    try {
+        // Linked before the upgrade: a transaction would otherwise touch a cache file that
+        // has gone.
+        linkTable(cacheFile);
+        try {
+            ProjectSchema::upgrade(*opened);
+        } catch (const ZError& error) {
+            upgradeFailed(error);
+            throw ZError(objectError(EngineMessages::CannotUpgradeProject),
+                         EngineMessages::text(EngineMessages::CannotUpgradeProject) +
+                             error.description());
+        }
+        ProjectSchema::addLookupDateField(*opened);
+    } catch (...) {
+        opened->close();
+        throw;
+    }
+    m_project = std::move(opened);
+}
+
+void DatabaseFiles::share(SqlDatabasePtr project, SqlDatabasePtr cache)
+{
+    m_project = std::move(project);
+    m_cache = std::move(cache);
+}
+
+void DatabaseFiles::openExisting(const QString& projectFile, const QString& cacheFile)
+{
+    auto shared = SqlConnection::open(QStringLiteral(":memory:"));
+    shared->attach(cacheFile, kCacheSchema);
+    shared->attach(projectFile, kProjectSchema);
+    m_connection = shared;
+    share(std::make_shared<SqlDatabase>(shared, kProjectSchema, projectFile),
+          std::make_shared<SqlDatabase>(shared, kCacheSchema, cacheFile));
+}
+
+} // namespace zentrel
