@@ -14,7 +14,7 @@ CREATE UNIQUE INDEX Normalized ON Keyword (Normalized);
 CREATE TABLE Operation (
     pkOperation TEXT NOT NULL COLLATE NOCASE PRIMARY KEY CHECK (length(pkOperation) > 0),
     Processed REAL,
-    Description TEXT CHECK (length(Description) <= 255),
+    Description TEXT,
     Parameter TEXT
 ) STRICT;
 

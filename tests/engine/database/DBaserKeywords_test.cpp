@@ -118,6 +118,15 @@ TEST_F(DBaserKeywords, OperationsAreStoredOnceAndEachKeywordLinkedOnce)
               3);
 }
 
+TEST_F(DBaserKeywords, ALongOperationDescriptionIsStoredWhole)
+{
+    CDataNode operation;
+    const QString description = "Loaded from 'http://example.com/" + QString(300, 'p') + "'.";
+    operation.Attributes().Add("Description", description);
+    db->AddKWs(words({"blue widget"}), operation);
+    EXPECT_EQ(projectScalar("SELECT Description FROM Operation").toString(), description);
+}
+
 TEST_F(DBaserKeywords, NothingAcceptedStoresNothingAndRaisesNothing)
 {
     QSignalSpy newKws(db.get(), &DBaser::NewKws);
