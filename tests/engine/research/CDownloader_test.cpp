@@ -155,6 +155,7 @@ struct Result {
     bool success = false;
     std::int32_t number = 0;
     QString description;
+    bool onOwnerThread = false;
 };
 
 class CDownloaderTest : public ::testing::Test {
@@ -170,7 +171,9 @@ protected:
         QObject::connect(m_downloader.get(), &CDownloader::Complete, m_downloader.get(),
                          [this](const QString& cookie, const QString& page, bool success,
                                 std::int32_t number, const QString& description) {
-                             m_results.push_back({cookie, page, success, number, description});
+                             m_results.push_back(
+                                 {cookie, page, success, number, description,
+                                  QThread::currentThread() == m_downloader->thread()});
                          });
     }
 
@@ -428,7 +431,9 @@ TEST_F(CDownloaderTest, DownloadFromAnotherThreadRunsOnTheDownloadersThread)
     ASSERT_TRUE(testsupport::waitUntil([&] { return caller->isFinished(); }));
     caller->wait();
     EXPECT_EQ(secondError, objectError(650));
-    EXPECT_TRUE(waitFor(cookie).success);
+    const Result result = waitFor(cookie);
+    EXPECT_TRUE(result.success);
+    EXPECT_TRUE(result.onOwnerThread);
 }
 
 } // namespace
