@@ -34,6 +34,9 @@
 #include "engine/platform/CUtilities.h"
 #include "engine/platform/Folders.h"
 #include "engine/platform/ZError.h"
+#include "engine/research/CDownloader.h"
+#include "engine/research/CSEContacter.h"
+#include "engine/research/Scripting.h"
 
 namespace {
 
@@ -487,9 +490,9 @@ bool FMain::Form_Load()
         writeLog(QStringLiteral("MDAC ver. ") + mdac + QStringLiteral(" Jet ver. ") + jet, 5,
                  source);
 
-        m_db = std::make_unique<zentrel::DBaser>();
-        m_db->Init(m_log);
-        m_db->InitMaster();
+        moScripting = std::make_unique<zentrel::Scripting>();
+        moScripting->Init(m_log);
+        moScripting->setSearchesCountInterval(MSettings::searchesCountInterval());
 
         msCacheFileName = MSettings::cache().value_or(QString());
         if (msCacheFileName.isEmpty()) {
@@ -603,14 +606,24 @@ void FMain::Form_Unload()
 // worker may be waiting on this thread.
 void FMain::FinalizeEngine()
 {
-    if (!m_db)
+    if (!moScripting)
         return;
     try {
-        m_db->Finalize();
+        if (zentrel::CDownloader* downloader = moScripting->Downloader())
+            downloader->CancelAll();
+    } catch (const std::exception&) {
+    }
+    try {
+        if (zentrel::CSEContacter* contacter = moScripting->SEContacter())
+            contacter->CancelAll();
+    } catch (const std::exception&) {
+    }
+    try {
+        moScripting->Finalize();
     } catch (const std::exception&) {
     }
     zentrel::CThreadLauncher::waitForAll(std::chrono::seconds(15));
-    m_db.reset();
+    moScripting.reset();
     mcolPages.clear();
 }
 
@@ -771,13 +784,18 @@ void FMain::mnuRefreshSearchesCounts_Click()
 
 // ---- engine ----
 
+zentrel::DBaser* FMain::database() const
+{
+    return moScripting ? moScripting->DBaser() : nullptr;
+}
+
 zentrel::DBaser& FMain::dbaser() const
 {
-    if (!m_db)
+    if (database() == nullptr)
         throw zentrel::ZError(zentrel::kInvalidArgument,
                               QStringLiteral("The engine is not running. "),
                               QStringLiteral("FMain"));
-    return *m_db;
+    return *database();
 }
 
 void FMain::openCacheDB(const QString& fileName)
@@ -797,9 +815,9 @@ void FMain::recalcOverTimes()
 
 std::unique_ptr<KWStore> FMain::createKWStore()
 {
-    if (!m_db)
+    if (database() == nullptr)
         return nullptr;
-    return std::make_unique<DBaserKWStore>(m_db.get());
+    return std::make_unique<DBaserKWStore>(database());
 }
 
 bool FMain::PickGroup(QWidget* parent, const QString& caption, const QString& prompt, bool withRank,
@@ -816,7 +834,9 @@ bool FMain::PickGroup(QWidget* parent, const QString& caption, const QString& pr
 
 void FMain::CollectBySelectedKeyword(const QString& kw)
 {
-    (void)kw;
+    if (moScripting && moScripting->SEContacter() != nullptr)
+        moScripting->SEContacter()->GetSER(zentrel::seGoogle, kw,
+                                           std::make_shared<zentrel::CKeyedCollection>());
 }
 
 void FMain::OpenSERForKW(const QString& kw, int engine)
@@ -827,8 +847,10 @@ void FMain::OpenSERForKW(const QString& kw, int engine)
 
 bool FMain::toggleAutoResearch()
 {
-    m_researchPaused = !m_researchPaused;
-    return m_researchPaused;
+    if (!moScripting)
+        return false;
+    moScripting->setAutoResearchPaused(!moScripting->AutoResearchPaused());
+    return moScripting->AutoResearchPaused();
 }
 
 void FMain::mnuReadUsersManual_Click()

@@ -67,9 +67,9 @@ public:
     bool advancedRankMode() const { return mbAdvancedRankMode; }
     QString cacheFileName() const { return msCacheFileName; }
     QString currentProjectFileName() const { return msCurrentProjectFileName; }
-    zentrel::Scripting* scripting() const { return nullptr; }
+    zentrel::Scripting* scripting() const { return moScripting.get(); }
     // The engine's database object; null before the load and after the shutdown.
-    zentrel::DBaser* database() const { return m_db.get(); }
+    zentrel::DBaser* database() const;
     bool unloaded() const { return m_unloaded; }
 
     QTabBar* ts() const { return m_ts; }
@@ -143,8 +143,7 @@ private:
     bool toggleAutoResearch();
 
     std::shared_ptr<zentrel::CLog> m_log;
-    std::unique_ptr<zentrel::DBaser> m_db;
-    bool m_researchPaused = false;
+    std::unique_ptr<zentrel::Scripting> moScripting;
     std::unique_ptr<QLockFile> mhMutex;
     QString msCurrentProjectFileName;
     QString msCacheFileName;

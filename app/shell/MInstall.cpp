@@ -8,10 +8,12 @@
 #include "engine/database/MParser.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
+#include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/Folders.h"
 #include "engine/platform/SqlConnection.h"
 #include "engine/platform/SqlDate.h"
 #include "engine/platform/ZError.h"
+#include "engine/research/Scripting.h"
 
 namespace {
 
@@ -88,15 +90,17 @@ void MInstall::Run(const std::shared_ptr<zentrel::CLog>& log)
     }
     {
         // The engine makes the cache file from its template when it is missing.
-        zentrel::DBaser engine;
+        zentrel::Scripting engine;
         engine.Init(log);
         try {
-            engine.OpenCacheDB(cacheFile);
+            engine.DBaser()->OpenCacheDB(cacheFile);
         } catch (...) {
             engine.Finalize();
+            zentrel::CThreadLauncher::waitForAll(std::chrono::seconds(10));
             throw;
         }
         engine.Finalize();
+        zentrel::CThreadLauncher::waitForAll(std::chrono::seconds(10));
     }
     if (!QFile::exists(setupFile()))
         return;

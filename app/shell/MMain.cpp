@@ -13,7 +13,6 @@
 #include "app/shell/MInstall.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MsgService.h"
-#include "engine/database/DBaser.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/CLog.h"
@@ -22,6 +21,7 @@
 #include "engine/platform/Folders.h"
 #include "engine/platform/SqlConnection.h"
 #include "engine/platform/ZError.h"
+#include "engine/research/Scripting.h"
 
 bool MMain::DefaultSetRank = true;
 int MMain::DefaultRank = 4;
@@ -112,7 +112,7 @@ bool MMain::createProbe(int order)
     case 3:
         return zentrel::SqlConnection::open(QStringLiteral(":memory:")) != nullptr;
     case 4:
-        return std::make_unique<zentrel::DBaser>() != nullptr;
+        return std::make_unique<zentrel::Scripting>() != nullptr;
     default: {
         QString text;
         QXmlStreamWriter writer(&text);

@@ -23,6 +23,7 @@
 #include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/CUtilities.h"
 #include "engine/platform/SqlConnection.h"
+#include "engine/research/Scripting.h"
 #include "tests/app/shell/ShellTestPage.h"
 #include "tests/support/TestSupport.h"
 
@@ -89,6 +90,8 @@ TEST(FMainEngine, FirstStartMakesBothDefaultFiles)
     EXPECT_EQ(MSettings::cache().value_or(QString()), MSettings::defaultCacheFile());
     EXPECT_EQ(MSettings::project().value_or(QString()), MSettings::defaultProjectFile());
     ASSERT_NE(e.window->database(), nullptr);
+    ASSERT_NE(e.window->scripting(), nullptr);
+    EXPECT_EQ(e.window->scripting()->SearchesCountInterval(), 40);
     EXPECT_TRUE(e.script.shown().isEmpty());
     e.window->close();
     EXPECT_EQ(e.window->database(), nullptr);
@@ -272,6 +275,7 @@ TEST(FMainEngine, PauseGoesToTheEngine)
     Engine e;
     ASSERT_TRUE(e.load());
     e.window->menuItem("mnuPauseAutoResearch")->trigger();
+    EXPECT_TRUE(e.window->scripting()->AutoResearchPaused());
     EXPECT_EQ(e.window->menuItem("mnuPauseAutoResearch")->text(),
               QStringLiteral("&Resume Auto Keyword Research"));
     e.window->menuItem("mnuPauseAutoResearch")->trigger();
