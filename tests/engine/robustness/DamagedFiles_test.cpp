@@ -100,7 +100,7 @@ void makeDatabases(const QString& cacheFile, const QString& projectFile, const C
 struct Damage {
     const char* name;
     std::function<void(const QString& file)> apply;
-    const char* cause; // a piece of the underlying description
+    const char* cause; // words of the underlying description
 };
 
 void truncateToHalf(const QString& file)
