@@ -13,17 +13,6 @@ namespace {
 
 constexpr int kPieceSize = 50;
 
-QString trimBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 bool breaksRules(const QString& kw)
 {
     if (kw.size() < 3 || kw.size() > 100)
@@ -109,7 +98,7 @@ KeywordStore::Filtered KeywordStore::filter(const QStringList& keywords)
 {
     Filtered result;
     for (const QString& item : keywords) {
-        QString kw = trimBlanks(item).toLower();
+        QString kw = MParser::TrimBlanks(item).toLower();
         if (breaksRules(kw)) {
             result.rejected << kw;
             continue;
@@ -149,7 +138,7 @@ void KeywordStore::storeKeywords(const SqlDatabase& db, const QStringList& accep
                                         "VALUES (?1, ?2) ON CONFLICT DO NOTHING"));
     const QVariant rank = relevancy ? QVariant(*relevancy) : QVariant();
     for (const QString& item : accepted) {
-        const QString kw = trimBlanks(item);
+        const QString kw = MParser::TrimBlanks(item);
         // SQLite ends a text's length at a NUL character, so the table's rules would refuse the
         // keyword and take the whole addition back with it.
         if (kw.isEmpty() || kw.size() > 255 || kw.contains(QChar(0)))

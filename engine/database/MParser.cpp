@@ -12,18 +12,6 @@
 namespace zentrel {
 
 namespace {
-// Trims blanks only, as the keyword rules do (tabs and other spaces stay part of a word).
-QString trimBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 // Rounds half to even, as every rounding of the engine does.
 int roundEven(double value)
 {
@@ -36,7 +24,7 @@ QString encodedQuery(const QString& kw)
 {
     if (!kw.contains(QLatin1Char(' ')))
         return CUtilities::URLEncode(kw);
-    const QStringList pieces = trimBlanks(kw).split(QLatin1Char(' '));
+    const QStringList pieces = MParser::TrimBlanks(kw).split(QLatin1Char(' '));
     QStringList kept;
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         if (!pieces.at(i).isEmpty() || i == pieces.size() - 1)
@@ -46,11 +34,22 @@ QString encodedQuery(const QString& kw)
 }
 } // namespace
 
+QString MParser::TrimBlanks(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
 QString MParser::NormalizeKW(const QString& kw)
 {
     QString text = kw;
     text.replace(QLatin1Char('-'), QLatin1Char(' ')).replace(QLatin1Char('~'), QLatin1Char(' '));
-    QStringList words = trimBlanks(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QStringList words = TrimBlanks(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     std::sort(words.begin(), words.end(), [](const QString& a, const QString& b) {
         return QString::compare(a, b, Qt::CaseSensitive) < 0;
     });

@@ -7,6 +7,9 @@ namespace zentrel {
 // Shared text procedures of the engine.
 class MParser {
 public:
+    // Trims blanks only, as the keyword rules do (tabs and other spaces stay part of a word).
+    static QString TrimBlanks(const QString& text);
+
     // The keyword's identity: "-" and "~" become blanks, runs of blanks one blank, the words
     // sorted by ordinal comparison and joined by single blanks. Case is kept.
     static QString NormalizeKW(const QString& kw);

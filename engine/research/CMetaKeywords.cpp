@@ -2,29 +2,20 @@
 
 #include <QStringList>
 
+#include "engine/database/MParser.h"
+
 namespace zentrel {
 
 namespace {
-QString trimBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 // Drops the first character when it is the one given, then trims.
 QString dropLeading(const QString& text, QChar c)
 {
-    return text.startsWith(c) ? trimBlanks(text.mid(1)) : text;
+    return text.startsWith(c) ? MParser::TrimBlanks(text.mid(1)) : text;
 }
 
 QString dropTrailing(const QString& text, QChar c)
 {
-    return text.endsWith(c) ? trimBlanks(text.chopped(1)) : text;
+    return text.endsWith(c) ? MParser::TrimBlanks(text.chopped(1)) : text;
 }
 
 bool keeps(const QString& phrase, CMetaKeywords::Rule rule)
@@ -46,7 +37,7 @@ CKeyedCollection CMetaKeywords::GetKWsFromPage(const QString& page, Rule rule)
         return result;
     for (const QString& piece : text.split(QLatin1Char(','))) {
         // Trimmed, so that blanks left by dropped characters do not make one word a phrase.
-        const QString phrase = trimBlanks(CleanPhrase(piece));
+        const QString phrase = MParser::TrimBlanks(CleanPhrase(piece));
         if (keeps(phrase, rule))
             result.Add(phrase);
     }
@@ -80,7 +71,7 @@ QString CMetaKeywords::GetMetaContent(const QString& tag)
     const qsizetype second = tag.indexOf(QLatin1Char('='), first + 1);
     if (second < 0)
         return {};
-    QString value = trimBlanks(tag.mid(second + 1));
+    QString value = MParser::TrimBlanks(tag.mid(second + 1));
     value = dropLeading(value, QLatin1Char('"'));
     value = dropLeading(value, QLatin1Char('\''));
     value = dropTrailing(value, QLatin1Char('>'));
@@ -96,7 +87,7 @@ QString CMetaKeywords::CleanPhrase(const QString& text)
         .replace(QLatin1Char('\n'), QLatin1Char(' '));
     while (phrase.contains(QLatin1String("  ")))
         phrase.replace(QLatin1String("  "), QLatin1String(" "));
-    phrase = trimBlanks(phrase);
+    phrase = MParser::TrimBlanks(phrase);
     QString kept;
     kept.reserve(phrase.size());
     // Every character beyond ASCII has a code above "0" in a single-byte code page.

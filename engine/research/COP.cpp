@@ -213,27 +213,16 @@ QString innerText(const GumboNode* node)
     return text;
 }
 
-QString trimBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
-
 void readRow(const GumboNode* row, CAttributes& counts)
 {
     const std::vector<const GumboNode*> cells = cellsOf(row);
     if (cells.size() != 2)
         return;
-    const QString countText = trimBlanks(innerText(cells[0]));
+    const QString countText = MParser::TrimBlanks(innerText(cells[0]));
     if (countText.toLower() == QLatin1String("count"))
         return;
     const int count = COP::LeadingNumber(countText);
-    const QString phrase = MParser::NormalizeKW(trimBlanks(innerText(cells[1])));
+    const QString phrase = MParser::NormalizeKW(MParser::TrimBlanks(innerText(cells[1])));
     // A row without a phrase names no keyword.
     if (!phrase.isEmpty() && !counts.Exists(phrase))
         counts.Add(phrase, count);

@@ -7,19 +7,11 @@
 namespace testsupport {
 
 TempHome::TempHome()
-    : m_previous(qgetenv("QUINTARA_HOME"))
-    , m_hadPrevious(qEnvironmentVariableIsSet("QUINTARA_HOME"))
+    : m_home("QUINTARA_HOME", m_dir.path().toUtf8())
 {
-    qputenv("QUINTARA_HOME", m_dir.path().toUtf8());
 }
 
-TempHome::~TempHome()
-{
-    if (m_hadPrevious)
-        qputenv("QUINTARA_HOME", m_previous);
-    else
-        qunsetenv("QUINTARA_HOME");
-}
+TempHome::~TempHome() = default;
 
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline)
 {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "tests/support/ScopedEnv.h"
+
 namespace testsupport {
 
 // A temporary data folder set as QUINTARA_HOME for the lifetime of the object.
@@ -21,8 +23,7 @@ public:
 
 private:
     QTemporaryDir m_dir;
-    QByteArray m_previous;
-    bool m_hadPrevious = false;
+    ScopedEnv m_home;
 };
 
 // Pumps the calling thread's events until the condition holds or the deadline passes.

@@ -13,37 +13,10 @@
 
 #include <sqlite3.h>
 
+#include "tests/support/ScopedEnv.h"
+
+using testsupport::ScopedEnv;
 using zentrel::CUtilities;
-
-namespace {
-
-// Sets an environment variable for the scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name)
-        , m_previous(qgetenv(name))
-        , m_had(qEnvironmentVariableIsSet(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_previous);
-        else
-            qunsetenv(m_name);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    QByteArray m_previous;
-    bool m_had;
-};
-
-} // namespace
 
 TEST(CUtilities, Format)
 {

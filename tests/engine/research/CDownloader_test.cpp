@@ -16,6 +16,7 @@
 #include "engine/EngineMessages.h"
 #include "engine/platform/CThreadLauncher.h"
 #include "engine/research/ResearchHosts.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 
 using namespace zentrel;
@@ -284,7 +285,7 @@ TEST_F(CDownloaderTest, SecondDownloadOfARunningUrlIsRefused)
 
 TEST_F(CDownloaderTest, SuggestionAndOvertureUrlsMayRepeat)
 {
-    qputenv("QUINTARA_SUGGEST_HOST", m_server->host().toUtf8());
+    const testsupport::ScopedEnv suggestHost("QUINTARA_SUGGEST_HOST", m_server->host().toUtf8());
     const QString suggest = QStringLiteral("http://") + m_server->host() +
                             ResearchHosts::suggestPath() + QStringLiteral("?term=x");
     const QString overture = m_server->url(QStringLiteral("/page?overture=1"));
@@ -296,7 +297,6 @@ TEST_F(CDownloaderTest, SuggestionAndOvertureUrlsMayRepeat)
         waitFor(second);
         EXPECT_NO_THROW(m_downloader->Download(url));
     }
-    qunsetenv("QUINTARA_SUGGEST_HOST");
 }
 
 TEST_F(CDownloaderTest, NotFoundGivesTheStatusTextOnlineAndOfflineOtherwise)

@@ -13,37 +13,14 @@
 #include "engine/research/CSEContacter.h"
 #include "tests/engine/research/FixtureServer.h"
 #include "tests/engine/research/QStringPrinter.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 
 using namespace zentrel;
 using namespace std::chrono_literals;
+using testsupport::ScopedEnv;
 
 namespace {
-
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name)
-        , m_had(qEnvironmentVariableIsSet(name))
-        , m_previous(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_previous);
-        else
-            qunsetenv(m_name);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_previous;
-};
 
 // The engine on a real project file, its hosts on a loopback server.
 class ResearchEndToEnd : public ::testing::Test {

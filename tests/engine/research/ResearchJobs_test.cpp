@@ -16,10 +16,12 @@
 #include "engine/research/CDownloader.h"
 #include "tests/engine/research/FixtureServer.h"
 #include "tests/engine/research/QStringPrinter.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 
 using namespace zentrel;
 using namespace std::chrono_literals;
+using testsupport::ScopedEnv;
 
 namespace {
 
@@ -46,32 +48,6 @@ std::string suggestionPage(const std::vector<std::pair<std::string, std::string>
         page += "<tr><td>" + count + "</td><td>" + phrase + "</td></tr>";
     return page + "</table></body></html>";
 }
-
-// Sets an environment variable for the lifetime of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name)
-        , m_had(qEnvironmentVariableIsSet(name))
-        , m_previous(qgetenv(name))
-    {
-        qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_previous);
-        else
-            qunsetenv(m_name);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_previous;
-};
 
 class ResearchJobsTest : public ::testing::Test {
 protected:

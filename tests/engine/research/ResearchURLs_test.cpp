@@ -1,6 +1,7 @@
 #include "engine/database/MParser.h"
 #include "engine/platform/CRegistry.h"
 #include "engine/research/ResearchHosts.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 
 #include <set>
@@ -11,39 +12,9 @@
 
 #include "tests/engine/research/QStringPrinter.h"
 
+using testsupport::ScopedEnv;
 using zentrel::MParser;
 using zentrel::ResearchHosts;
-
-namespace {
-// Sets an environment variable for the lifetime of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value)
-        : m_name(name)
-    {
-        m_had = qEnvironmentVariableIsSet(name);
-        m_previous = qgetenv(name);
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_previous);
-        else
-            qunsetenv(m_name);
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    QByteArray m_previous;
-    bool m_had = false;
-};
-} // namespace
 
 TEST(ResearchURLs, SearchURLJoinsWordsWithPlusAndEncodesThem)
 {
