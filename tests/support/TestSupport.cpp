@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QThread>
 
 namespace testsupport {
@@ -28,6 +29,14 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 QString testDataPath(const QString& relative)
 {
     return QStringLiteral(QUINTARA_TEST_DATA "/") + relative;
+}
+
+QString readTestData(const QString& relative)
+{
+    QFile file(testDataPath(relative));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
 }
 
 } // namespace testsupport

@@ -31,5 +31,7 @@ bool waitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds deadline = std::chrono::seconds(10));
 
 QString testDataPath(const QString& relative);
+// The UTF-8 text of a file under tests/data/, empty when it cannot be read.
+QString readTestData(const QString& relative);
 
 } // namespace testsupport

@@ -1,7 +1,5 @@
 #include "engine/research/CGP.h"
 
-#include <QFile>
-
 #include <gtest/gtest.h>
 
 #include "tests/engine/research/QStringPrinter.h"
@@ -15,10 +13,7 @@ using zentrel::ZError;
 namespace {
 QString fixture(const QString& name)
 {
-    QFile file(testsupport::testDataPath(QStringLiteral("research/") + name));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
+    return testsupport::readTestData(QStringLiteral("research/") + name);
 }
 
 QString resultPage(const QString& results)

@@ -17,10 +17,7 @@ using zentrel::ZError;
 namespace {
 QString fixture(const QString& name)
 {
-    QFile file(testsupport::testDataPath(QStringLiteral("research/") + name));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
+    return testsupport::readTestData(QStringLiteral("research/") + name);
 }
 
 using Pairs = std::vector<std::pair<QString, int>>;
