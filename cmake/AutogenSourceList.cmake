@@ -1,0 +1,16 @@
+# Ninja's moc step does not notice headers that a CONFIGURE_DEPENDS glob added later. When a
+# target's source list changes, drop its moc timestamp so that the step runs again.
+function(quintara_autogen_tracks_sources target)
+    get_target_property(sources ${target} SOURCES)
+    list(SORT sources)
+    string(REPLACE ";" "\n" listing "${sources}")
+    set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_sources.txt)
+    set(previous "")
+    if(EXISTS ${list_file})
+        file(READ ${list_file} previous)
+    endif()
+    if(NOT previous STREQUAL "${listing}\n")
+        file(WRITE ${list_file} "${listing}\n")
+        file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/timestamp)
+    endif()
+endfunction()
