@@ -841,8 +841,7 @@ void FMain::CollectBySelectedKeyword(const QString& kw)
 
 void FMain::OpenSERForKW(const QString& kw, int engine)
 {
-    (void)kw;
-    (void)engine;
+    MMisc::OpenSERForKW(kw, engine, m_log);
 }
 
 bool FMain::toggleAutoResearch()

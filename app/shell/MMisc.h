@@ -1,6 +1,12 @@
 #pragma once
 
+#include <memory>
+
 #include <QString>
+
+namespace zentrel {
+class CLog;
+}
 
 // Helpers shared by the program's pages and dialogs.
 class MMisc {
@@ -19,4 +25,8 @@ public:
     // The row icon key of a keyword: "Z" or "A" to "E" by searches, then the relevancy 1-5 or 0
     // (defined with the keyword page, app/keywords/ScoreCode.cpp).
     static QString ScoreCode(int searches, int relevancy);
+    // "+", CR, LF and backslash escaped for a URL (defined in app/collect/MMiscSearch.cpp).
+    static QString EscapeURLPart(const QString& text);
+    // Opens search engine se's (1 to 7) result page for kw in the browser; errors go to the log.
+    static void OpenSERForKW(const QString& kw, int se, const std::shared_ptr<zentrel::CLog>& log);
 };
