@@ -5,20 +5,11 @@
 #include <QMimeData>
 #include <QStringList>
 
+#include "engine/database/MParser.h"
+
 #include "app/shell/MsgService.h"
 
 namespace {
-
-QString trimBlanks(const QString& text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
-}
 
 // A line with blanks keeps only its words that begin with a character of code 65 or above.
 QString filterWords(const QString& line)
@@ -28,7 +19,7 @@ QString filterWords(const QString& line)
         if (!word.isEmpty() && word.at(0).unicode() >= 65)
             kept.append(word);
     }
-    return trimBlanks(kept.join(u' '));
+    return zentrel::MParser::TrimBlanks(kept.join(u' '));
 }
 
 } // namespace
@@ -55,7 +46,7 @@ QString MMisc::NormalizeKWList(const QString& text)
 {
     if (text.isEmpty())
         return {};
-    QString all = trimBlanks(text);
+    QString all = zentrel::MParser::TrimBlanks(text);
     all.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
     all.replace(u'\n', u'\r');
 
@@ -63,7 +54,7 @@ QString MMisc::NormalizeKWList(const QString& text)
     for (const QString& raw : all.split(u'\r')) {
         if (raw.isEmpty())
             continue;
-        const QString line = trimBlanks(raw);
+        const QString line = zentrel::MParser::TrimBlanks(raw);
         if (!line.contains(u' ')) {
             kept.append(line);
             continue;
