@@ -268,6 +268,8 @@ TEST_F(DownloadsUnderLoad, TenThousandFoundPagesRunQueuedOnBoundedThreads)
         succeeded += m_results.value(cookie).success ? 1 : 0;
     EXPECT_EQ(succeeded, kLinks);
     EXPECT_EQ(m_downloader->ActiveCount(), 0);
-    EXPECT_LE(m_peaks.threads, m_baseThreads + 3 * CDownloader::kMaxRunningWorkers + 8);
+    // A handful of threads per running worker (its own, Qt Network's, ending ones not yet joined
+    // on a loaded machine), never one per queued download.
+    EXPECT_LE(m_peaks.threads, m_baseThreads + 4 * CDownloader::kMaxRunningWorkers + 16);
     EXPECT_LT(m_peaks.rss - std::min(m_peaks.rss, m_baseRss), 256 * kMiB * kMemorySlack);
 }
