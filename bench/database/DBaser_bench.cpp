@@ -14,6 +14,8 @@
 #include "engine/database/MParser.h"
 #include "engine/platform/SqlTransaction.h"
 
+#include "bench/support/BenchKeywords.h"
+
 using namespace zentrel;
 
 namespace {
@@ -22,37 +24,16 @@ constexpr int kProjectKeywords = 100000;
 constexpr int kCacheRows = 1000000;
 constexpr int kNewKeywords = 100000;
 constexpr int kKept = 1000;
-constexpr int kVocabulary = 5000;
-
-// Pseudo-words from a fixed generator: three disjoint vocabularies, so that keyword i is unique.
-QStringList makeVocabulary(unsigned seed)
-{
-    QStringList words;
-    unsigned state = seed;
-    while (words.size() < 3 * kVocabulary) {
-        state = state * 1103515245u + 12345u;
-        const int length = 4 + static_cast<int>((state >> 16) % 5);
-        QString word;
-        for (int c = 0; c < length; ++c) {
-            state = state * 1103515245u + 12345u;
-            word += QChar('a' + static_cast<int>((state >> 16) % 26));
-        }
-        words << word + QString::number(words.size());
-    }
-    return words;
-}
 
 const QStringList& vocabulary()
 {
-    static const QStringList words = makeVocabulary(7);
+    static const QStringList words = benchsupport::makeVocabulary(7);
     return words;
 }
 
 QString keyword(int i)
 {
-    const QStringList& v = vocabulary();
-    return v[i % kVocabulary] + ' ' + v[kVocabulary + (i / kVocabulary) % kVocabulary] + ' ' +
-           v[2 * kVocabulary + (i * 7) % kVocabulary];
+    return benchsupport::makeKeyword(vocabulary(), i);
 }
 
 CKeyedCollection keywords(int first, int count)
@@ -280,7 +261,7 @@ void BM_GetMostPopularWords(benchmark::State& state)
 void BM_ImportFromCacheForWord(benchmark::State& state)
 {
     Databases dbs;
-    const QString word = vocabulary()[2 * kVocabulary + 77];
+    const QString word = vocabulary()[2 * benchsupport::kVocabulary + 77];
     int imported = 0;
     for (auto _ : state)
         imported = dbs.worker.ImportFromCacheForWord(word);

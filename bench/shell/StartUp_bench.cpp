@@ -24,6 +24,8 @@
 #include "engine/platform/CLog.h"
 #include "engine/platform/SqlTransaction.h"
 
+#include "bench/support/BenchKeywords.h"
+
 using namespace zentrel;
 
 namespace {
@@ -33,34 +35,16 @@ constexpr int kCacheRows = 1000000;
 constexpr int kCandidates = 40000; // relevancy NULL
 constexpr int kKept = 50000;       // relevancy 1 to 5; the rest banned
 constexpr int kGrouped = 1000;
-constexpr int kVocabulary = 5000;
 
-// Pseudo-words from a fixed generator: three disjoint vocabularies, so that keyword i is unique.
 const QStringList& vocabulary()
 {
-    static const QStringList words = [] {
-        QStringList list;
-        unsigned state = 11;
-        while (list.size() < 3 * kVocabulary) {
-            state = state * 1103515245u + 12345u;
-            const int length = 4 + static_cast<int>((state >> 16) % 5);
-            QString word;
-            for (int c = 0; c < length; ++c) {
-                state = state * 1103515245u + 12345u;
-                word += QChar('a' + static_cast<int>((state >> 16) % 26));
-            }
-            list << word + QString::number(list.size());
-        }
-        return list;
-    }();
+    static const QStringList words = benchsupport::makeVocabulary(11);
     return words;
 }
 
 QString keyword(int i)
 {
-    const QStringList& v = vocabulary();
-    return v[i % kVocabulary] + ' ' + v[kVocabulary + (i / kVocabulary) % kVocabulary] + ' ' +
-           v[2 * kVocabulary + (i * 7) % kVocabulary];
+    return benchsupport::makeKeyword(vocabulary(), i);
 }
 
 CKeyedCollection idRange(int first, int count)
