@@ -28,8 +28,8 @@ void CountStore::storeCounts(const SqlDatabase& cache,
 
 QDateTime CountStore::overDate(const SqlDatabase& project, const QString& kw)
 {
-    const QVariant date = project.scalar(QStringLiteral("SELECT dte FROM Cache WHERE KW = ?1"),
-                                         {MParser::NormalizeKW(kw)});
+    const QVariant date = project.scalar(
+        QStringLiteral("SELECT dte FROM cache.Cache WHERE KW = ?1"), {MParser::NormalizeKW(kw)});
     return date.isNull() ? SqlDate::zeroDate() : SqlDate::fromOle(date.toDouble());
 }
 
@@ -37,11 +37,12 @@ void CountStore::deleteStaleCounts(const SqlDatabase& project, const SqlDatabase
 {
     QStringList stale;
     {
-        auto rows = project.query(
-            QStringLiteral("SELECT Cache.KW FROM Cache INNER JOIN Keyword ON Keyword.Normalized = "
-                           "Cache.KW WHERE (Keyword.Relevancy <> 0 OR Keyword.Relevancy IS NULL) "
-                           "AND Cache.dte < ?1"),
-            {SqlDate::now() - kStaleDays});
+        auto rows =
+            project.query(QStringLiteral("SELECT c.KW FROM cache.Cache AS c INNER JOIN "
+                                         "project.Keyword AS k ON k.Normalized = "
+                                         "c.KW WHERE (k.Relevancy <> 0 OR k.Relevancy IS NULL) "
+                                         "AND c.dte < ?1"),
+                          {SqlDate::now() - kStaleDays});
         while (rows.next())
             stale << rows.text(0);
     }
@@ -55,31 +56,33 @@ void CountStore::deleteStaleCounts(const SqlDatabase& project, const SqlDatabase
 
 void CountStore::clearCountCopies(const SqlDatabase& project)
 {
-    project.execute(QStringLiteral("UPDATE Keyword SET Searches = NULL, CacheDate = NULL"));
+    project.execute(QStringLiteral("UPDATE project.Keyword SET Searches = NULL, CacheDate = NULL"));
 }
 
 QString CountStore::firstWithoutCount(const SqlDatabase& project)
 {
     return project
-        .scalar(QStringLiteral("SELECT KW FROM Keyword WHERE Searches IS NULL AND (Relevancy <> 0 "
-                               "OR Relevancy IS NULL) ORDER BY Relevancy DESC, length(KW), "
-                               "pkKeyword LIMIT 1"))
+        .scalar(QStringLiteral(
+            "SELECT KW FROM project.Keyword WHERE Searches IS NULL AND (Relevancy <> 0 "
+            "OR Relevancy IS NULL) ORDER BY Relevancy DESC, length(KW), "
+            "pkKeyword LIMIT 1"))
         .toString();
 }
 
 QString CountStore::firstForLookup(const SqlDatabase& project)
 {
     return project
-        .scalar(QStringLiteral("SELECT KW FROM Keyword WHERE Relevancy > 2 AND (LookupDate IS "
-                               "NULL OR LookupDate < ?1) ORDER BY Relevancy DESC, length(KW), "
-                               "pkKeyword LIMIT 1"),
-                {SqlDate::now() - kLookupDays})
+        .scalar(
+            QStringLiteral("SELECT KW FROM project.Keyword WHERE Relevancy > 2 AND (LookupDate IS "
+                           "NULL OR LookupDate < ?1) ORDER BY Relevancy DESC, length(KW), "
+                           "pkKeyword LIMIT 1"),
+            {SqlDate::now() - kLookupDays})
         .toString();
 }
 
 void CountStore::updateLookupDate(const SqlDatabase& project, const QString& kw)
 {
-    project.execute(QStringLiteral("UPDATE Keyword SET LookupDate = ?1 WHERE KW = ?2"),
+    project.execute(QStringLiteral("UPDATE project.Keyword SET LookupDate = ?1 WHERE KW = ?2"),
                     {SqlDate::now(), kw});
 }
 

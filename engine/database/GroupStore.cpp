@@ -35,51 +35,55 @@ void addChildGroups(CDataNodes& nodes, int parentId, std::vector<GroupRow>& rows
 
 int GroupStore::addGroup(const SqlDatabase& db, const QString& name, int parentId, bool& wasFirst)
 {
-    wasFirst = db.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM \"Group\" LIMIT 1)"))
-                   .toInt() == 0;
+    wasFirst =
+        db.scalar(QStringLiteral("SELECT count(*) FROM (SELECT 1 FROM project.\"Group\" LIMIT 1)"))
+            .toInt() == 0;
     return static_cast<int>(db.addRow(QStringLiteral("Group"), {"Name", "ParentGroup"},
                                       {name, parentId > 0 ? QVariant(parentId) : QVariant()}));
 }
 
 void GroupStore::removeGroup(const SqlDatabase& db, int id)
 {
-    db.execute(QStringLiteral("DELETE FROM \"Group\" WHERE pkGroup = ?1"), {id});
-    db.execute(QStringLiteral("DELETE FROM KWGroup WHERE fkGroup = ?1"), {id});
+    db.execute(QStringLiteral("DELETE FROM project.\"Group\" WHERE pkGroup = ?1"), {id});
+    db.execute(QStringLiteral("DELETE FROM project.KWGroup WHERE fkGroup = ?1"), {id});
 }
 
 void GroupStore::updateGroup(const SqlDatabase& db, int id, const QString& newName,
                              std::optional<int> newParent)
 {
     if (!newName.isEmpty() && !newParent) {
-        db.execute(QStringLiteral("UPDATE \"Group\" SET Name = ?1 WHERE pkGroup = ?2"),
+        db.execute(QStringLiteral("UPDATE project.\"Group\" SET Name = ?1 WHERE pkGroup = ?2"),
                    {newName, id});
     } else if (!newName.isEmpty()) {
-        db.execute(QStringLiteral("UPDATE \"Group\" SET Name = ?1, ParentGroup = ?2 WHERE "
+        db.execute(QStringLiteral("UPDATE project.\"Group\" SET Name = ?1, ParentGroup = ?2 WHERE "
                                   "pkGroup = ?3"),
                    {newName, *newParent, id});
     } else if (newParent) {
-        db.execute(QStringLiteral("UPDATE \"Group\" SET ParentGroup = ?1 WHERE pkGroup = ?2"),
-                   {*newParent, id});
+        db.execute(
+            QStringLiteral("UPDATE project.\"Group\" SET ParentGroup = ?1 WHERE pkGroup = ?2"),
+            {*newParent, id});
     }
 }
 
 void GroupStore::moveGroup(const SqlDatabase& db, int groupId, int newParentId)
 {
-    db.execute(QStringLiteral("UPDATE \"Group\" SET ParentGroup = ?1 WHERE pkGroup = ?2"),
+    db.execute(QStringLiteral("UPDATE project.\"Group\" SET ParentGroup = ?1 WHERE pkGroup = ?2"),
                {newParentId < 1 ? QVariant() : QVariant(newParentId), groupId});
 }
 
 void GroupStore::addToGroup(const SqlDatabase& db, const QVariantList& ids, int groupId)
 {
     if (ids.size() == 1) {
-        db.execute(QStringLiteral("INSERT INTO KWGroup (fkKW, fkGroup) SELECT ?1, ?2 WHERE NOT "
-                                  "EXISTS (SELECT 1 FROM KWGroup WHERE fkGroup = ?2 AND fkKW = "
-                                  "?1)"),
-                   {ids.front(), groupId});
+        db.execute(
+            QStringLiteral("INSERT INTO project.KWGroup (fkKW, fkGroup) SELECT ?1, ?2 WHERE NOT "
+                           "EXISTS (SELECT 1 FROM project.KWGroup WHERE fkGroup = ?2 AND fkKW = "
+                           "?1)"),
+            {ids.front(), groupId});
         return;
     }
     removeFromGroup(db, ids, groupId);
-    auto insert = db.query(QStringLiteral("INSERT INTO KWGroup (fkKW, fkGroup) VALUES (?1, ?2)"));
+    auto insert =
+        db.query(QStringLiteral("INSERT INTO project.KWGroup (fkKW, fkGroup) VALUES (?1, ?2)"));
     for (const QVariant& id : ids) {
         insert.bind(1, id).bind(2, groupId);
         insert.execute();
@@ -91,7 +95,7 @@ void GroupStore::removeFromGroup(const SqlDatabase& db, const QVariantList& ids,
     for (const QVariantList& piece : KeywordStore::pieces(ids)) {
         QVariantList params{groupId};
         params += piece;
-        db.execute(QStringLiteral("DELETE FROM KWGroup WHERE fkGroup = ?1 AND fkKW IN (%1)")
+        db.execute(QStringLiteral("DELETE FROM project.KWGroup WHERE fkGroup = ?1 AND fkKW IN (%1)")
                        .arg(KeywordStore::placeholders(static_cast<int>(piece.size()), 2)),
                    params);
     }
@@ -100,12 +104,13 @@ void GroupStore::removeFromGroup(const SqlDatabase& db, const QVariantList& ids,
 CDataNodes GroupStore::groups(const SqlDatabase& db, bool withCounts)
 {
     const QString sql =
-        withCounts ? QStringLiteral("SELECT g.pkGroup, g.Name, g.ParentGroup, count(kg.fkKW) AS "
-                                    "Cnt FROM \"Group\" AS g LEFT JOIN KWGroup AS kg ON "
-                                    "g.pkGroup = kg.fkGroup GROUP BY g.pkGroup, g.Name, "
-                                    "g.ParentGroup ORDER BY g.pkGroup")
-                   : QStringLiteral("SELECT pkGroup, Name, ParentGroup FROM \"Group\" ORDER BY "
-                                    "pkGroup");
+        withCounts
+            ? QStringLiteral("SELECT g.pkGroup, g.Name, g.ParentGroup, count(kg.fkKW) AS "
+                             "Cnt FROM project.\"Group\" AS g LEFT JOIN project.KWGroup AS kg ON "
+                             "g.pkGroup = kg.fkGroup GROUP BY g.pkGroup, g.Name, "
+                             "g.ParentGroup ORDER BY g.pkGroup")
+            : QStringLiteral("SELECT pkGroup, Name, ParentGroup FROM project.\"Group\" ORDER BY "
+                             "pkGroup");
     std::vector<GroupRow> rows;
     auto query = db.query(sql);
     while (query.next()) {

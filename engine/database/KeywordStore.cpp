@@ -40,31 +40,35 @@ const QString kKeywordColumns = QStringLiteral("k.pkKeyword, k.KW, k.Searches, k
 QString listingSql(const KeywordStore::Listing& listing)
 {
     if (listing.groupId) {
-        return QStringLiteral("SELECT %1 FROM Keyword AS k INNER JOIN KWGroup AS g ON "
-                              "k.pkKeyword = g.fkKW WHERE k.Relevancy IS NOT NULL AND "
-                              "k.Relevancy > 0 AND g.fkGroup = ?2 ORDER BY k.Relevancy DESC, "
-                              "k.Searches DESC, k.pkKeyword LIMIT ?1")
+        return QStringLiteral(
+                   "SELECT %1 FROM project.Keyword AS k INNER JOIN project.KWGroup AS g ON "
+                   "k.pkKeyword = g.fkKW WHERE k.Relevancy IS NOT NULL AND "
+                   "k.Relevancy > 0 AND g.fkGroup = ?2 ORDER BY k.Relevancy DESC, "
+                   "k.Searches DESC, k.pkKeyword LIMIT ?1")
             .arg(kKeywordColumns);
     }
     switch (listing.kind) {
     case kwk_raw:
-        return QStringLiteral("SELECT %1 FROM Keyword AS k WHERE k.Relevancy IS NULL ORDER BY "
-                              "k.Searches DESC, length(k.KW), k.pkKeyword LIMIT ?1")
+        return QStringLiteral(
+                   "SELECT %1 FROM project.Keyword AS k WHERE k.Relevancy IS NULL ORDER BY "
+                   "k.Searches DESC, length(k.KW), k.pkKeyword LIMIT ?1")
             .arg(kKeywordColumns);
     case kwk_kws:
         if (listing.excludeGrouped) {
-            return QStringLiteral("SELECT %1 FROM Keyword AS k WHERE NOT EXISTS (SELECT 1 FROM "
-                                  "KWGroup AS g WHERE g.fkKW = k.pkKeyword) AND k.Relevancy IS "
-                                  "NOT NULL AND k.Relevancy > 0 ORDER BY k.Relevancy DESC, "
-                                  "k.Searches DESC, k.pkKeyword LIMIT ?1")
+            return QStringLiteral(
+                       "SELECT %1 FROM project.Keyword AS k WHERE NOT EXISTS (SELECT 1 FROM "
+                       "KWGroup AS g WHERE g.fkKW = k.pkKeyword) AND k.Relevancy IS "
+                       "NOT NULL AND k.Relevancy > 0 ORDER BY k.Relevancy DESC, "
+                       "k.Searches DESC, k.pkKeyword LIMIT ?1")
                 .arg(kKeywordColumns);
         }
-        return QStringLiteral("SELECT %1 FROM Keyword AS k WHERE k.Relevancy IS NOT NULL AND "
-                              "k.Relevancy > 0 ORDER BY k.Relevancy DESC, k.Searches DESC, "
-                              "k.pkKeyword LIMIT ?1")
+        return QStringLiteral(
+                   "SELECT %1 FROM project.Keyword AS k WHERE k.Relevancy IS NOT NULL AND "
+                   "k.Relevancy > 0 ORDER BY k.Relevancy DESC, k.Searches DESC, "
+                   "k.pkKeyword LIMIT ?1")
             .arg(kKeywordColumns);
     case kwk_banned:
-        return QStringLiteral("SELECT %1 FROM Keyword AS k WHERE k.Relevancy = 0 ORDER BY "
+        return QStringLiteral("SELECT %1 FROM project.Keyword AS k WHERE k.Relevancy = 0 ORDER BY "
                               "k.Searches DESC, k.pkKeyword LIMIT ?1")
             .arg(kKeywordColumns);
     }
@@ -75,18 +79,21 @@ QString countSql(int code)
 {
     switch (code) {
     case 123:
-        return QStringLiteral("SELECT count(*) AS cnt FROM Keyword WHERE Relevancy IS NULL");
+        return QStringLiteral(
+            "SELECT count(*) AS cnt FROM project.Keyword WHERE Relevancy IS NULL");
     case 433:
-        return QStringLiteral("SELECT count(*) AS cnt FROM Keyword WHERE Relevancy IS NOT NULL "
-                              "AND Relevancy > 0");
+        return QStringLiteral(
+            "SELECT count(*) AS cnt FROM project.Keyword WHERE Relevancy IS NOT NULL "
+            "AND Relevancy > 0");
     case 434:
-        return QStringLiteral("SELECT count(*) AS cnt FROM Keyword WHERE Relevancy = 0");
+        return QStringLiteral("SELECT count(*) AS cnt FROM project.Keyword WHERE Relevancy = 0");
     case 511:
-        return QStringLiteral("SELECT count(*) AS cnt FROM Keyword INNER JOIN KWGroup ON "
-                              "Keyword.pkKeyword = KWGroup.fkKW WHERE Relevancy IS NOT NULL AND "
-                              "Relevancy > 0");
+        return QStringLiteral(
+            "SELECT count(*) AS cnt FROM project.Keyword INNER JOIN project.KWGroup ON "
+            "Keyword.pkKeyword = KWGroup.fkKW WHERE Relevancy IS NOT NULL AND "
+            "Relevancy > 0");
     case 542:
-        return QStringLiteral("SELECT count(*) AS cnt FROM \"Group\"");
+        return QStringLiteral("SELECT count(*) AS cnt FROM project.\"Group\"");
     default:
         return {};
     }
@@ -113,11 +120,12 @@ KeywordStore::Filtered KeywordStore::filter(const QStringList& keywords)
 void KeywordStore::storeOperation(const SqlDatabase& db, const QString& id,
                                   const QString& description, const QString& parameter)
 {
-    db.execute(QStringLiteral("INSERT INTO Operation (pkOperation, Processed, Description, "
+    db.execute(QStringLiteral("INSERT INTO project.Operation (pkOperation, Processed, Description, "
                               "Parameter) VALUES (?1, ?2, ?3, ?4) ON CONFLICT (pkOperation) DO "
                               "NOTHING"),
                {id, SqlDate::now(), description, parameter});
-    if (db.scalar(QStringLiteral("SELECT count(*) FROM Operation WHERE pkOperation = ?1"), {id})
+    if (db.scalar(QStringLiteral("SELECT count(*) FROM project.Operation WHERE pkOperation = ?1"),
+                  {id})
             .toInt() == 0) {
         throw SqlError(SQLITE_ERROR,
                        QStringLiteral("The operation '%1' cannot be stored.").arg(id));
@@ -128,14 +136,17 @@ void KeywordStore::storeKeywords(const SqlDatabase& db, const QStringList& accep
                                  std::optional<int> relevancy, const QString& operationId)
 {
     // A new keyword costs one insert; a found one an update of its spelling (and relevancy).
-    auto insert = db.query(QStringLiteral("INSERT INTO Keyword (KW, Normalized, Relevancy) VALUES "
-                                          "(?1, ?2, ?3) ON CONFLICT (Normalized) DO NOTHING"));
-    auto update = db.query(relevancy ? QStringLiteral("UPDATE Keyword SET KW = ?1, Relevancy = ?3 "
-                                                      "WHERE Normalized = ?2 RETURNING pkKeyword")
-                                     : QStringLiteral("UPDATE Keyword SET KW = ?1 WHERE "
-                                                      "Normalized = ?2 RETURNING pkKeyword"));
-    auto link = db.query(QStringLiteral("INSERT INTO KeywordOperation (fkKeyword, fkOperation) "
-                                        "VALUES (?1, ?2) ON CONFLICT DO NOTHING"));
+    auto insert =
+        db.query(QStringLiteral("INSERT INTO project.Keyword (KW, Normalized, Relevancy) VALUES "
+                                "(?1, ?2, ?3) ON CONFLICT (Normalized) DO NOTHING"));
+    auto update =
+        db.query(relevancy ? QStringLiteral("UPDATE project.Keyword SET KW = ?1, Relevancy = ?3 "
+                                            "WHERE Normalized = ?2 RETURNING pkKeyword")
+                           : QStringLiteral("UPDATE project.Keyword SET KW = ?1 WHERE "
+                                            "Normalized = ?2 RETURNING pkKeyword"));
+    auto link =
+        db.query(QStringLiteral("INSERT INTO project.KeywordOperation (fkKeyword, fkOperation) "
+                                "VALUES (?1, ?2) ON CONFLICT DO NOTHING"));
     const QVariant rank = relevancy ? QVariant(*relevancy) : QVariant();
     for (const QString& item : accepted) {
         const QString kw = MParser::TrimBlanks(item);
@@ -165,16 +176,18 @@ void KeywordStore::storeKeywords(const SqlDatabase& db, const QStringList& accep
 
 void KeywordStore::refreshCounts(const SqlDatabase& db)
 {
-    db.execute(QStringLiteral(
-        "UPDATE Keyword SET (Searches, CacheDate) = (SELECT c.Count, c.dte FROM Cache AS c "
-        "WHERE c.KW = Keyword.Normalized) WHERE EXISTS (SELECT 1 FROM Cache AS c WHERE c.KW = "
-        "Keyword.Normalized AND (c.Count IS NOT Keyword.Searches OR c.dte IS NOT "
-        "Keyword.CacheDate))"));
+    db.execute(
+        QStringLiteral("UPDATE project.Keyword SET (Searches, CacheDate) = (SELECT c.Count, c.dte "
+                       "FROM cache.Cache AS c "
+                       "WHERE c.KW = Keyword.Normalized) WHERE EXISTS (SELECT 1 FROM cache.Cache "
+                       "AS c WHERE c.KW = "
+                       "Keyword.Normalized AND (c.Count IS NOT Keyword.Searches OR c.dte IS NOT "
+                       "Keyword.CacheDate))"));
 }
 
 bool KeywordStore::updateKW(const SqlDatabase& db, const QString& kw)
 {
-    return db.execute(QStringLiteral("UPDATE Keyword SET KW = ?1 WHERE Normalized = ?2"),
+    return db.execute(QStringLiteral("UPDATE project.Keyword SET KW = ?1 WHERE Normalized = ?2"),
                       {kw, MParser::NormalizeKW(kw)}) > 0;
 }
 
@@ -199,16 +212,17 @@ void KeywordStore::setRelevancy(const SqlDatabase& db, const QVariantList& ids, 
     for (const QVariantList& piece : pieces(ids)) {
         QVariantList params{relevancy};
         params += piece;
-        db.execute(QStringLiteral("UPDATE Keyword SET Relevancy = ?1 WHERE pkKeyword IN (%1)")
-                       .arg(placeholders(static_cast<int>(piece.size()), 2)),
-                   params);
+        db.execute(
+            QStringLiteral("UPDATE project.Keyword SET Relevancy = ?1 WHERE pkKeyword IN (%1)")
+                .arg(placeholders(static_cast<int>(piece.size()), 2)),
+            params);
     }
 }
 
 void KeywordStore::deleteKWs(const SqlDatabase& db, const QVariantList& ids)
 {
     for (const QVariantList& piece : pieces(ids)) {
-        db.execute(QStringLiteral("DELETE FROM Keyword WHERE pkKeyword IN (%1)")
+        db.execute(QStringLiteral("DELETE FROM project.Keyword WHERE pkKeyword IN (%1)")
                        .arg(placeholders(static_cast<int>(piece.size()), 1)),
                    piece);
     }
@@ -241,18 +255,19 @@ void KeywordStore::normalizeAll(const SqlDatabase& project, const SqlDatabase& c
 {
     std::vector<std::pair<qint64, QString>> keywords;
     {
-        auto rows = project.query(QStringLiteral("SELECT pkKeyword, KW FROM Keyword"));
+        auto rows = project.query(QStringLiteral("SELECT pkKeyword, KW FROM project.Keyword"));
         while (rows.next())
             keywords.emplace_back(rows.int64(0), rows.text(1));
     }
     for (const auto& [id, kw] : keywords) {
         try {
             project.execute(
-                QStringLiteral("UPDATE Keyword SET Normalized = ?1 WHERE pkKeyword = ?2"),
+                QStringLiteral("UPDATE project.Keyword SET Normalized = ?1 WHERE pkKeyword = ?2"),
                 {MParser::NormalizeKW(kw), id});
         } catch (const ZError&) {
             try {
-                project.execute(QStringLiteral("DELETE FROM Keyword WHERE pkKeyword = ?1"), {id});
+                project.execute(QStringLiteral("DELETE FROM project.Keyword WHERE pkKeyword = ?1"),
+                                {id});
             } catch (const ZError&) {
             }
         }
@@ -285,10 +300,11 @@ void KeywordStore::normalizeAll(const SqlDatabase& project, const SqlDatabase& c
 QStringList KeywordStore::cachedKeywordsWithWord(const SqlDatabase& db, const QString& word)
 {
     QStringList keywords;
-    auto rows = db.query(QStringLiteral("SELECT c.KW FROM Cache AS c LEFT JOIN Keyword AS k ON "
-                                        "k.Normalized = c.KW WHERE containsword(c.KW, ?1) AND "
-                                        "c.Count > 0 AND k.Relevancy IS NULL ORDER BY c.KW"),
-                         {word});
+    auto rows = db.query(
+        QStringLiteral("SELECT c.KW FROM cache.Cache AS c LEFT JOIN project.Keyword AS k ON "
+                       "k.Normalized = c.KW WHERE containsword(c.KW, ?1) AND "
+                       "c.Count > 0 AND k.Relevancy IS NULL ORDER BY c.KW"),
+        {word});
     while (rows.next())
         keywords << rows.text(0);
     return keywords;
