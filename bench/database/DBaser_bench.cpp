@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "engine/database/CountsRefresh.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/KeywordStore.h"
 #include "engine/database/MParser.h"
@@ -85,7 +86,7 @@ private:
         db.SetRelevancy(ids, 4);
         const int group = db.AddGroup("kept");
         db.AddToGroup(ids, group);
-        KeywordStore::refreshCounts(*db.ProjectDB());
+        CountsRefresh::refreshAll(*db.ProjectDB());
     }
     QTemporaryDir m_dir;
 };
@@ -196,7 +197,7 @@ void BM_CountsRefresh(benchmark::State& state)
 {
     Databases dbs;
     for (auto _ : state)
-        KeywordStore::refreshCounts(dbs.project());
+        CountsRefresh::refreshAll(dbs.project());
 }
 
 void BM_CountsRefreshAfterCacheChange(benchmark::State& state)
@@ -209,7 +210,7 @@ void BM_CountsRefreshAfterCacheChange(benchmark::State& state)
                                       "(SELECT Normalized FROM Keyword LIMIT 1000 OFFSET ?1)",
                                       {(round++ * 1000) % kProjectKeywords});
         state.ResumeTiming();
-        KeywordStore::refreshCounts(dbs.project());
+        CountsRefresh::refreshAll(dbs.project());
     }
 }
 

@@ -18,6 +18,7 @@
 #include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
 #include "app/shell/ucKWHost.h"
+#include "engine/database/CountsRefresh.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/KeywordStore.h"
 #include "engine/database/MParser.h"
@@ -111,7 +112,7 @@ private:
         db.SetRelevancy(idRange(kCandidates + kKept + 1, kProjectKeywords - kCandidates - kKept),
                         0);
         db.AddToGroup(idRange(kCandidates + 1, kGrouped), db.AddGroup("Bench group"));
-        KeywordStore::refreshCounts(*db.ProjectDB());
+        CountsRefresh::refreshAll(*db.ProjectDB());
         db.Finalize();
     }
 

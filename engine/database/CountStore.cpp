@@ -1,5 +1,6 @@
 #include "engine/database/CountStore.h"
 
+#include "engine/database/CountsRefresh.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/SqlDate.h"
@@ -18,12 +19,15 @@ void CountStore::storeCounts(const SqlDatabase& cache,
                                             "ON CONFLICT (KW) DO UPDATE SET Count = "
                                             "excluded.Count, dte = excluded.dte")
                                  .arg(cache.qualified("Cache")));
+    QStringList stored;
     for (const auto& [name, count] : counts) {
         if (name.size() >= 256)
             continue;
         store.bind(1, name).bind(2, count).bind(3, SqlDate::now());
         store.execute();
+        stored << name;
     }
+    CountsRefresh::markKeys(cache, stored);
 }
 
 QDateTime CountStore::overDate(const SqlDatabase& project, const QString& kw)

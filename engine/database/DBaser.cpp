@@ -6,6 +6,7 @@
 #include "engine/EngineMessages.h"
 #include "engine/database/CTimer.h"
 #include "engine/database/CountStore.h"
+#include "engine/database/CountsRefresh.h"
 #include "engine/database/DatabaseFiles.h"
 #include "engine/database/GroupStore.h"
 #include "engine/database/IDBaserOwner.h"
@@ -142,7 +143,7 @@ void DBaser::signalNewOvertureCounts()
 
 void DBaser::refreshCounts()
 {
-    KeywordStore::refreshCounts(project());
+    CountsRefresh::refresh(project());
 }
 
 void DBaser::InitMaster()
@@ -237,6 +238,7 @@ void DBaser::OpenCacheDB(const QString& CacheDBFilename)
         m_files.openCache(CacheDBFilename);
         m_cacheDBFilename = CacheDBFilename;
         m_cacheDBOpened = true;
+        CountsRefresh::markAll(cache());
     } catch (const ZError& error) {
         raiseOpenError(error, EngineMessages::CannotOpenCache, CacheDBFilename,
                        QStringLiteral("DBaser.OpenCacheDB"));
@@ -253,6 +255,7 @@ void DBaser::OpenProjectDB(const QString& ProjectDBFilename)
         });
         m_projectDBFilename = ProjectDBFilename;
         m_projectDBOpened = true;
+        CountsRefresh::markAll(project());
     } catch (const ZError& error) {
         raiseOpenError(error, EngineMessages::CannotOpenProject, ProjectDBFilename,
                        QStringLiteral("DBaser.OpenProjectDB"));
@@ -411,6 +414,7 @@ QVariant DBaser::NormalizeAllDBkws()
         auto guard = project().lock();
         SqlTransaction transaction(project().connection());
         KeywordStore::normalizeAll(project(), cache());
+        CountsRefresh::markAll(project());
         transaction.commit();
     } catch (const std::exception&) {
     }
@@ -522,6 +526,7 @@ void DBaser::RecalcOverTimes()
         auto guard = project().lock();
         CountStore::deleteStaleCounts(project(), cache());
         CountStore::clearCountCopies(project());
+        CountsRefresh::markAll(project());
         refreshCounts();
     });
 }

@@ -174,17 +174,6 @@ void KeywordStore::storeKeywords(const SqlDatabase& db, const QStringList& accep
     }
 }
 
-void KeywordStore::refreshCounts(const SqlDatabase& db)
-{
-    db.execute(
-        QStringLiteral("UPDATE project.Keyword SET (Searches, CacheDate) = (SELECT c.Count, c.dte "
-                       "FROM cache.Cache AS c "
-                       "WHERE c.KW = Keyword.Normalized) WHERE EXISTS (SELECT 1 FROM cache.Cache "
-                       "AS c WHERE c.KW = "
-                       "Keyword.Normalized AND (c.Count IS NOT Keyword.Searches OR c.dte IS NOT "
-                       "Keyword.CacheDate))"));
-}
-
 bool KeywordStore::updateKW(const SqlDatabase& db, const QString& kw)
 {
     return db.execute(QStringLiteral("UPDATE project.Keyword SET KW = ?1 WHERE Normalized = ?2"),

@@ -44,10 +44,6 @@ public:
     static void storeKeywords(const SqlDatabase& db, const QStringList& accepted,
                               std::optional<int> relevancy, const QString& operationId);
 
-    // Copies the search counts of the cache onto the keywords; only rows whose copy differs
-    // are written, driven from the keywords through the cache's key.
-    static void refreshCounts(const SqlDatabase& db);
-
     static bool updateKW(const SqlDatabase& db, const QString& kw);
     static void setRelevancy(const SqlDatabase& db, const QVariantList& ids, int relevancy);
     static void deleteKWs(const SqlDatabase& db, const QVariantList& ids);

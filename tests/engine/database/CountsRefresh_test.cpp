@@ -1,0 +1,117 @@
+#include "engine/database/CountsRefresh.h"
+
+#include "engine/platform/SqlConnection.h"
+#include "engine/platform/SqlTransaction.h"
+#include "tests/engine/database/DBaserFixture.h"
+
+using namespace dbasertest;
+
+namespace {
+
+// The refresh copies what changed since the last one. A copy changed behind the engine's back
+// on its own connection shows whether a refresh copied everything: only a refresh of
+// everything puts it right.
+class CountsRefreshTest : public DBaserFixture {
+protected:
+    void SetUp() override
+    {
+        db->InitMaster();
+        openBoth();
+        add({"blue widget", "red widget"});
+        store("blue widget", 10);
+        store("red widget", 20);
+    }
+
+    void add(const QStringList& keywords)
+    {
+        CDataNode operation;
+        db->AddKWs(words(keywords), operation);
+    }
+
+    void store(const QString& name, int count)
+    {
+        CDataNode counts;
+        counts.Attributes().Add(name, count);
+        db->AddOvertured(counts, {});
+    }
+
+    void tamper(const QString& kw) const
+    {
+        db->ProjectDB()->execute("UPDATE Keyword SET Searches = 999 WHERE KW = ?1", {kw});
+    }
+
+    int searches(const QString& kw) const
+    {
+        return projectScalar("SELECT Searches FROM Keyword WHERE KW = ?1", {kw}).toInt();
+    }
+};
+
+TEST_F(CountsRefreshTest, NothingChangedCopiesNothing)
+{
+    tamper("red widget");
+    db->get1stNotOvertured();
+    EXPECT_EQ(searches("red widget"), 999);
+}
+
+TEST_F(CountsRefreshTest, OnlyTheKeysStoredOrAddedAreCopied)
+{
+    tamper("red widget");
+    store("blue widget", 11);
+    EXPECT_EQ(searches("blue widget"), 11);
+    store("green widget", 30);
+    add({"widget green"});
+    EXPECT_EQ(searches("widget green"), 30) << "a new keyword takes the count it finds";
+    EXPECT_EQ(searches("red widget"), 999);
+}
+
+TEST_F(CountsRefreshTest, AWorkersStoresAreCopiedByTheMastersPoll)
+{
+    DBaser worker;
+    worker.AttachByObjects(log, db->ProjectDB(), db->CacheDB(), db->NewKWsEventName(),
+                           db->NewOvertureCountsEventName());
+    CDataNode operation;
+    worker.AddKWs(words({"green widget"}), operation);
+    db->CacheDB()->execute("INSERT INTO Cache (KW, Count, dte) VALUES ('green widget', 5, 1)");
+    EXPECT_TRUE(projectScalar("SELECT Searches FROM Keyword WHERE KW = 'green widget'").isNull());
+    db->moEventTimer_Timer();
+    EXPECT_EQ(searches("green widget"), 5);
+    worker.Finalize();
+}
+
+TEST_F(CountsRefreshTest, MarksOfAWriteTakenBackGoWithIt)
+{
+    {
+        SqlTransaction transaction(db->CacheDB()->connection());
+        db->CacheDB()->execute("UPDATE Cache SET Count = 12 WHERE KW = 'blue widget'");
+        CountsRefresh::markKeys(*db->CacheDB(), {"blue widget"});
+    }
+    tamper("blue widget");
+    db->get1stNotOvertured();
+    EXPECT_EQ(searches("blue widget"), 999);
+}
+
+TEST_F(CountsRefreshTest, AnotherConnectionsWriteCopiesEverything)
+{
+    tamper("red widget");
+    {
+        auto other = SqlConnection::open(cacheFile);
+        other->exec("UPDATE Cache SET Count = 13 WHERE KW = 'blue widget'");
+    }
+    db->get1stNotOvertured();
+    EXPECT_EQ(searches("blue widget"), 13);
+    EXPECT_EQ(searches("red widget"), 20);
+}
+
+TEST_F(CountsRefreshTest, AttachingAFileCopiesEverything)
+{
+    for (const auto& open : std::vector<std::function<void()>>{
+             [&] { db->OpenCacheDB(cacheFile); }, [&] { db->OpenProjectDB(projectFile); },
+             [&] { db->RecalcOverTimes(); }, [&] { db->NormalizeAllDBkws(); }}) {
+        tamper("red widget");
+        open();
+        db->get1stNotOvertured();
+        EXPECT_EQ(searches("red widget"), 20);
+    }
+}
+
+} // namespace
