@@ -2,8 +2,6 @@
 
 #include <QKeyEvent>
 
-#include "app/keywords/ucKW.h"
-
 namespace {
 
 Qt::KeyboardModifiers modifiersOf(const QKeyEvent* event)
@@ -18,65 +16,71 @@ bool isRankDigit(int key)
 
 } // namespace
 
-bool KWKeys::IsPageKey(const QKeyEvent* event)
-{
-    const Qt::KeyboardModifiers mods = modifiersOf(event);
-    const int key = event->key();
-    if (mods == Qt::NoModifier)
-        return key == Qt::Key_F5 || key == Qt::Key_F3;
-    return mods == Qt::ControlModifier &&
-           (key == Qt::Key_F || key == Qt::Key_A || isRankDigit(key));
-}
-
-bool KWKeys::IsGridKey(const QKeyEvent* event)
-{
-    if (IsPageKey(event) || event->key() == Qt::Key_Menu)
-        return true;
-    const Qt::KeyboardModifiers mods = modifiersOf(event);
-    const int key = event->key();
-    if (mods == Qt::NoModifier)
-        return key == Qt::Key_Delete || key == Qt::Key_Insert || key == Qt::Key_F2;
-    return mods == Qt::ControlModifier && key == Qt::Key_Insert;
-}
-
-bool KWKeys::RunPageKey(ucKW& page, const QKeyEvent* event)
+KWKeys::Command KWKeys::PageCommand(const QKeyEvent* event)
 {
     const Qt::KeyboardModifiers mods = modifiersOf(event);
     const int key = event->key();
     if (mods == Qt::NoModifier && key == Qt::Key_F5)
-        page.RefreshGrid();
-    else if (mods == Qt::ControlModifier && key == Qt::Key_F)
-        page.mnuFindKW_Click();
-    else if (mods == Qt::NoModifier && key == Qt::Key_F3)
-        page.mnuFindNextKW_Click();
-    else if (mods == Qt::ControlModifier && key == Qt::Key_A)
-        page.mnuSelectByWildCard_Click();
-    else if (mods == Qt::ControlModifier && isRankDigit(key))
-        page.cmdRank_Click(key - Qt::Key_0);
-    else
-        return false;
-    return true;
+        return Command::Refresh;
+    if (mods == Qt::NoModifier && key == Qt::Key_F3)
+        return Command::FindNext;
+    if (mods != Qt::ControlModifier)
+        return Command::None;
+    if (key == Qt::Key_F)
+        return Command::Find;
+    if (key == Qt::Key_A)
+        return Command::SelectByWords;
+    if (isRankDigit(key))
+        return static_cast<Command>(static_cast<int>(Command::Rank0) + key - Qt::Key_0);
+    return Command::None;
 }
 
-bool KWKeys::RunGridKey(ucKW& page, const QKeyEvent* event)
+KWKeys::Command KWKeys::GridCommand(const QKeyEvent* event)
 {
     const Qt::KeyboardModifiers mods = modifiersOf(event);
     const int key = event->key();
-    if (mods == Qt::NoModifier && key == Qt::Key_Delete) {
-        if (page.PageType() == 3)
-            page.mnuDeleteKWs_Click();
-        else
-            page.cmdRank_Click(0);
-    } else if (mods == Qt::NoModifier && key == Qt::Key_Insert) {
-        page.cmdRank_Click(4); // the simple mode's "Take  <Ins>"
-    } else if (mods == Qt::ControlModifier && key == Qt::Key_Insert) {
-        page.mnuCopyKW_Click();
-    } else if (mods == Qt::NoModifier && key == Qt::Key_F2) {
-        page.ReorderWords();
-    } else if (key == Qt::Key_Menu) {
-        page.popupContextMenu();
-    } else {
-        return RunPageKey(page, event);
-    }
+    if (key == Qt::Key_Menu)
+        return Command::ContextMenu;
+    if (mods == Qt::NoModifier && key == Qt::Key_Delete)
+        return Command::Delete;
+    if (mods == Qt::NoModifier && key == Qt::Key_Insert)
+        return Command::Rank4; // the simple mode's "Take  <Ins>"
+    if (mods == Qt::ControlModifier && key == Qt::Key_Insert)
+        return Command::Copy;
+    if (mods == Qt::NoModifier && key == Qt::Key_F2)
+        return Command::ReorderWords;
+    return PageCommand(event);
+}
+
+bool KWKeys::IsPageKey(const QKeyEvent* event)
+{
+    return PageCommand(event) != Command::None;
+}
+
+bool KWKeys::IsGridKey(const QKeyEvent* event)
+{
+    return GridCommand(event) != Command::None;
+}
+
+int KWKeys::RankOf(Command command)
+{
+    const int rank = static_cast<int>(command) - static_cast<int>(Command::Rank0);
+    return rank >= 0 && rank <= 5 ? rank : -1;
+}
+
+bool KWKeys::press(const QKeyEvent* event, bool grid)
+{
+    const Command command = grid ? GridCommand(event) : PageCommand(event);
+    if (command == Command::None)
+        return false;
+    m_down.insert(event->key(), command);
     return true;
+}
+
+KWKeys::Command KWKeys::release(const QKeyEvent* event)
+{
+    // A held key repeats its press and release; the command runs once, when it is let go.
+    if (event->isAutoRepeat())
+        return Command::None;
+    return m_down.take(event->key());
 }

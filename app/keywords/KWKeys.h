@@ -1,17 +1,50 @@
 #pragma once
 
-class QKeyEvent;
-class ucKW;
+#include <QHash>
 
-// The keyword page's key table: keys of the page (anywhere on it) and of its grid, run on
-// release; Shift, Alt and Ctrl combinations other than the table's do nothing.
+class QKeyEvent;
+
+// The keyword page's key table: keys of the page (anywhere on it) and of its grid. A key's
+// command is judged when the key goes down, with the modifiers held then, and runs when it comes
+// up, so Ctrl let go before the digit still ranks. Shift, Alt and Ctrl combinations other than the
+// table's do nothing.
 class KWKeys {
 public:
+    enum class Command {
+        None,
+        Refresh,
+        Find,
+        FindNext,
+        SelectByWords,
+        Rank0,
+        Rank1,
+        Rank2,
+        Rank3,
+        Rank4,
+        Rank5,
+        Delete, // deletes on the banned page, bans elsewhere
+        Copy,
+        ReorderWords,
+        ContextMenu,
+    };
+
     // Keys the page runs wherever its focus is.
     static bool IsPageKey(const QKeyEvent* event);
     // Keys the grid runs (its own and the page's).
     static bool IsGridKey(const QKeyEvent* event);
-    // Runs the command of the key; false when the key has none.
-    static bool RunPageKey(ucKW& page, const QKeyEvent* event);
-    static bool RunGridKey(ucKW& page, const QKeyEvent* event);
+    static Command PageCommand(const QKeyEvent* event);
+    static Command GridCommand(const QKeyEvent* event);
+    // The relevancy of a rank command; -1 for other commands.
+    static int RankOf(Command command);
+
+    // A key went down on the grid (grid true) or elsewhere on the page; true when the key is the
+    // page's, so that nothing else acts on it.
+    bool press(const QKeyEvent* event, bool grid);
+    // A key came up: the command judged when it went down, None when it did not go down here.
+    Command release(const QKeyEvent* event);
+    // Forgets the keys that are down (the page was hidden).
+    void clear() { m_down.clear(); }
+
+private:
+    QHash<int, Command> m_down;
 };

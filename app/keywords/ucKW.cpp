@@ -106,6 +106,7 @@ void ucKW::buildControls()
     m_lv->horizontalHeader()->setSectionResizeMode(KWGridModel::Keyword, QHeaderView::Stretch);
     m_lv->installEventFilter(this);
     m_lv->viewport()->installEventFilter(this);
+    setFocusProxy(m_lv);
 
     m_picRawIcon->setPixmap(m_icons.pixmap(QStringLiteral("E4")).scaled(24, 24));
     m_lblRawDescription->setWordWrap(true);
@@ -298,6 +299,8 @@ void ucKW::RefreshGrid()
             }
             if (fetch)
                 records = moDBaser->getKWsEx(query);
+            const int currentRow = focusedRow();
+            const int currentId = currentRow >= 0 ? m_model->rowAt(currentRow).id : 0;
             if (records.empty()) {
                 m_model->clear();
             } else {
@@ -310,6 +313,9 @@ void ucKW::RefreshGrid()
                     rows << m_model->rowOfId(id);
                 selectRows(rows, false);
             }
+            if (currentRow >= 0)
+                setFocusedRow(m_model->rowOfId(currentId) >= 0 ? m_model->rowOfId(currentId)
+                                                               : currentRow);
             RefreshStatusBarKWsCount();
         });
     }
@@ -387,6 +393,17 @@ int ucKW::focusedRow() const
     return current.isValid() ? current.row() : -1;
 }
 
+// Moves the focus to the row (the last one when it is past the end) without touching the
+// selection.
+void ucKW::setFocusedRow(int row)
+{
+    const int count = m_model->rowCount();
+    if (count == 0)
+        return;
+    m_lv->selectionModel()->setCurrentIndex(m_model->index(std::min(row, count - 1), 0),
+                                            QItemSelectionModel::NoUpdate);
+}
+
 QString ucKW::focusedKeyword() const
 {
     const int row = focusedRow();
@@ -420,7 +437,9 @@ void ucKW::cmdRank_Click(int index)
     guarded(4, QStringLiteral("ucKW.cmdRank_Click"), [&] {
         if (!moDBaser)
             return;
-        moDBaser->SetRelevancy(GetSelectedKWs(), index);
+        const QList<int> ids = GetSelectedKWs();
+        const QList<int> rows = selectedRows();
+        moDBaser->SetRelevancy(ids, index);
         if (m_ownerForm) {
             const bool candidatesOrBanned = m_pageType == 0 || m_pageType == 3;
             if (m_pageType == 0)
@@ -443,6 +462,10 @@ void ucKW::cmdRank_Click(int index)
             }
         }
         m_lv->setFocus();
+        // Ranked rows that left the page hand the focus on as in a list box: to the keyword now
+        // standing where the first of them stood.
+        if (!ids.isEmpty() && m_model->rowOfId(ids.first()) < 0)
+            setFocusedRow(rows.first());
         if (const int row = focusedRow(); row >= 0)
             m_lv->selectionModel()->select(m_model->index(row, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -813,16 +836,16 @@ bool ucKW::eventFilter(QObject* watched, QEvent* event)
             }
             break;
         case QEvent::KeyPress:
-            if (KWKeys::IsGridKey(static_cast<QKeyEvent*>(event)))
+            if (onShow() && m_keys.press(static_cast<QKeyEvent*>(event), true))
                 return true;
             break;
-        case QEvent::KeyRelease: {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            if (key->isAutoRepeat() || !KWKeys::IsGridKey(key))
-                break;
-            KWKeys::RunGridKey(*this, key);
-            return true;
-        }
+        case QEvent::KeyRelease:
+            if (const KWKeys::Command command = m_keys.release(static_cast<QKeyEvent*>(event));
+                command != KWKeys::Command::None) {
+                runKey(command);
+                return true;
+            }
+            break;
         default:
             break;
         }
@@ -836,11 +859,72 @@ bool ucKW::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
+void ucKW::keyPressEvent(QKeyEvent* event)
+{
+    if (onShow() && m_keys.press(event, false)) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void ucKW::keyReleaseEvent(QKeyEvent* event)
 {
-    if (!event->isAutoRepeat() && KWKeys::RunPageKey(*this, event))
+    if (const KWKeys::Command command = m_keys.release(event); command != KWKeys::Command::None) {
+        runKey(command);
         return;
+    }
     QWidget::keyReleaseEvent(event);
+}
+
+void ucKW::hideEvent(QHideEvent* event)
+{
+    m_keys.clear();
+    QWidget::hideEvent(event);
+}
+
+// A page its window hides (another tab is on show) takes no keys.
+bool ucKW::onShow() const
+{
+    return isVisibleTo(window());
+}
+
+void ucKW::runKey(KWKeys::Command command)
+{
+    using Command = KWKeys::Command;
+    switch (command) {
+    case Command::Refresh:
+        RefreshGrid();
+        break;
+    case Command::Find:
+        mnuFindKW_Click();
+        break;
+    case Command::FindNext:
+        mnuFindNextKW_Click();
+        break;
+    case Command::SelectByWords:
+        mnuSelectByWildCard_Click();
+        break;
+    case Command::Delete:
+        if (m_pageType == 3)
+            mnuDeleteKWs_Click();
+        else
+            cmdRank_Click(0);
+        break;
+    case Command::Copy:
+        mnuCopyKW_Click();
+        break;
+    case Command::ReorderWords:
+        ReorderWords();
+        break;
+    case Command::ContextMenu:
+        popupContextMenu();
+        break;
+    default:
+        if (const int rank = KWKeys::RankOf(command); rank >= 0)
+            cmdRank_Click(rank);
+        break;
+    }
 }
 
 void ucKW::resizeEvent(QResizeEvent* event)

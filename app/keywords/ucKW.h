@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "app/keywords/KWIcons.h"
+#include "app/keywords/KWKeys.h"
 #include "app/shell/IVXPage.h"
 
 class KWGridModel;
@@ -105,16 +106,21 @@ signals:
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();
+    bool onShow() const;
+    void runKey(KWKeys::Command command);
     void connectStore();
     void RefreshStatusBarKWsCount();
     void updateRawDescription();
     void layoutControls();
     int focusedRow() const;
+    void setFocusedRow(int row);
     QString focusedKeyword() const;
     void selectAndShow(int row);
     bool compilePattern(const QString& pattern, std::vector<KWPattern>& out, const QString& source);
@@ -133,6 +139,7 @@ private:
     bool m_noMovedMessage = false; // the one-time message is not shown again this run
 
     KWIcons m_icons;
+    KWKeys m_keys;
     KWGridModel* m_model;
     QTableView* m_lv;
     QLabel* m_picRawIcon;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -150,10 +151,8 @@ void FMain::buildControls()
         const int index = m_ts->addTab(QString::fromLatin1(kPages[i - 1].caption));
         m_ts->setTabData(index, tabKey(i));
     }
-    connect(m_ts, &QTabBar::tabBarClicked, this, [this](int index) {
-        m_ts->setCurrentIndex(index);
-        ts_Click();
-    });
+    // Whatever moves the tab (a click, the wheel, the keyboard) moves the page with it.
+    connect(m_ts, &QTabBar::currentChanged, this, &FMain::ts_Click);
     m_pageArea = new QWidget(central);
     m_pageLayout = new QGridLayout(m_pageArea);
     m_pageLayout->setContentsMargins(0, 4, 0, 0);
@@ -305,11 +304,19 @@ void FMain::RefreshTab(int Tabb)
 
 // ---- navigation and menus ----
 
+// The page on show is shown before the others hide and then takes the focus, so that no key
+// is left with a hidden page.
 void FMain::ShowCurrentPage()
 {
-    int count = 0;
-    for (const Page& entry : mcolPages)
-        entry.widget->setVisible(++count == miCurrentPage);
+    QWidget* shown = pageWidget(miCurrentPage);
+    if (shown != nullptr)
+        shown->setVisible(true);
+    for (const Page& entry : mcolPages) {
+        if (entry.widget != shown)
+            entry.widget->setVisible(false);
+    }
+    if (shown != nullptr)
+        shown->setFocus();
     UpdateMenus();
 }
 
@@ -365,7 +372,13 @@ void FMain::showNextPage(bool backwards)
         miCurrentPage = miCurrentPage <= 1 ? kPageCount : miCurrentPage - 1;
     else
         miCurrentPage = miCurrentPage >= kPageCount ? 1 : miCurrentPage + 1;
-    m_ts->setCurrentIndex(miCurrentPage - 1);
+    selectTab(miCurrentPage);
+}
+
+void FMain::selectTab(int number)
+{
+    const QSignalBlocker quiet(m_ts);
+    m_ts->setCurrentIndex(number - 1);
     ShowCurrentPage();
 }
 
@@ -375,10 +388,7 @@ void FMain::sb_PanelClick(int number)
     if (target == 0 || mcolPages.empty())
         return;
     miCurrentPage = target;
-    m_ts->setCurrentIndex(target - 1);
-    ShowCurrentPage();
-    if (QWidget* widget = pageWidget(target))
-        widget->setFocus();
+    selectTab(target);
 }
 
 // ---- caption and settings ----
@@ -518,8 +528,7 @@ bool FMain::Form_Load()
             entry.page->init(scripting(), m_log, this);
         FillSearchEngineMenus();
         miCurrentPage = 1;
-        m_ts->setCurrentIndex(0);
-        ShowCurrentPage();
+        selectTab(1);
         mbFirstActivate = true;
         return true;
     } catch (const zentrel::ZError& error) {

@@ -124,6 +124,8 @@ private:
     void writeLog(const QString& text, int level, const QString& source) const;
     void buildPages();
     void ShowCurrentPage();
+    // Selects the page's tab without running the tab's handler, and shows the page.
+    void selectTab(int number);
     void UpdateMenus();
     void FillSearchEngineMenus();
     void Form_Activate();

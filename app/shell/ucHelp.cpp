@@ -13,6 +13,7 @@ ucHelp::ucHelp(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_wb);
+    setFocusProxy(m_wb);
     m_wb->setOpenLinks(false);
     connect(m_wb, &QTextBrowser::anchorClicked, this, &ucHelp::linkClicked);
     m_wb->setSource(QUrl(QStringLiteral("qrc:/html/help.htm")));

@@ -16,6 +16,7 @@ ucKWHost::ucKWHost(int pageType, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_page);
+    setFocusProxy(m_page);
 }
 
 ucKWHost::~ucKWHost() = default;

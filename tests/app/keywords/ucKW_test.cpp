@@ -595,3 +595,87 @@ TEST_F(PagesTest, PagesRenderWithAFewHundredKeywords)
 }
 
 } // namespace
+
+namespace {
+
+QString currentKeyword(const ucKW* page)
+{
+    const QModelIndex current = page->lv()->currentIndex();
+    return current.isValid() ? page->model()->rowAt(current.row()).keyword : QString();
+}
+
+} // namespace
+
+TEST_F(PagesTest, ARefreshThatRewritesTheCurrentRowKeepsItCurrent)
+{
+    project.add(QStringLiteral("alpha"), 900, 2);
+    const int b = project.add(QStringLiteral("beta"), 300, 2);
+    project.add(QStringLiteral("gamma"), 30, 2);
+    initAll();
+    selectKeywords(kws, {"beta"});
+    ASSERT_EQ(currentKeyword(kws), QStringLiteral("beta"));
+
+    project.setSearches(b, 90000); // new counts: beta's row is rewritten and moves to the top
+    kws->Refresh();
+    EXPECT_EQ(keywords(kws).first(), QStringLiteral("beta"));
+    EXPECT_EQ(currentKeyword(kws), QStringLiteral("beta"));
+    EXPECT_EQ(selected(kws), QStringList{"beta"});
+    kws->mnuCopyKW_Click();
+    EXPECT_EQ(services.clipboard, QStringLiteral("beta"));
+
+    // A rank that keeps the row on the page adds no neighbour to the selection.
+    for (const int rank : {5, 1, 3}) {
+        kws->cmdRank_Click(rank);
+        EXPECT_EQ(currentKeyword(kws), QStringLiteral("beta")) << rank;
+        EXPECT_EQ(selected(kws), QStringList{"beta"}) << rank;
+    }
+}
+
+TEST_F(PagesTest, RankingDownAListTakesTheNextKeyword)
+{
+    for (int i = 0; i < 6; ++i)
+        project.add(QStringLiteral("candidate %1").arg(i), 100, -1);
+    initAll();
+    const QStringList order = keywords(raw);
+    ASSERT_EQ(order.size(), 6);
+    selectKeywords(raw, {order.at(2)});
+    raw->lv()->setFocus();
+    services.singleTimeAnswers = {true};
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(raw->lv(), Qt::Key_Insert);
+    EXPECT_EQ(keywords(raw), (QStringList{order.at(0), order.at(1), order.at(5)}));
+    EXPECT_EQ(currentKeyword(raw), order.at(5));
+    EXPECT_EQ(selected(raw), QStringList{order.at(5)});
+
+    // The last row ranked: the one above takes its place.
+    QTest::keyClick(raw->lv(), Qt::Key_Insert);
+    EXPECT_EQ(keywords(raw), (QStringList{order.at(0), order.at(1)}));
+    EXPECT_EQ(currentKeyword(raw), order.at(1));
+    EXPECT_EQ(selected(raw), QStringList{order.at(1)});
+}
+
+TEST_F(PagesTest, CtrlLetGoBeforeTheDigitStillRanks)
+{
+    const int a = project.add(QStringLiteral("alpha"), 100, -1);
+    const int b = project.add(QStringLiteral("beta"), 100, -1);
+    initAll();
+    services.singleTimeAnswers = {true};
+    selectKeywords(raw, {"alpha"});
+    raw->lv()->setFocus();
+    QTest::keyPress(raw->lv(), Qt::Key_Control);
+    QTest::keyPress(raw->lv(), Qt::Key_2, Qt::ControlModifier);
+    QTest::keyRelease(raw->lv(), Qt::Key_Control, Qt::ControlModifier);
+    QTest::keyRelease(raw->lv(), Qt::Key_2);
+    EXPECT_EQ(project.relevancyOf(a), 2);
+
+    // A digit that went down without Ctrl does nothing, whatever is held when it comes up.
+    selectKeywords(raw, {"beta"});
+    QTest::keyPress(raw->lv(), Qt::Key_3);
+    QTest::keyRelease(raw->lv(), Qt::Key_3, Qt::ControlModifier);
+    EXPECT_EQ(project.relevancyOf(b), -1);
+    // Elsewhere on the page the same holds.
+    raw->cmdAdd()->setFocus();
+    QTest::keyPress(raw->cmdAdd(), Qt::Key_5, Qt::ControlModifier);
+    QTest::keyRelease(raw->cmdAdd(), Qt::Key_5);
+    EXPECT_EQ(project.relevancyOf(b), 5);
+}
