@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "app/shell/MsgService.h"
@@ -49,7 +50,8 @@ bool KWProgramServices::ShowSingleTimeMsg(QWidget* owner, const QString& text)
 
 QString KWProgramServices::SaveFileName(QWidget* parent, const QString& filter)
 {
-    return MsgService::saveFileName(parent, {}, filter);
+    return MsgService::saveFileName(
+        parent, {}, filter, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 }
 
 QString KWProgramServices::TempFileName(const QString& prefix, const QString& extension)

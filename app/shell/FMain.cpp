@@ -679,16 +679,17 @@ void FMain::openProjectCommand(bool create)
 {
     const QString title =
         create ? QStringLiteral("File New Project") : QStringLiteral("Open Project");
-    const QString fileName =
-        MsgService::openFileName(this, title, kProjectFilter, MSettings::projectFolder());
+    const QString fileName = MsgService::withDefaultSuffix(
+        MsgService::openFileName(this, title, kProjectFilter, MSettings::projectFolder()),
+        kProjectFilter);
     if (fileName.isEmpty())
         return;
     try {
         if (create && QFileInfo::exists(fileName)) {
             if (MsgService::showMsg(this, MStrings::format(126, {fileName}), 49) != MsgService::OK)
                 return;
-            // The open project's own file is never deleted under its connection.
-            if (sameFile(fileName, msCurrentProjectFileName))
+            // No file the program has open is deleted under its connection.
+            if (sameFile(fileName, msCurrentProjectFileName) || sameFile(fileName, msCacheFileName))
                 throw zentrel::ZError(0x800A0037u,
                                       QStringLiteral("File already open: '") + fileName +
                                           QStringLiteral("'. "),
@@ -747,9 +748,11 @@ void FMain::refreshAfterProjectChange()
 
 void FMain::mnuConnecttoCache_Click()
 {
-    const QString fileName = MsgService::openFileName(
-        this, QStringLiteral("Select Keywords Database"),
-        QStringLiteral("Keywords Database (*.vxc)|*.vxc"), MSettings::projectFolder());
+    const QString filter = QStringLiteral("Keywords Database (*.vxc)|*.vxc");
+    const QString fileName = MsgService::withDefaultSuffix(
+        MsgService::openFileName(this, QStringLiteral("Select Keywords Database"), filter,
+                                 MSettings::projectFolder()),
+        filter);
     if (fileName.isEmpty())
         return;
     try {

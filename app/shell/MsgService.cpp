@@ -2,9 +2,11 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include "app/shell/FInputBox.h"
 #include "app/shell/FSingleTimeMsg.h"
@@ -162,15 +164,31 @@ QString MsgService::saveFileName(QWidget* parent, const QString& title, const QS
 {
     Request request{Kind::SaveFile, {}, title, 0, {}, filter, folder};
     if (MsgScript* script = current())
-        return script->fileAnswer(request);
+        return withDefaultSuffix(script->fileAnswer(request), filter);
 
     QFileDialog dialog(parent, title, folder, qtFilter(filter));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix(filter));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    return withDefaultSuffix(dialog.selectedFiles().constFirst(), filter);
+}
+
+QString MsgService::defaultSuffix(const QString& filter)
+{
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9]+)"));
+    const QRegularExpressionMatch match = pattern.match(filter);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+QString MsgService::withDefaultSuffix(const QString& path, const QString& filter)
+{
+    const QString suffix = defaultSuffix(filter);
+    if (path.isEmpty() || suffix.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    return path + u'.' + suffix;
 }
 
 bool MsgService::showSingleTime(QWidget* owner, const QString& text)

@@ -49,7 +49,8 @@ public:
     // filter is "Description (*.ext)|*.ext"; returns the chosen path, empty on Cancel.
     static QString openFileName(QWidget* parent, const QString& title, const QString& filter,
                                 const QString& folder);
-    // File dialog to save a file; returns the chosen path, empty on Cancel.
+    // File dialog to save a file; returns the chosen path, empty on Cancel. A name typed without
+    // an extension gets the filter's.
     static QString saveFileName(QWidget* parent, const QString& title, const QString& filter,
                                 const QString& folder = {});
     // The one-time message form; returns whether "do not show again" was ticked.
@@ -62,6 +63,10 @@ public:
     // "Description (*.ext)|*.ext|..." as a Qt name filter list.
     static QString qtFilter(const QString& filter);
     static QString titleOrDefault(const QString& title);
+    // The extension of a filter's first "*.ext" pattern; empty when it has none.
+    static QString defaultSuffix(const QString& filter);
+    // The path with the filter's extension added when its name has none of its own.
+    static QString withDefaultSuffix(const QString& path, const QString& filter);
 
 private:
     friend class MsgScript;

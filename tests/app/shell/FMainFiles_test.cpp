@@ -1,0 +1,117 @@
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include "app/keywords/KWProgramServices.h"
+#include "app/shell/FMain.h"
+#include "app/shell/MSettings.h"
+#include "app/shell/MsgScript.h"
+#include "app/shell/ucHelp.h"
+#include "engine/database/DBaser.h"
+#include "engine/platform/CLog.h"
+#include "engine/platform/SqlConnection.h"
+#include "tests/app/shell/ShellTestPage.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+// The main window on a temporary data folder with recording pages.
+struct Files {
+    testsupport::TempHome home;
+    MsgScript script;
+    FMain window;
+
+    Files()
+    {
+        window.setPageFactory([](int number, QWidget* parent) -> QWidget* {
+            if (number == 1)
+                return new ucHelp(parent);
+            return new ShellTestPage(parent);
+        });
+        EXPECT_TRUE(window.Form_Load());
+        script.clear();
+    }
+    QString inProjectFolder(const QString& name) const
+    {
+        return QDir(MSettings::projectFolder()).filePath(name);
+    }
+};
+
+int cacheRows(const QString& file)
+{
+    auto connection = zentrel::SqlConnection::open(file);
+    auto select = connection->prepare("SELECT count(*) FROM Cache");
+    return select.next() ? select.int32(0) : -1;
+}
+
+} // namespace
+
+TEST(FMainFiles, NewProjectRefusesEveryOpenFile)
+{
+    Files f;
+    const QString cache = f.window.cacheFileName();
+    const QString project = f.window.currentProjectFileName();
+    for (const QString& open : {cache, project}) {
+        f.script.clear();
+        f.script.file(open);
+        f.script.answer(MsgService::OK);
+        f.window.menuItem("mnuNewProject")->trigger();
+        const auto messages = f.script.shown(MsgService::Kind::Message);
+        ASSERT_EQ(messages.size(), 2) << open.toStdString();
+        EXPECT_EQ(messages.at(0).style, 49);
+        EXPECT_EQ(messages.at(1).style, 48);
+        EXPECT_TRUE(messages.at(1).prompt.contains(open));
+    }
+    EXPECT_EQ(cacheRows(cache), 0); // still the cache, with its table
+    EXPECT_EQ(f.window.database()->CacheDBFilename(), cache);
+    EXPECT_EQ(f.window.database()->ProjectDBFilename(), project);
+    EXPECT_EQ(f.window.currentProjectFileName(), project);
+    EXPECT_EQ(MSettings::project().value_or(QString()), project);
+}
+
+TEST(FMainFiles, NamesTypedWithoutAnExtensionGetTheFiltersOwn)
+{
+    Files f;
+    struct Case {
+        const char* menu;
+        const char* typed;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {"mnuNewProject", "Garden Shop", "Garden Shop.vxp"},
+        {"mnuNewProject", "Garden.Plan", "Garden.Plan"}, // an extension of its own stays
+        {"mnuConnecttoCache", "Shared Counts", "Shared Counts.vxc"},
+        {"mnuOpenProject", "Garden Shop", "Garden Shop.vxp"},
+    };
+    for (const Case& c : cases) {
+        f.script.file(f.inProjectFolder(QString::fromLatin1(c.typed)));
+        f.script.answer(MsgService::OK); // the new cache's question
+        f.window.menuItem(QString::fromLatin1(c.menu))->trigger();
+        const QString stored = f.inProjectFolder(QString::fromLatin1(c.stored));
+        EXPECT_TRUE(QFile::exists(stored)) << c.stored;
+        if (qstrcmp(c.typed, c.stored) != 0) {
+            EXPECT_FALSE(QFile::exists(f.inProjectFolder(QString::fromLatin1(c.typed)))) << c.typed;
+        }
+    }
+    EXPECT_EQ(f.window.currentProjectFileName(), f.inProjectFolder("Garden Shop.vxp"));
+    EXPECT_EQ(f.window.cacheFileName(), f.inProjectFolder("Shared Counts.vxc"));
+}
+
+TEST(FMainFiles, TheExportsSaveGivesTxtAndStartsInTheDocumentsFolder)
+{
+    const testsupport::TempHome home;
+    MsgScript script;
+    KWProgramServices services(std::make_shared<zentrel::CLog>());
+    script.file(home.file(QStringLiteral("garden words")));
+    EXPECT_EQ(services.SaveFileName(nullptr, QStringLiteral("Text Document (*.txt)")),
+              home.file(QStringLiteral("garden words.txt")));
+    script.file(home.file(QStringLiteral("garden.csv")));
+    EXPECT_EQ(services.SaveFileName(nullptr, QStringLiteral("Text Document (*.txt)")),
+              home.file(QStringLiteral("garden.csv")));
+    ASSERT_EQ(script.shown(MsgService::Kind::SaveFile).size(), 2);
+    const QString folder = script.shown(MsgService::Kind::SaveFile).first().folder;
+    EXPECT_EQ(folder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    EXPECT_FALSE(folder.isEmpty());
+}
