@@ -621,7 +621,8 @@ void ucKW::mnuAddToGroup_Click()
         if (!m_ownerForm->PickGroup(this, MStrings::text(166), MStrings::text(167), withRank, group,
                                     rank))
             return;
-        if (withRank)
+        // With no rank chosen the keywords keep their relevancy.
+        if (withRank && rank >= 1 && rank <= 5)
             moDBaser->SetRelevancy(ids, rank);
         moDBaser->AddToGroup(ids, group);
         RefreshGrid();

@@ -12,6 +12,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "app/collect/FMoveToGroup.h"
+#include "app/keywords/KWProgramServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/shell/DBaserKWStore.h"
 #include "app/shell/FAbout.h"
@@ -835,13 +837,10 @@ std::unique_ptr<KWStore> FMain::createKWStore()
 bool FMain::PickGroup(QWidget* parent, const QString& caption, const QString& prompt, bool withRank,
                       int& groupId, int& relevancy)
 {
-    (void)parent;
-    (void)caption;
-    (void)prompt;
-    (void)withRank;
-    (void)groupId;
-    (void)relevancy;
-    return false;
+    KWProgramServices services(m_log);
+    FMoveToGroup picker(parent ? parent->window() : this);
+    picker.init(&services, database(), &m_groupPicks);
+    return picker.ShowPicker(caption, prompt, withRank, groupId, false, 0, &relevancy);
 }
 
 void FMain::CollectBySelectedKeyword(const QString& kw)

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QPixmap>
 
+#include "app/collect/GroupPickMemory.h"
 #include "app/shell/FMainMenus.h"
 
 class IVXPage;
@@ -98,6 +99,8 @@ public:
     std::unique_ptr<KWStore> createKWStore();
     bool PickGroup(QWidget* parent, const QString& caption, const QString& prompt, bool withRank,
                    int& groupId, int& relevancy);
+    // The group and rank the group pickers remember while the program runs.
+    GroupPickMemory& groupPicks() { return m_groupPicks; }
     void CollectBySelectedKeyword(const QString& kw);
     void OpenSERForKW(const QString& kw, int engine);
 
@@ -156,6 +159,7 @@ private:
     bool m_unloaded = false;
 
     FMainMenus m_menus;
+    GroupPickMemory m_groupPicks;
     PageFactory m_pageFactory;
     std::function<void(const QString&)> m_commandHandler;
     QTabBar* m_ts = nullptr;

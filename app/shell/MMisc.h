@@ -4,9 +4,13 @@
 
 #include <QString>
 
+class QTreeWidget;
+class QTreeWidgetItem;
+
 namespace zentrel {
+class CDataNodes;
 class CLog;
-}
+} // namespace zentrel
 
 // Helpers shared by the program's pages and dialogs.
 class MMisc {
@@ -29,4 +33,8 @@ public:
     static QString EscapeURLPart(const QString& text);
     // Opens search engine se's (1 to 7) result page for kw in the browser; errors go to the log.
     static void OpenSERForKW(const QString& kw, int se, const std::shared_ptr<zentrel::CLog>& log);
+    // Adds the engine's group records under ParentNode (the top level when null), leaving out
+    // the group HiddenGroupId with its subtree (defined in app/collect/MMiscGroups.cpp).
+    static void FillGroupTree(QTreeWidgetItem* ParentNode, const zentrel::CDataNodes& Groups,
+                              QTreeWidget& Tree, bool Expand, bool ShowCount, int HiddenGroupId);
 };

@@ -248,7 +248,7 @@ public:
 };
 
 // The main window's side: tabs mapped to pages.
-class PagesOwner final : public KWOwner {
+class PagesOwner : public KWOwner {
 public:
     std::map<int, ucKW*> tabs;
     std::vector<int> refreshed;

@@ -1,0 +1,77 @@
+#include "app/collect/GroupTree.h"
+
+#include <QIcon>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+QString GroupTree::keyOf(int groupId)
+{
+    return QStringLiteral("pk") + QString::number(groupId);
+}
+
+QString GroupTree::key(const QTreeWidgetItem* node)
+{
+    return node ? node->data(0, kKeyRole).toString() : QString();
+}
+
+int GroupTree::tag(const QTreeWidgetItem* node)
+{
+    return node ? node->data(0, kTagRole).toInt() : 0;
+}
+
+QTreeWidgetItem* GroupTree::addNode(QTreeWidget& tree, QTreeWidgetItem* parent, int groupId,
+                                    const QString& text, const QIcon& icon)
+{
+    auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(&tree);
+    node->setText(0, text);
+    node->setIcon(0, icon);
+    node->setData(0, kKeyRole, keyOf(groupId));
+    node->setData(0, kTagRole, groupId);
+    return node;
+}
+
+QTreeWidgetItem* GroupTree::find(const QTreeWidget& tree, const QString& key)
+{
+    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(&tree)); *it; ++it)
+        if ((*it)->data(0, kKeyRole).toString() == key)
+            return *it;
+    return nullptr;
+}
+
+QTreeWidgetItem* GroupTree::selected(const QTreeWidget& tree)
+{
+    const QList<QTreeWidgetItem*> items = tree.selectedItems();
+    return items.isEmpty() ? nullptr : items.constFirst();
+}
+
+void GroupTree::select(QTreeWidget& tree, QTreeWidgetItem* node)
+{
+    tree.setCurrentItem(node);
+    if (node) {
+        node->setSelected(true);
+        tree.scrollToItem(node);
+    }
+}
+
+void GroupTree::move(QTreeWidget& tree, QTreeWidgetItem* node, QTreeWidgetItem* newParent)
+{
+    if (node == nullptr || node == newParent)
+        return;
+    const bool expanded = node->isExpanded();
+    QTreeWidgetItem* oldParent = node->parent();
+    QTreeWidgetItem* taken = oldParent ? oldParent->takeChild(oldParent->indexOfChild(node))
+                                       : tree.takeTopLevelItem(tree.indexOfTopLevelItem(node));
+    if (newParent)
+        newParent->addChild(taken);
+    else
+        tree.addTopLevelItem(taken);
+    taken->setExpanded(expanded);
+}
+
+int GroupTree::count(const QTreeWidget& tree)
+{
+    int n = 0;
+    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(&tree)); *it; ++it)
+        ++n;
+    return n;
+}
