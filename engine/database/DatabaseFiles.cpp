@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "engine/EngineMessages.h"
+#include "engine/database/KeywordIndexes.h"
 #include "engine/database/ProjectSchema.h"
 
 namespace zentrel {
@@ -102,6 +103,7 @@ void DatabaseFiles::openProject(const QString& fileName, const QString& cacheFil
                              error.description());
         }
         ProjectSchema::addLookupDateField(*opened);
+        KeywordIndexes::ensure(*opened);
     } catch (...) {
         opened->close();
         throw;

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "engine/database/KeywordIndexes.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/SqlDate.h"
@@ -43,15 +44,15 @@ QString listingSql(const KeywordStore::Listing& listing)
         return QStringLiteral(
                    "SELECT %1 FROM project.Keyword AS k INNER JOIN project.KWGroup AS g ON "
                    "k.pkKeyword = g.fkKW WHERE k.Relevancy IS NOT NULL AND "
-                   "k.Relevancy > 0 AND g.fkGroup = ?2 ORDER BY k.Relevancy DESC, "
-                   "k.Searches DESC, k.pkKeyword LIMIT ?1")
+                   "k.Relevancy > 0 AND g.fkGroup = ?1 ORDER BY k.Relevancy DESC, "
+                   "k.Searches DESC, k.pkKeyword")
             .arg(kKeywordColumns);
     }
     switch (listing.kind) {
     case kwk_raw:
         return QStringLiteral(
                    "SELECT %1 FROM project.Keyword AS k WHERE k.Relevancy IS NULL ORDER BY "
-                   "k.Searches DESC, length(k.KW), k.pkKeyword LIMIT ?1")
+                   "k.Searches DESC, length(k.KW), k.pkKeyword")
             .arg(kKeywordColumns);
     case kwk_kws:
         if (listing.excludeGrouped) {
@@ -59,17 +60,17 @@ QString listingSql(const KeywordStore::Listing& listing)
                        "SELECT %1 FROM project.Keyword AS k WHERE NOT EXISTS (SELECT 1 FROM "
                        "KWGroup AS g WHERE g.fkKW = k.pkKeyword) AND k.Relevancy IS "
                        "NOT NULL AND k.Relevancy > 0 ORDER BY k.Relevancy DESC, "
-                       "k.Searches DESC, k.pkKeyword LIMIT ?1")
+                       "k.Searches DESC, k.pkKeyword")
                 .arg(kKeywordColumns);
         }
         return QStringLiteral(
                    "SELECT %1 FROM project.Keyword AS k WHERE k.Relevancy IS NOT NULL AND "
                    "k.Relevancy > 0 ORDER BY k.Relevancy DESC, k.Searches DESC, "
-                   "k.pkKeyword LIMIT ?1")
+                   "k.pkKeyword")
             .arg(kKeywordColumns);
     case kwk_banned:
         return QStringLiteral("SELECT %1 FROM project.Keyword AS k WHERE k.Relevancy = 0 ORDER BY "
-                              "k.Searches DESC, k.pkKeyword LIMIT ?1")
+                              "k.Searches DESC, k.pkKeyword")
             .arg(kKeywordColumns);
     }
     return {};
@@ -88,8 +89,9 @@ QString countSql(int code)
     case 434:
         return QStringLiteral("SELECT count(*) AS cnt FROM project.Keyword WHERE Relevancy = 0");
     case 511:
+        // Driven from the memberships (CROSS JOIN keeps that order), not from the keywords.
         return QStringLiteral(
-            "SELECT count(*) AS cnt FROM project.Keyword INNER JOIN project.KWGroup ON "
+            "SELECT count(*) AS cnt FROM project.KWGroup CROSS JOIN project.Keyword ON "
             "Keyword.pkKeyword = KWGroup.fkKW WHERE Relevancy IS NOT NULL AND "
             "Relevancy > 0");
     case 542:
@@ -219,12 +221,17 @@ void KeywordStore::deleteKWs(const SqlDatabase& db, const QVariantList& ids)
 
 KeywordTable KeywordStore::list(const SqlDatabase& db, const Listing& listing)
 {
-    const QString sql = listingSql(listing);
+    QString sql = listingSql(listing);
     if (sql.isEmpty())
         throw emptyStatement();
-    QVariantList params{listing.limit};
+    QVariantList params;
     if (listing.groupId)
         params << *listing.groupId;
+    // Without a limit no LIMIT clause: a negative one would send the rows through a sorter.
+    if (listing.limit >= 0) {
+        params << listing.limit;
+        sql += QStringLiteral(" LIMIT ?%1").arg(params.size());
+    }
     KeywordTable table;
     auto rows = db.query(sql, params);
     while (rows.next())
@@ -234,6 +241,8 @@ KeywordTable KeywordStore::list(const SqlDatabase& db, const Listing& listing)
 
 int KeywordStore::count(const SqlDatabase& db, int code)
 {
+    if (const auto kept = KeywordIndexes::keptCount(db, code))
+        return *kept;
     const QString sql = countSql(code);
     if (sql.isEmpty())
         throw emptyStatement();
