@@ -1,5 +1,7 @@
 #include "engine/database/DatabaseFiles.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,6 +23,28 @@ void removeWithCompanions(const QString& fileName)
 {
     for (const char* suffix : {"", "-journal", "-wal", "-shm"})
         QFile::remove(fileName + QLatin1String(suffix));
+}
+
+// One file under two names (a link, another spelling of the path) is still one file.
+bool isSameFile(const QString& a, const QString& b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+ZError upgradeError(const ZError& cause)
+{
+    return ZError(objectError(EngineMessages::CannotUpgradeProject),
+                  EngineMessages::text(EngineMessages::CannotUpgradeProject) + cause.description());
+}
+
+ZError cannotLink(const QString& reason)
+{
+    return ZError(objectError(EngineMessages::CannotLinkCache),
+                  EngineMessages::text(EngineMessages::CannotLinkCache) + reason);
 }
 
 } // namespace
@@ -60,11 +84,20 @@ void DatabaseFiles::linkTable(const QString& cacheFile)
         if (m_cache)
             m_cache->close();
         connection().attach(cacheFile, kCacheSchema);
-        m_cache = std::make_shared<SqlDatabase>(m_connection, kCacheSchema, cacheFile);
     } catch (const ZError& error) {
-        throw ZError(objectError(EngineMessages::CannotLinkCache),
-                     EngineMessages::text(EngineMessages::CannotLinkCache) + error.description());
+        throw cannotLink(error.description());
     }
+    m_cache = attachedCache(cacheFile);
+}
+
+SqlDatabasePtr DatabaseFiles::attachedCache(const QString& fileName)
+{
+    auto attached = std::make_shared<SqlDatabase>(m_connection, kCacheSchema, fileName);
+    if (!attached->hasTable(QStringLiteral("Cache"))) {
+        attached->close();
+        throw cannotLink(QStringLiteral("The file has no table 'Cache'."));
+    }
+    return attached;
 }
 
 void DatabaseFiles::openCache(const QString& fileName)
@@ -72,10 +105,13 @@ void DatabaseFiles::openCache(const QString& fileName)
     auto guard = connection().lock();
     if (m_cache)
         m_cache->close();
+    // One file attached under both names would wait on its own lock at the first write.
+    if (m_project && m_project->isOpen() && isSameFile(m_project->fileName(), fileName))
+        throw cannotLink(QStringLiteral("The file is the open project database."));
     if (!QFileInfo::exists(fileName))
         copyTemplate(QStringLiteral("Cache.tdb"), fileName);
     connection().attach(fileName, kCacheSchema);
-    m_cache = std::make_shared<SqlDatabase>(m_connection, kCacheSchema, fileName);
+    m_cache = attachedCache(fileName);
     if (m_project && m_project->isOpen())
         linkTable(fileName);
 }
@@ -86,6 +122,12 @@ void DatabaseFiles::openProject(const QString& fileName, const QString& cacheFil
     auto guard = connection().lock();
     if (m_project)
         m_project->close();
+    if (isSameFile(cacheFile, fileName)) {
+        const ZError refused(kFileAccessError, QStringLiteral("The file is the open keywords cache "
+                                                              "database."));
+        upgradeFailed(refused);
+        throw upgradeError(refused);
+    }
     if (!QFileInfo::exists(fileName))
         copyTemplate(QStringLiteral("Project.tdb"), fileName);
     connection().attach(fileName, kProjectSchema);
@@ -98,9 +140,7 @@ void DatabaseFiles::openProject(const QString& fileName, const QString& cacheFil
             ProjectSchema::upgrade(*opened);
         } catch (const ZError& error) {
             upgradeFailed(error);
-            throw ZError(objectError(EngineMessages::CannotUpgradeProject),
-                         EngineMessages::text(EngineMessages::CannotUpgradeProject) +
-                             error.description());
+            throw upgradeError(error);
         }
         ProjectSchema::addLookupDateField(*opened);
         KeywordIndexes::ensure(*opened);

@@ -20,10 +20,12 @@ public:
     void setTemplateFolder(const QString& folder) { m_templateFolder = folder; }
 
     // Closes the cache open before, then attaches the file (made from Cache.tdb when missing).
+    // The open project's file, or a file without the table Cache, is refused with 644.
     void openCache(const QString& fileName);
     // Closes the project open before, then attaches the file (made from Project.tdb when
     // missing), links it to the cache file and upgrades it. A failed upgrade is reported to
-    // upgradeFailed and raised as 656; on any failure the new file is closed again.
+    // upgradeFailed and raised as 656, as is the cache's own file; on any failure the new file
+    // is closed again.
     void openProject(const QString& fileName, const QString& cacheFile,
                      const std::function<void(const ZError&)>& upgradeFailed);
     // A worker's view on databases opened elsewhere.
@@ -38,6 +40,8 @@ public:
 private:
     SqlConnection& connection();
     void linkTable(const QString& cacheFile);
+    // The file attached under the cache's name; raises 644 (detached again) without Cache.
+    SqlDatabasePtr attachedCache(const QString& fileName);
     void copyTemplate(const QString& templateName, const QString& fileName) const;
 
     QString m_templateFolder;

@@ -1,6 +1,9 @@
 #include "engine/database/ProjectSchema.h"
 
+#include <sqlite3.h>
+
 #include "engine/platform/SqlDatabase.h"
+#include "engine/platform/SqlError.h"
 #include "engine/platform/SqlTransaction.h"
 
 namespace zentrel {
@@ -8,9 +11,14 @@ namespace zentrel {
 void ProjectSchema::upgrade(const SqlDatabase& project)
 {
     auto guard = project.lock();
+    SqlTransaction transaction(project.connection());
+    // Any other database would get the group tables and still be no project.
+    if (!project.hasTable(QStringLiteral("Keyword")))
+        throw SqlError(
+            SQLITE_ERROR,
+            QStringLiteral("The file has no table 'Keyword': it is no project database."));
     if (project.hasTable(QStringLiteral("Group")))
         return;
-    SqlTransaction transaction(project.connection());
     project.createTable(
         {QStringLiteral("Group"),
          {SqlColumnDef("pkGroup", "INTEGER").primary(true),

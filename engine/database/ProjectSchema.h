@@ -9,7 +9,8 @@ class SqlDatabase;
 class ProjectSchema {
 public:
     // Creates Group, KWGroup, their indexes and the two cascading relations, in one
-    // transaction, unless Group is there already. Raises the database's error.
+    // transaction, unless Group is there already. Raises the database's error, and an error of
+    // its own for a database without Keyword, which it leaves unchanged.
     static void upgrade(const SqlDatabase& project);
     // Adds Keyword.LookupDate when it is missing.
     static void addLookupDateField(const SqlDatabase& project);
