@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/collect/FMoveToGroup.h"
+#include "app/feedback/ContactMenu.h"
 #include "app/keywords/KWProgramServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/shell/DBaserKWStore.h"
@@ -229,6 +230,8 @@ void FMain::setCommandHandler(std::function<void(const QString&)> handler)
 
 void FMain::RunCommand(const QString& menu)
 {
+    if (ContactMenu::Run(menu, this, m_log))
+        return;
     if (m_commandHandler)
         m_commandHandler(menu);
 }

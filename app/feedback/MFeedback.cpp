@@ -1,0 +1,47 @@
+#include "app/feedback/MFeedback.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QWidget>
+
+QString MFeedback::LogText(const QString& logFile, qint64 maxBytes)
+{
+    QFile file(logFile);
+    if (logFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {};
+    const qint64 size = file.size();
+    if (size <= maxBytes)
+        return QString::fromUtf8(file.readAll());
+    // One byte more than the limit: a line break there means the window starts a line.
+    if (!file.seek(size - maxBytes - 1))
+        return {};
+    const QByteArray tail = file.read(maxBytes + 1);
+    const qsizetype lineBreak = tail.indexOf('\n');
+    if (lineBreak < 0)
+        return {};
+    return QString::fromUtf8(tail.mid(lineBreak + 1));
+}
+
+QString MFeedback::SupportEMail()
+{
+    return QStringLiteral(QUINTARA_SUPPORT_EMAIL);
+}
+
+QString MFeedback::SupportLine()
+{
+    return QStringLiteral("You can also write to us at %1. The program's log goes with your "
+                          "message, to help us find what went wrong.")
+        .arg(SupportEMail());
+}
+
+void MFeedback::DrawEtchedFrame(QWidget& form)
+{
+    QPainter painter(&form);
+    painter.setPen(QColor(255, 255, 255));
+    const QRect client = form.rect().adjusted(0, 0, -1, -1);
+    const double pixelsPerTwip = form.logicalDpiX() / 1440.0;
+    for (const int twips : {0, 14, 28}) {
+        const int inset = qRound(twips * pixelsPerTwip);
+        painter.drawRect(client.adjusted(inset, inset, -inset, -inset));
+    }
+}
