@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/collect/FMoveToGroup.h"
+#include "app/collect/ucGroups.h"
 #include "app/feedback/ContactMenu.h"
 #include "app/keywords/KWProgramServices.h"
 #include "app/keywords/KWStore.h"
@@ -135,6 +136,8 @@ QWidget* FMain::createPage(int number, QWidget* parent)
 {
     if (number == 1)
         return new ucHelp(parent);
+    if (number == 4)
+        return new ucGroups(parent);
     if (number == 2 || number == 3 || number == 5)
         return new ucKWHost(number == 2 ? 0 : number == 3 ? 2 : 3, parent);
     return new ucPlaceholder(QString::fromLatin1(kPages[number - 1].caption), parent);
