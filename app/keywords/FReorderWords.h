@@ -4,7 +4,7 @@
 
 class KWIcons;
 class KWLog;
-class QListWidget;
+class QTreeWidget;
 class QPushButton;
 
 // "Reorder Words In Keyword" for three to five words: every order of the words to pick from.
@@ -20,7 +20,7 @@ public:
     // Raises ZError E_INVALIDARG unless kw has three, four or five words.
     void init(KWLog* log, const QString& kw, const KWIcons* il, const QString& smallIcon);
 
-    QListWidget* lv() const { return m_lv; }
+    QTreeWidget* lv() const { return m_lv; }
     QPushButton* cmdOK() const { return m_cmdOK; }
 
     void accept() override;
@@ -30,7 +30,7 @@ private:
     KWLog* m_log = nullptr;
     bool m_okPressed = false;
     QString m_selectedOrder;
-    QListWidget* m_lv;
+    QTreeWidget* m_lv;
     QPushButton* m_cmdOK;
     QPushButton* m_cmdCancel;
 };

@@ -79,30 +79,38 @@ void FReorderWordsL::moveText(int from, int to)
 
 void FReorderWordsL::MoveUp()
 {
-    const int row = m_lv->currentRow();
+    const int row = selectedRow();
     if (row > 0)
         moveText(row, row - 1);
 }
 
 void FReorderWordsL::MoveDown()
 {
-    const int row = m_lv->currentRow();
+    const int row = selectedRow();
     if (row >= 0 && row < m_lv->count() - 1)
         moveText(row, row + 1);
 }
 
 void FReorderWordsL::MakeFirst()
 {
-    const int row = m_lv->currentRow();
+    const int row = selectedRow();
     if (row > 0)
         moveText(row, 0);
 }
 
 void FReorderWordsL::MakeLast()
 {
-    const int row = m_lv->currentRow();
+    const int row = selectedRow();
     if (row >= 0 && row < m_lv->count() - 1)
         moveText(row, m_lv->count() - 1);
+}
+
+// The moves act on the selected line only: the list's current line may be one the user never
+// picked (the first, when the list took the focus).
+int FReorderWordsL::selectedRow() const
+{
+    const QList<QListWidgetItem*> items = m_lv->selectedItems();
+    return items.isEmpty() ? -1 : m_lv->row(items.first());
 }
 
 QString FReorderWordsL::joinedWords() const

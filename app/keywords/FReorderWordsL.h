@@ -32,6 +32,7 @@ public:
     void accept() override;
 
 private:
+    int selectedRow() const;
     QString joinedWords() const;
     void moveText(int from, int to);
     void showResult();

@@ -28,6 +28,7 @@
 #include "app/keywords/KWScore.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
+#include "app/keywords/MConst.h"
 #include "app/shell/MStrings.h"
 #include "engine/platform/ZError.h"
 
@@ -95,13 +96,7 @@ void ucKW::buildControls()
     m_lv->verticalHeader()->setDefaultSectionSize(m_lv->fontMetrics().height() + 4);
     m_lv->horizontalHeader()->setHighlightSections(false);
     m_lv->horizontalHeader()->setStretchLastSection(false);
-    const int widths[] = {2800, 1250, 1200, 900};
-    const int padding = 2 * m_lv->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
-    for (int column = 0; column < KWGridModel::ColumnCount; ++column) {
-        const int caption = m_lv->horizontalHeader()->fontMetrics().horizontalAdvance(
-            m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-        m_lv->setColumnWidth(column, std::max(px(widths[column]), caption + padding));
-    }
+    sizeColumns();
     // The keyword column takes the width the other columns leave.
     m_lv->horizontalHeader()->setSectionResizeMode(KWGridModel::Keyword, QHeaderView::Stretch);
     m_lv->installEventFilter(this);
@@ -145,6 +140,31 @@ void ucKW::buildControls()
     connect(m_cmdGet, &QPushButton::clicked, this, [this] {
         m_mnuGetFromPage->popup(mapToGlobal(QPoint(m_cmdGet->geometry().right(), m_cmdGet->y())));
     });
+}
+
+// Each column is as wide as its caption, and the Relevancy column as its longest name, in the
+// grid's current font.
+void ucKW::sizeColumns()
+{
+    const int widths[] = {2800, 1250, 1200, 900};
+    const int padding = 2 * m_lv->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    for (int column = 0; column < KWGridModel::ColumnCount; ++column) {
+        int text = m_lv->horizontalHeader()->fontMetrics().horizontalAdvance(
+            m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        if (column == KWGridModel::Relevancy) {
+            for (int relevancy = 0; relevancy <= 5; ++relevancy)
+                text = std::max(
+                    text, m_lv->fontMetrics().horizontalAdvance(MConst::RelevancyName(relevancy)));
+        }
+        m_lv->setColumnWidth(column, std::max(px(widths[column]), text + padding));
+    }
+}
+
+void ucKW::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        sizeColumns();
 }
 
 std::int64_t ucKW::Score(int searches, int relevancy)
@@ -751,6 +771,10 @@ void ucKW::mnuContextExportWords_Click()
         if (m_model->rowCount() == 0 || !m_log)
             return;
         const QStringList words = KWExporter::UsedWords(*m_model);
+        if (words.isEmpty()) // nothing to show: the command ends as an error, logged only
+            throw zentrel::ZError(zentrel::kInvalidArgument,
+                                  QStringLiteral("No word of two or more characters. "),
+                                  QStringLiteral("ucKW.mnuContextExportWords_Click"));
         m_log->AskInput(QStringLiteral("Used words: "), QString(),
                         words.join(QStringLiteral(", ")));
     });

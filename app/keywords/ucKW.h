@@ -106,6 +106,7 @@ signals:
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -113,6 +114,7 @@ protected:
 
 private:
     void buildControls();
+    void sizeColumns();
     bool onShow() const;
     void runKey(KWKeys::Command command);
     void connectStore();

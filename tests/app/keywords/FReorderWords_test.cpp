@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include "app/keywords/FReorderWords.h"
 #include "app/keywords/FReorderWordsL.h"
@@ -12,12 +14,17 @@
 
 namespace {
 
-QStringList lines(const QListWidget* list)
+QStringList lines(const QTreeWidget* list)
 {
     QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(0);
     return texts;
+}
+
+void pick(QTreeWidget* list, int row)
+{
+    list->setCurrentItem(list->topLevelItem(row));
 }
 
 TEST(FReorderWords, ListsEveryOrderAndPicksOne)
@@ -28,13 +35,15 @@ TEST(FReorderWords, ListsEveryOrderAndPicksOne)
     dialog.init(&log, QStringLiteral("a b c"), &icons, QStringLiteral("B3"));
     EXPECT_EQ(lines(dialog.lv()),
               (QStringList{"a b c", "a c b", "b a c", "b c a", "c a b", "c b a"}));
-    EXPECT_FALSE(dialog.lv()->item(0)->icon().isNull());
+    EXPECT_FALSE(dialog.lv()->topLevelItem(0)->icon(0).isNull());
+    EXPECT_EQ(dialog.lv()->headerItem()->text(0), QStringLiteral("Keyword Variants"));
     dialog.show();
+    EXPECT_TRUE(dialog.lv()->header()->isVisible());
     dialog.cmdOK()->click(); // nothing selected: stays open, one log entry
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_FALSE(dialog.OKPressed());
     EXPECT_TRUE(log.logged(QStringLiteral("FReorderWords.cmdOK_Click")));
-    dialog.lv()->setCurrentRow(3);
+    pick(dialog.lv(), 3);
     dialog.cmdOK()->click();
     EXPECT_TRUE(dialog.OKPressed());
     EXPECT_EQ(dialog.SelectedOrder(), QStringLiteral("b c a"));
@@ -42,13 +51,13 @@ TEST(FReorderWords, ListsEveryOrderAndPicksOne)
 
     FReorderWords four;
     four.init(&log, QStringLiteral("a b c d"), &icons, QStringLiteral("A1"));
-    EXPECT_EQ(four.lv()->count(), 24);
+    EXPECT_EQ(four.lv()->topLevelItemCount(), 24);
     FReorderWords five;
     five.init(&log, QStringLiteral("a b c d e"), &icons, QStringLiteral("A1"));
-    EXPECT_EQ(five.lv()->count(), 120);
+    EXPECT_EQ(five.lv()->topLevelItemCount(), 120);
     FReorderWords six;
     EXPECT_THROW(six.init(&log, QStringLiteral("a b c d e f"), &icons, {}), zentrel::ZError);
-    EXPECT_EQ(six.lv()->count(), 0);
+    EXPECT_EQ(six.lv()->topLevelItemCount(), 0);
 }
 
 TEST(FReorderWordsL, MovesWordsByHand)
@@ -85,6 +94,20 @@ TEST(FReorderWordsL, MovesWordsByHand)
     last.accept();
     EXPECT_TRUE(last.OKPressed());
     EXPECT_EQ(last.SelectedOrder(), QStringLiteral("a c d e b"));
+
+    // Shown, the list takes the focus and a current line nobody picked: the moves do nothing.
+    FReorderWordsL shown;
+    shown.show();
+    for (const int current : {0, 2, 3}) {
+        for (void (FReorderWordsL::*move)() :
+             {&FReorderWordsL::MoveDown, &FReorderWordsL::MakeLast, &FReorderWordsL::MoveUp,
+              &FReorderWordsL::MakeFirst}) {
+            shown.init(nullptr, QStringLiteral("a b c d"), &icons, {});
+            shown.lv()->setCurrentRow(current, QItemSelectionModel::NoUpdate);
+            (shown.*move)();
+            EXPECT_EQ(shown.ResultText(), QStringLiteral("Result: a b c d")) << current;
+        }
+    }
 
     FReorderWordsL cancelled;
     cancelled.init(nullptr, QStringLiteral("w x y z"), &icons, {});

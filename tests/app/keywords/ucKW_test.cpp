@@ -11,10 +11,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyleOptionViewItem>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "app/keywords/FExportParams.h"
 #include "app/keywords/FReorderWords.h"
@@ -321,8 +323,8 @@ TEST_F(PagesTest, ReorderWords)
     services.onDialog = [](QDialog& dialog) {
         auto* picker = qobject_cast<FReorderWords*>(&dialog);
         ASSERT_NE(picker, nullptr);
-        EXPECT_EQ(picker->lv()->count(), 6);
-        picker->lv()->setCurrentRow(5);
+        EXPECT_EQ(picker->lv()->topLevelItemCount(), 6);
+        picker->lv()->setCurrentItem(picker->lv()->topLevelItem(5));
         picker->accept();
     };
     selectKeywords(kws, {"cheap blue widgets"});
@@ -678,4 +680,40 @@ TEST_F(PagesTest, CtrlLetGoBeforeTheDigitStillRanks)
     QTest::keyPress(raw->cmdAdd(), Qt::Key_5, Qt::ControlModifier);
     QTest::keyRelease(raw->cmdAdd(), Qt::Key_5);
     EXPECT_EQ(project.relevancyOf(b), 5);
+}
+
+TEST_F(PagesTest, WordsWithNothingToShowShowsNothing)
+{
+    project.add(QStringLiteral("a b"), 100, 3);
+    project.add(QStringLiteral("x"), 100, 3);
+    initAll();
+    kws->mnuContextExportWords_Click();
+    EXPECT_TRUE(services.prompts.empty());
+    EXPECT_TRUE(services.logged(QStringLiteral("ucKW.mnuContextExportWords_Click")));
+}
+
+TEST_F(PagesTest, TheRelevancyColumnShowsEveryNameWhole)
+{
+    for (int relevancy = 0; relevancy <= 5; ++relevancy)
+        project.add(QStringLiteral("keyword %1").arg(relevancy), 100, relevancy);
+    initAll();
+    for (const int points : {0, 16, 24}) {
+        if (points > 0) {
+            QFont font = window.font();
+            font.setPointSize(points);
+            window.setFont(font);
+        }
+        for (ucKW* page : {kws, banned}) {
+            // Every cell's width as the grid's delegate asks for it fits the column.
+            QStyleOptionViewItem option;
+            option.initFrom(page->lv());
+            option.font = page->lv()->font();
+            for (int row = 0; row < page->model()->rowCount(); ++row) {
+                const QModelIndex cell = page->model()->index(row, KWGridModel::Relevancy);
+                EXPECT_LE(page->lv()->itemDelegate()->sizeHint(option, cell).width(),
+                          page->lv()->columnWidth(KWGridModel::Relevancy))
+                    << points << " " << cell.data().toString().toStdString();
+            }
+        }
+    }
 }
