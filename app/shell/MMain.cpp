@@ -7,6 +7,7 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include "app/feedback/FSendInfo.h"
 #include "app/shell/FMain.h"
 #include "app/shell/FSplash.h"
 #include "app/shell/MBrowser.h"
@@ -173,6 +174,15 @@ std::unique_ptr<FMain> MMain::StartNormal()
     }
 }
 
+int MMain::RunSurvey(const std::shared_ptr<zentrel::CLog>& log)
+{
+    FSendInfo survey;
+    survey.init(log);
+    QObject::connect(&survey, &FSendInfo::EndProgram, qApp, [] { QCoreApplication::quit(); });
+    survey.show();
+    return QApplication::exec();
+}
+
 int MMain::Main(const QStringList& arguments)
 {
     const QString command = commandLine(arguments);
@@ -189,8 +199,9 @@ int MMain::Main(const QStringList& arguments)
             } catch (const std::exception&) {
                 // The program ends without a message.
             }
+            return 0;
         }
-        return 0;
+        return RunSurvey(log);
     }
     std::unique_ptr<FMain> window = StartNormal();
     if (!window)

@@ -24,6 +24,9 @@ public:
     // The arguments after the program's name, joined, trimmed and lower-cased.
     static QString commandLine(const QStringList& arguments);
 
+    // "/uninstall": the survey alone, until it ends the program.
+    static int RunSurvey(const std::shared_ptr<zentrel::CLog>& log);
+
     // The normal start up to the shown main window; null when the program is to end.
     static std::unique_ptr<FMain> StartNormal();
 

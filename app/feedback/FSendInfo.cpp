@@ -1,0 +1,187 @@
+#include "app/feedback/FSendInfo.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScopeGuard>
+
+#include "app/feedback/MFeedback.h"
+#include "app/feedback/SurveyStatistics.h"
+#include "app/shell/MIcons.h"
+#include "app/shell/MStrings.h"
+#include "app/shell/MsgService.h"
+#include "engine/platform/CAttributes.h"
+#include "engine/platform/CLog.h"
+#include "engine/platform/ZError.h"
+
+namespace {
+
+constexpr int kThankYou = 181;
+constexpr int kNotCompleted = 182;
+constexpr int kReasonEmpty = 183;
+constexpr int kCannotContact = 1025;
+
+} // namespace
+
+FSendInfo::FSendInfo(QWidget* parent)
+    : QDialog(parent)
+    , m_txtReason(new QPlainTextEdit(this))
+    , m_cmdSend(new QPushButton(QStringLiteral("&Send"), this))
+    , m_cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
+{
+    setWindowTitle(QStringLiteral("Quintara Keywords Uninstall"));
+    m_txtReason->setObjectName(QStringLiteral("txtReason"));
+    m_txtReason->setTabChangesFocus(true);
+    auto* picture = new QLabel(this);
+    picture->setPixmap(MIcons::productPicture(48));
+    auto* invitation = new QLabel(
+        QStringLiteral("We are sorry to see you go. Please tell us why Quintara Keywords did not "
+                       "suit you: your comments help us make it better."),
+        this);
+    invitation->setWordWrap(true);
+    auto* support = new QLabel(MFeedback::SupportLine(), this);
+    support->setWordWrap(true);
+    support->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* label = new QLabel(QStringLiteral("Comments:"), this);
+    label->setBuddy(m_txtReason);
+
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(16, 16, 16, 16);
+    layout->addWidget(picture, 0, 0, Qt::AlignTop);
+    layout->addWidget(invitation, 0, 1);
+    layout->addWidget(label, 1, 0, 1, 2);
+    layout->addWidget(m_txtReason, 2, 0, 1, 2);
+    layout->addWidget(support, 3, 0, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_cmdSend);
+    buttons->addWidget(m_cmdCancel);
+    layout->addLayout(buttons, 4, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+    m_cmdSend->setDefault(true);
+    resize(460, 340);
+
+    connect(m_cmdSend, &QPushButton::clicked, this, &FSendInfo::cmdSend_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &FSendInfo::cmdCancel_Click);
+}
+
+void FSendInfo::init(std::shared_ptr<zentrel::CLog> Log)
+{
+    m_log = std::move(Log);
+}
+
+zentrel::CAttributes FSendInfo::BuildParams() const
+{
+    zentrel::CAttributes record;
+    const QString reason = m_txtReason->toPlainText();
+    if (!reason.trimmed().isEmpty())
+        record.Add(QStringLiteral("reason"), reason);
+    SurveyStatistics::Add(record, m_log);
+    record.Add(QStringLiteral("log"), MFeedback::LogText(m_log ? m_log->LogFile() : QString()));
+    return record;
+}
+
+void FSendInfo::setControlsEnabled(bool enabled)
+{
+    m_txtReason->setEnabled(enabled);
+    m_cmdSend->setEnabled(enabled);
+    m_cmdCancel->setEnabled(enabled);
+}
+
+void FSendInfo::cmdSend_Click()
+{
+    if (m_transport.isSending() || m_ended)
+        return;
+    if (m_txtReason->toPlainText().isEmpty()) {
+        MsgService::showMsg(this, MStrings::text(kReasonEmpty), MsgService::Exclamation);
+        return;
+    }
+    // The form comes back on every way out that leaves it open.
+    setControlsEnabled(false);
+    const auto enable = qScopeGuard([this] { setControlsEnabled(true); });
+    bool waiting = false;
+    const auto hourglass = [&waiting](bool on) {
+        if (on == waiting)
+            return;
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+        waiting = on;
+    };
+    const auto restoreCursor = qScopeGuard([&hourglass] { hourglass(false); });
+    hourglass(true);
+    const zentrel::CAttributes record = BuildParams();
+    for (;;) {
+        hourglass(true);
+        QString reason;
+        const bool sent = m_transport.Do1(QStringLiteral("VX\\Uninstall"), record, reason);
+        if (m_endAfterSend) {
+            end();
+            return;
+        }
+        hourglass(false);
+        if (sent) {
+            MsgService::showMsg(this, MStrings::text(kThankYou), MsgService::Information);
+            end();
+            return;
+        }
+        if (m_log)
+            m_log->Write(static_cast<qint32>(zentrel::objectError(kCannotContact)),
+                         MStrings::text(kCannotContact) + reason, 4,
+                         QStringLiteral("FSendInfo.cmdSend_Click"));
+        if (MsgService::showMsg(this, MStrings::text(kNotCompleted),
+                                MsgService::RetryCancel | MsgService::Exclamation) !=
+            MsgService::Retry)
+            return;
+    }
+}
+
+void FSendInfo::cmdCancel_Click()
+{
+    requestEnd();
+}
+
+void FSendInfo::reject()
+{
+    requestEnd();
+}
+
+void FSendInfo::closeEvent(QCloseEvent* event)
+{
+    if (m_ended) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    requestEnd();
+}
+
+void FSendInfo::requestEnd()
+{
+    if (m_transport.isSending()) {
+        m_endAfterSend = true;
+        m_transport.cancel();
+        return;
+    }
+    end();
+}
+
+void FSendInfo::end()
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    hide();
+    emit EndProgram();
+}
+
+void FSendInfo::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    MFeedback::DrawEtchedFrame(*this);
+}
