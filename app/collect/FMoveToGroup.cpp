@@ -61,7 +61,6 @@ FMoveToGroup::FMoveToGroup(QWidget* parent)
     const char* const captions[] = {"",           "Who Knows?", "May Be", "More Or Less",
                                     "It's Mine!", "The Best!"};
     auto* ranks = new QHBoxLayout;
-    ranks->addWidget(m_lblRank);
     for (int i = 1; i <= 5; ++i) {
         auto* option = new QRadioButton(QString::fromLatin1(captions[i]), this);
         m_optRank[static_cast<std::size_t>(i)] = option;
@@ -81,6 +80,7 @@ FMoveToGroup::FMoveToGroup(QWidget* parent)
     layout->setContentsMargins(8, 8, 8, 0);
     layout->addWidget(m_lblCaption);
     layout->addWidget(m_tv, 1);
+    layout->addWidget(m_lblRank);
     layout->addLayout(ranks);
     layout->addLayout(buttons);
     layout->addWidget(m_sb);
