@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/collect/FMoveToGroup.h"
+#include "app/collect/ucDLoad.h"
 #include "app/collect/ucGroups.h"
 #include "app/feedback/ContactMenu.h"
 #include "app/keywords/KWProgramServices.h"
@@ -140,6 +141,8 @@ QWidget* FMain::createPage(int number, QWidget* parent)
         return new ucGroups(parent);
     if (number == 2 || number == 3 || number == 5)
         return new ucKWHost(number == 2 ? 0 : number == 3 ? 2 : 3, parent);
+    if (number == 6)
+        return new ucDLoad(parent);
     return new ucPlaceholder(QString::fromLatin1(kPages[number - 1].caption), parent);
 }
 

@@ -26,6 +26,9 @@ public:
         m_port = m_server.bind_to_any_port("127.0.0.1");
         // The socket listens from the bind on, so requests wait until the thread serves them.
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        // A stop before the thread listens would leave it waiting in accept for ever.
+        while (!m_server.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ~FixtureServer()
     {

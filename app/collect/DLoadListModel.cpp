@@ -1,0 +1,72 @@
+#include "app/collect/DLoadListModel.h"
+
+#include <algorithm>
+
+DLoadListModel::DLoadListModel(QObject* parent)
+    : QAbstractListModel(parent)
+{
+}
+
+int DLoadListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+QVariant DLoadListModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const DLoadRow& row = rowAt(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return row.address;
+    case NumberRole:
+        return row.number;
+    default:
+        return {};
+    }
+}
+
+void DLoadListModel::addFirst(const QString& address, std::int32_t number)
+{
+    beginInsertRows({}, 0, 0);
+    m_rows.push_back({address, number});
+    endInsertRows();
+}
+
+int DLoadListModel::rowOfNumber(std::int32_t number) const
+{
+    // The current downloads come in with rising, unique numbers, so a binary search finds them;
+    // a list filled in another order falls back to a scan from the top.
+    const auto byNumber = [](const DLoadRow& row, std::int32_t n) { return row.number < n; };
+    const auto found = std::lower_bound(m_rows.begin(), m_rows.end(), number, byNumber);
+    if (found != m_rows.end() && found->number == number)
+        return shownRow(static_cast<std::size_t>(found - m_rows.begin()));
+    for (int row = 0; row < count(); ++row) {
+        if (rowAt(row).number == number)
+            return row;
+    }
+    return -1;
+}
+
+QString DLoadListModel::takeRow(int row)
+{
+    if (row < 0 || row >= count())
+        return {};
+    const std::size_t index = storedIndex(row);
+    beginRemoveRows({}, row, row);
+    QString address = std::move(m_rows[index].address);
+    m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(index));
+    endRemoveRows();
+    return address;
+}
+
+void DLoadListModel::clear()
+{
+    if (m_rows.empty())
+        return;
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}

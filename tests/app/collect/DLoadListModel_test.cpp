@@ -1,0 +1,55 @@
+#include "app/collect/DLoadListModel.h"
+
+#include <QAbstractItemModelTester>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList shown(const DLoadListModel& model)
+{
+    QStringList rows;
+    for (int row = 0; row < model.rowCount(); ++row)
+        rows << model.index(row).data().toString();
+    return rows;
+}
+
+} // namespace
+
+TEST(DLoadListModel, NewestFirstWithNumbers)
+{
+    DLoadListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    for (int number = 1; number <= 4; ++number)
+        model.addFirst(QStringLiteral("http://h/%1").arg(number), number);
+    EXPECT_EQ(shown(model), QStringList({"http://h/4", "http://h/3", "http://h/2", "http://h/1"}));
+    EXPECT_EQ(model.index(0).data(DLoadListModel::NumberRole).toInt(), 4);
+    EXPECT_EQ(model.index(3).data(DLoadListModel::NumberRole).toInt(), 1);
+
+    const struct {
+        int number;
+        int row;
+    } lookups[] = {{4, 0}, {3, 1}, {1, 3}, {0, -1}, {5, -1}};
+    for (const auto& l : lookups)
+        EXPECT_EQ(model.rowOfNumber(l.number), l.row) << l.number;
+
+    EXPECT_EQ(model.takeRow(model.rowOfNumber(2)), "http://h/2");
+    EXPECT_EQ(model.takeRow(model.rowOfNumber(4)), "http://h/4");
+    EXPECT_EQ(model.takeRow(7), QString());
+    EXPECT_EQ(shown(model), QStringList({"http://h/3", "http://h/1"}));
+    EXPECT_EQ(model.rowOfNumber(1), 1);
+    model.clear();
+    EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(DLoadListModel, NumbersOutOfOrderAreStillFound)
+{
+    // The completed list takes the numbers in the order the downloads end.
+    DLoadListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    for (int number : {5, 2, 9, 1})
+        model.addFirst(QString::number(number), number);
+    for (int number : {5, 2, 9, 1})
+        EXPECT_EQ(model.rowAt(model.rowOfNumber(number)).number, number);
+    EXPECT_EQ(model.rowOfNumber(3), -1);
+}

@@ -1,0 +1,67 @@
+// The downloads page inside the main window, on the engine the window owns.
+#include <QApplication>
+#include <QListView>
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/collect/DLoadListModel.h"
+#include "app/collect/ucDLoad.h"
+#include "app/shell/FMain.h"
+#include "app/shell/MsgScript.h"
+#include "app/shell/StatusPanel.h"
+#include "engine/platform/CUtilities.h"
+#include "engine/research/CDownloader.h"
+#include "engine/research/Scripting.h"
+#include "tests/engine/research/FixtureServer.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TestSupport.h"
+
+using testsupport::waitUntil;
+
+TEST(ucDLoadWindow, FollowsTheEnginesDownloaderAndCrawlsThroughIt)
+{
+    testsupport::TempHome home;
+    testsupport::ScopedEnv online("QUINTARA_ONLINE", "1");
+    FixtureServer server;
+    server.page("/dir/page.htm", "<html>page</html>");
+    testsupport::ScopedEnv searchHost("QUINTARA_SEARCH_HOST", server.host().toUtf8());
+    MsgScript script;
+    FMain window;
+    ASSERT_TRUE(window.Form_Load());
+    auto* page = dynamic_cast<ucDLoad*>(window.page(6));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(window.panel(2)->text(), "Downloading 0 pages now");
+    EXPECT_TRUE(window.panel(3)->picture().isNull());
+
+    zentrel::CDownloader* downloader = window.scripting()->Downloader();
+    downloader->Download(server.url("/missing.htm"));
+    ASSERT_TRUE(waitUntil([&] { return window.panel(3)->text() == "Not Found"; }));
+    EXPECT_EQ(window.panel(3)->picture().cacheKey(), window.WarningPicture.cacheKey());
+    EXPECT_FALSE(window.WarningPicture.isNull());
+
+    downloader->Download(server.url("/dir/page.htm"));
+    ASSERT_TRUE(waitUntil([&] { return page->completeModel().count() == 1; }));
+    EXPECT_TRUE(window.panel(3)->picture().isNull());
+
+    page->lstCompleteDownloads()->setCurrentIndex(page->completeModel().index(0));
+    page->showContextMenu(page->lstCompleteDownloads(), {});
+    page->mnuContext()->hide();
+    page->mnuCrawlFromSite_Click();
+    // The crawl's search-engine page is itself a download the page shows.
+    const QString site =
+        QStringLiteral("site:") + zentrel::CUtilities::URLEncode(server.url("/dir"));
+    ASSERT_TRUE(waitUntil([&] {
+        for (const DLoadListModel* model : {&page->currentModel(), &page->completeModel()})
+            for (int row = 0; row < model->count(); ++row)
+                if (model->rowAt(row).address.contains(site, Qt::CaseInsensitive))
+                    return true;
+        return false;
+    }));
+
+    window.show();
+    QTest::mouseClick(window.panel(2), Qt::LeftButton);
+    EXPECT_EQ(window.currentPage(), 6);
+    window.close();
+}
