@@ -95,6 +95,8 @@ void ucGroups::buildControls()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pSplit);
     setMinimumSize(px(kMinWidth), px(kMinHeight));
+    // The page on show hands its focus to the tree.
+    setFocusProxy(m_tv);
 
     connect(m_tv, &QTreeWidget::itemSelectionChanged, this, &ucGroups::tv_NodeClick);
     connect(m_tv, &QTreeWidget::itemClicked, this, &ucGroups::tv_NodeClick);

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTabBar>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
@@ -393,5 +394,30 @@ TEST(GroupsPageInTheWindow, NewGroupFromTheMainMenu)
     EXPECT_EQ(groups->tv()->topLevelItem(0)->text(0), QStringLiteral("from the menu"));
     window.InitTab(4);
     EXPECT_EQ(groups->tv()->topLevelItemCount(), 1);
+
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTabBar* ts = window.ts();
+    QTest::mouseClick(ts, Qt::LeftButton, {}, ts->tabRect(3).center());
+    ASSERT_EQ(window.currentPage(), 4);
+    EXPECT_EQ(QApplication::focusWidget(), groups->tv());
+    // The tree's Delete wins over the menu's shortcut.
+    script.answer(MsgService::Yes);
+    QTest::keyClick(groups->tv(), Qt::Key_Delete);
+    EXPECT_EQ(groups->tv()->topLevelItemCount(), 0);
     window.close();
+}
+
+TEST_F(GroupsPage, FinalizeLetsGoOfTheEngine)
+{
+    project.db->AddGroup(QStringLiteral("a"));
+    init();
+    init(); // again, as after another project was opened
+    page.Finalize();
+    project.db->AddGroup(QStringLiteral("b"));
+    emit project.db->GroupInfoChanged();
+    EXPECT_EQ(outline(), QStringList{"a"});
+    page.cmdAdd_Click();
+    EXPECT_TRUE(services.prompts.empty());
 }
