@@ -1,4 +1,7 @@
-// The keyword database on a project of 100,000 keywords and a cache of 1,000,000 rows.
+// The keyword database at a project size taken from the command line (--keywords=N) or the
+// environment (QUINTARA_BENCH_KEYWORDS), 100,000 by default: a project of N keywords and a
+// cache of N rows. Every program operation runs beside a raw-SQLite baseline of the same work
+// on the same files; the pairs and their ratios are printed last.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -9,22 +12,29 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "engine/database/CountStore.h"
 #include "engine/database/CountsRefresh.h"
 #include "engine/database/DBaser.h"
-#include "engine/database/KeywordStore.h"
 #include "engine/database/MParser.h"
+#include "engine/platform/SqlDate.h"
 #include "engine/platform/SqlTransaction.h"
 
 #include "bench/support/BenchKeywords.h"
+#include "bench/support/BenchPairs.h"
+#include "bench/support/BenchSize.h"
 
 using namespace zentrel;
 
 namespace {
 
-constexpr int kProjectKeywords = 100000;
-constexpr int kCacheRows = 1000000;
-constexpr int kNewKeywords = 100000;
-constexpr int kKept = 1000;
+int g_keywords = 100000;
+constexpr int kGrouped = 1000;
+constexpr int kChangedCounts = 1000;
+
+int newKeywords()
+{
+    return std::max(1000, g_keywords / 10);
+}
 
 const QStringList& vocabulary()
 {
@@ -45,7 +55,10 @@ CKeyedCollection keywords(int first, int count)
     return list;
 }
 
-// The seed files, made once; each benchmark works on its own copy.
+// The seed files, made once: keywords 0 to N - 1 in the project (40 % candidates, 50 % kept at
+// relevancies 1 to 5, 10 % banned, the first kept ones in a group), and the counts of
+// keywords N / 10 to N / 10 + N - 1 in the cache, so that a tenth of the project has no count
+// and a tenth of the cache is not in the project. Each benchmark works on its own copy.
 class Seed {
 public:
     static Seed& instance()
@@ -68,24 +81,23 @@ private:
             SqlTransaction transaction(cacheDb.connection());
             auto insert =
                 cacheDb.query("INSERT INTO cache.Cache (KW, Count, dte) VALUES (?1, ?2, ?3)");
-            for (int i = 0; i < kCacheRows; ++i) {
-                insert.bind(1, MParser::NormalizeKW(keyword(i))).bind(2, i % 9000).bind(3, 45000.5);
-                insert.execute();
+            for (int i = g_keywords / 10; i < g_keywords / 10 + g_keywords; ++i) {
+                insert.bind(1, MParser::NormalizeKW(keyword(i))).bind(2, 1 + i % 9000);
+                insert.bind(3, 45000.5).execute();
             }
             transaction.commit();
         }
         CDataNode operation;
         operation.Attributes().Add("Description", "Seed");
-        db.AddKWs(keywords(0, kProjectKeywords), operation);
-        QVariantList kept;
-        for (int i = 0; i < kKept; ++i)
-            kept << i + 1;
-        CKeyedCollection ids;
-        for (const QVariant& id : kept)
-            ids.Add(id);
-        db.SetRelevancy(ids, 4);
+        db.AddKWs(keywords(0, g_keywords), operation);
+        db.ProjectDB()->execute(
+            "UPDATE Keyword SET Relevancy = CASE WHEN pkKeyword % 10 < 4 THEN NULL WHEN "
+            "pkKeyword % 10 = 9 THEN 0 ELSE 1 + pkKeyword % 5 END");
         const int group = db.AddGroup("kept");
-        db.AddToGroup(ids, group);
+        db.ProjectDB()->execute(
+            "INSERT INTO KWGroup (fkKW, fkGroup) SELECT pkKeyword, ?1 FROM Keyword WHERE "
+            "Relevancy > 0 ORDER BY pkKeyword LIMIT ?2",
+            {group, kGrouped});
         CountsRefresh::refreshAll(*db.ProjectDB());
     }
     QTemporaryDir m_dir;
@@ -107,11 +119,16 @@ struct Databases {
         master.OpenProjectDB(projectFile);
         worker.AttachByObjects(nullptr, master.ProjectDB(), master.CacheDB(),
                                master.NewKWsEventName(), master.NewOvertureCountsEventName());
+        master.get1stNotOvertured(); // the refresh of everything after the open
     }
     ~Databases()
     {
         worker.Finalize();
         master.Finalize();
+        for (const QString& file : {cacheFile, projectFile}) {
+            for (const char* suffix : {"", "-wal", "-shm"})
+                QFile::remove(file + suffix);
+        }
     }
     const SqlDatabase& project() const { return *master.ProjectDB(); }
     void dropKeywordsAbove(qint64 id) const
@@ -129,99 +146,169 @@ struct Databases {
     DBaser worker;
 };
 
-double g_baselineRate = 0;
-double g_storeRate = 0;
+// ---- Storing keywords ------------------------------------------------------------------------
 
+void storeRaw(const SqlDatabase& db, const QStringList& texts, const QString& operation)
+{
+    SqlTransaction transaction(db.connection());
+    db.execute("INSERT INTO Operation (pkOperation) VALUES (?1)", {operation});
+    auto insert = db.query("INSERT INTO Keyword (KW, Normalized) VALUES (?1, ?2)");
+    auto link = db.query("INSERT INTO KeywordOperation (fkKeyword, fkOperation) VALUES (?1, ?2)");
+    for (const QString& kw : texts) {
+        insert.bind(1, kw).bind(2, MParser::NormalizeKW(kw));
+        insert.execute();
+        link.bind(1, db.connection().lastInsertRowId()).bind(2, operation);
+        link.execute();
+    }
+    transaction.commit();
+}
+
+// The least SQLite work with the store's effect: prepared inserts of each keyword (text and
+// identity) and of its link, one transaction, no refresh.
 void BM_StoreBaseline(benchmark::State& state)
 {
     Databases dbs;
     const qint64 base = dbs.lastId();
-    const QString operation = "{BASELINE}";
-    const QStringList texts = [] {
-        QStringList list;
-        for (int i = kProjectKeywords; i < kProjectKeywords + kNewKeywords; ++i)
-            list << keyword(i);
-        return list;
-    }();
+    QStringList texts;
+    for (int i = g_keywords; i < g_keywords + static_cast<int>(state.range(0)); ++i)
+        texts << keyword(i);
     for (auto _ : state) {
-        const SqlDatabase& db = dbs.project();
-        SqlTransaction transaction(db.connection());
-        db.execute("INSERT INTO Operation (pkOperation) VALUES (?1)", {operation});
-        auto insert = db.query("INSERT INTO Keyword (KW, Normalized) VALUES (?1, ?2)");
-        auto link =
-            db.query("INSERT INTO KeywordOperation (fkKeyword, fkOperation) VALUES (?1, ?2)");
-        for (const QString& kw : texts) {
-            insert.bind(1, kw).bind(2, MParser::NormalizeKW(kw));
-            insert.execute();
-            link.bind(1, db.connection().lastInsertRowId()).bind(2, operation);
-            link.execute();
-        }
-        transaction.commit();
+        storeRaw(dbs.project(), texts, "{BASELINE}");
         state.PauseTiming();
         dbs.dropKeywordsAbove(base);
-        db.execute("DELETE FROM Operation WHERE pkOperation = ?1", {operation});
+        dbs.project().execute("DELETE FROM Operation WHERE pkOperation = '{BASELINE}'");
         state.ResumeTiming();
     }
-    state.SetItemsProcessed(state.iterations() * kNewKeywords);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// AddKWs of new keywords on a worker (the store alone), or of one keyword on the master (with
+// the counts refresh and NewKws).
 void BM_AddKWsNew(benchmark::State& state)
 {
     Databases dbs;
     const qint64 base = dbs.lastId();
-    const CKeyedCollection list = keywords(kProjectKeywords, kNewKeywords);
+    const int count = static_cast<int>(state.range(0));
+    const CKeyedCollection list = keywords(g_keywords, count);
+    DBaser& db = count == 1 ? dbs.master : dbs.worker;
     for (auto _ : state) {
         CDataNode operation;
-        dbs.worker.AddKWs(list, operation);
+        db.AddKWs(list, operation);
         state.PauseTiming();
         dbs.dropKeywordsAbove(base);
         state.ResumeTiming();
     }
-    state.SetItemsProcessed(state.iterations() * kNewKeywords);
+    state.SetItemsProcessed(state.iterations() * count);
 }
 
 void BM_AddKWsFound(benchmark::State& state)
 {
     Databases dbs;
-    const CKeyedCollection list = keywords(kProjectKeywords, kNewKeywords);
-    CDataNode first;
-    dbs.worker.AddKWs(list, first);
+    const CKeyedCollection list = keywords(0, newKeywords());
     for (auto _ : state) {
         CDataNode operation;
         dbs.worker.AddKWs(list, operation);
     }
-    state.SetItemsProcessed(state.iterations() * kNewKeywords);
+    state.SetItemsProcessed(state.iterations() * newKeywords());
 }
 
-void BM_CountsRefresh(benchmark::State& state)
+// ---- Counts ----------------------------------------------------------------------------------
+
+std::vector<std::pair<QString, QVariant>> changedCounts(int round)
+{
+    std::vector<std::pair<QString, QVariant>> counts;
+    for (int i = 0; i < kChangedCounts; ++i) {
+        const int k = (round * kChangedCounts + i * 97) % g_keywords;
+        counts.emplace_back(MParser::NormalizeKW(keyword(k)), 10000 + round);
+    }
+    return counts;
+}
+
+// The counts refresh after 1,000 counts were stored.
+void BM_CountsRefreshAfterStore(benchmark::State& state)
+{
+    Databases dbs;
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            SqlTransaction transaction(dbs.master.CacheDB()->connection());
+            CountStore::storeCounts(*dbs.master.CacheDB(), changedCounts(++round));
+            transaction.commit();
+        }
+        state.ResumeTiming();
+        CountsRefresh::refresh(dbs.project());
+    }
+}
+
+// The same copies as plain keyed updates of the 1,000 keywords with known values.
+void BM_CountsCopyBaseline(benchmark::State& state)
+{
+    Databases dbs;
+    int round = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const auto counts = changedCounts(++round);
+        state.ResumeTiming();
+        SqlTransaction transaction(dbs.project().connection());
+        auto update = dbs.project().query(
+            "UPDATE Keyword SET Searches = ?1, CacheDate = ?2 WHERE Normalized = ?3");
+        for (const auto& [key, count] : counts) {
+            update.bind(1, count).bind(2, 45001.0).bind(3, key);
+            update.execute();
+        }
+        transaction.commit();
+    }
+}
+
+void BM_CountsRefreshNothingChanged(benchmark::State& state)
+{
+    Databases dbs;
+    for (auto _ : state)
+        CountsRefresh::refresh(dbs.project());
+}
+
+void BM_CountsRefreshEverything(benchmark::State& state)
 {
     Databases dbs;
     for (auto _ : state)
         CountsRefresh::refreshAll(dbs.project());
 }
 
-void BM_CountsRefreshAfterCacheChange(benchmark::State& state)
+// A search-count job's store: 10 counts on a worker (store, refresh, event).
+void BM_AddOvertured(benchmark::State& state)
 {
     Databases dbs;
     int round = 0;
     for (auto _ : state) {
-        state.PauseTiming();
-        dbs.master.CacheDB()->execute("UPDATE cache.Cache SET Count = Count + 1 WHERE KW IN "
-                                      "(SELECT Normalized FROM Keyword LIMIT 1000 OFFSET ?1)",
-                                      {(round++ * 1000) % kProjectKeywords});
-        state.ResumeTiming();
-        CountsRefresh::refreshAll(dbs.project());
+        CDataNode counts;
+        for (int i = 0; i < 10; ++i)
+            counts.Attributes().Add(MParser::NormalizeKW(keyword((round * 10 + i) % g_keywords)),
+                                    round);
+        ++round;
+        dbs.worker.AddOvertured(counts, {});
     }
 }
 
-void BM_GetAllKeywords(benchmark::State& state)
+// ---- Point operations: one row by its key is the floor ---------------------------------------
+
+void BM_PointReadBaseline(benchmark::State& state)
 {
     Databases dbs;
-    CAttributes all;
-    all.Add("CS_GET_ALL_KEYWORDS", true);
+    int id = 0;
     for (auto _ : state) {
-        const KeywordTable table = dbs.master.getKWsEx(kwk_raw, &all);
-        benchmark::DoNotOptimize(table.count());
+        benchmark::DoNotOptimize(dbs.project().scalar("SELECT KW FROM Keyword WHERE pkKeyword = ?1",
+                                                      {1 + (id++ * 7919) % g_keywords}));
+    }
+}
+
+void BM_PointWriteBaseline(benchmark::State& state)
+{
+    Databases dbs;
+    int id = 0;
+    for (auto _ : state) {
+        dbs.project().execute("UPDATE Keyword SET LookupDate = ?1 WHERE pkKeyword = ?2",
+                              {SqlDate::now(), 1 + (id++ * 7919) % g_keywords});
     }
 }
 
@@ -233,24 +320,68 @@ void BM_GetCount(benchmark::State& state)
         benchmark::DoNotOptimize(dbs.master.GetCount(code));
 }
 
+void BM_GetCappedListing(benchmark::State& state)
+{
+    Databases dbs;
+    const auto kind = static_cast<enKWKind>(state.range(0));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(dbs.master.getKWs(kind).count());
+}
+
 void BM_Get1stNotOvertured(benchmark::State& state)
 {
     Databases dbs;
-    dbs.project().execute("UPDATE Keyword SET Searches = NULL WHERE pkKeyword % 1000 = 7");
     for (auto _ : state)
         benchmark::DoNotOptimize(dbs.master.get1stNotOvertured());
 }
 
-void BM_AddOvertured(benchmark::State& state)
+void BM_Get1stForLookup(benchmark::State& state)
 {
     Databases dbs;
-    CDataNode counts;
-    for (int i = 0; i < 10000; ++i)
-        counts.Attributes().Add(MParser::NormalizeKW(keyword(i * 97 % kCacheRows)), i);
     for (auto _ : state)
-        dbs.worker.AddOvertured(counts, {});
-    state.SetItemsProcessed(state.iterations() * 10000);
+        benchmark::DoNotOptimize(dbs.master.get1stForLookup());
 }
+
+void BM_UpdateLookupDate(benchmark::State& state)
+{
+    Databases dbs;
+    int i = 0;
+    for (auto _ : state)
+        dbs.worker.UpdateLookupDate(keyword((i++ * 7919) % g_keywords));
+}
+
+// ---- Listings --------------------------------------------------------------------------------
+
+// Every keyword of a kind in no particular order: the rows alone, no sort.
+void BM_ListBaseline(benchmark::State& state)
+{
+    Databases dbs;
+    const char* where[] = {"Relevancy IS NULL", "Relevancy > 0", "Relevancy = 0"};
+    const QString sql = QString("SELECT pkKeyword, KW, Searches, Relevancy FROM Keyword WHERE %1")
+                            .arg(where[state.range(0)]);
+    for (auto _ : state) {
+        KeywordTable table;
+        auto rows = dbs.project().query(sql);
+        while (rows.next()) {
+            table.append(rows.int32(0), rows.text(1), rows.isNull(2) ? -1 : rows.int32(2),
+                         rows.isNull(3) ? -1 : rows.int32(3));
+        }
+        benchmark::DoNotOptimize(table.count());
+    }
+}
+
+void BM_GetAllKeywords(benchmark::State& state)
+{
+    Databases dbs;
+    CAttributes all;
+    all.Add("CS_GET_ALL_KEYWORDS", true);
+    for (auto _ : state) {
+        const KeywordTable table = dbs.master.getKWsEx(static_cast<enKWKind>(state.range(0)), &all);
+        benchmark::DoNotOptimize(table.count());
+    }
+}
+
+// ---- Lead words ------------------------------------------------------------------------------
 
 void BM_GetMostPopularWords(benchmark::State& state)
 {
@@ -259,64 +390,156 @@ void BM_GetMostPopularWords(benchmark::State& state)
         benchmark::DoNotOptimize(dbs.worker.GetMostPopularWords().size());
 }
 
+QString importWord()
+{
+    return vocabulary()[77];
+}
+
 void BM_ImportFromCacheForWord(benchmark::State& state)
 {
     Databases dbs;
-    const QString word = vocabulary()[2 * benchsupport::kVocabulary + 77];
     int imported = 0;
     for (auto _ : state)
-        imported = dbs.worker.ImportFromCacheForWord(word);
+        imported = dbs.worker.ImportFromCacheForWord(importWord());
     state.counters["imported"] = imported;
 }
 
-class RateReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            const auto items = run.counters.find("items_per_second");
-            if (items == run.counters.end())
-                continue;
-            if (run.benchmark_name().find("BM_StoreBaseline") == 0)
-                g_baselineRate = items->second.value;
-            if (run.benchmark_name().find("BM_AddKWsNew") == 0)
-                g_storeRate = items->second.value;
-        }
-        ConsoleReporter::ReportRuns(runs);
+// The cached keywords holding the word, read from the cache's full-text index alone (no join,
+// no whole-word test, no store): what an import cannot do with less.
+void BM_ImportBaseline(benchmark::State& state)
+{
+    Databases dbs;
+    const QString match = "\"" + importWord() + "\"";
+    int found = 0;
+    for (auto _ : state) {
+        found = 0;
+        auto rows = dbs.master.CacheDB()->query(
+            "SELECT KW FROM cache.CacheText WHERE CacheText MATCH ?1", {match});
+        while (rows.next())
+            ++found;
     }
-};
+    state.counters["found"] = found;
+}
+
+void registerAll()
+{
+    using benchmark::kMillisecond;
+    const int store = newKeywords();
+    benchmark::RegisterBenchmark("BM_StoreBaseline", BM_StoreBaseline)
+        ->Arg(store)
+        ->Arg(1)
+        ->Unit(kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("BM_AddKWsNew", BM_AddKWsNew)
+        ->Arg(store)
+        ->Arg(1)
+        ->Unit(kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("BM_AddKWsFound", BM_AddKWsFound)
+        ->Unit(kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("BM_CountsCopyBaseline", BM_CountsCopyBaseline)
+        ->Unit(kMillisecond)
+        ->Iterations(5);
+    benchmark::RegisterBenchmark("BM_CountsRefreshAfterStore", BM_CountsRefreshAfterStore)
+        ->Unit(kMillisecond)
+        ->Iterations(5);
+    benchmark::RegisterBenchmark("BM_CountsRefreshNothingChanged", BM_CountsRefreshNothingChanged)
+        ->Unit(kMillisecond)
+        ->Iterations(20);
+    benchmark::RegisterBenchmark("BM_CountsRefreshEverything", BM_CountsRefreshEverything)
+        ->Unit(kMillisecond)
+        ->Iterations(2);
+    benchmark::RegisterBenchmark("BM_AddOvertured", BM_AddOvertured)
+        ->Unit(kMillisecond)
+        ->Iterations(20);
+    benchmark::RegisterBenchmark("BM_PointReadBaseline", BM_PointReadBaseline)
+        ->Unit(kMillisecond)
+        ->Iterations(100);
+    benchmark::RegisterBenchmark("BM_PointWriteBaseline", BM_PointWriteBaseline)
+        ->Unit(kMillisecond)
+        ->Iterations(100);
+    auto* counts = benchmark::RegisterBenchmark("BM_GetCount", BM_GetCount);
+    for (int code : {123, 433, 434, 511, 542})
+        counts->Arg(code);
+    counts->Unit(kMillisecond)->Iterations(20);
+    benchmark::RegisterBenchmark("BM_GetCappedListing", BM_GetCappedListing)
+        ->Arg(kwk_raw)
+        ->Arg(kwk_kws)
+        ->Arg(kwk_banned)
+        ->Unit(kMillisecond)
+        ->Iterations(10);
+    benchmark::RegisterBenchmark("BM_Get1stNotOvertured", BM_Get1stNotOvertured)
+        ->Unit(kMillisecond)
+        ->Iterations(20);
+    benchmark::RegisterBenchmark("BM_Get1stForLookup", BM_Get1stForLookup)
+        ->Unit(kMillisecond)
+        ->Iterations(20);
+    benchmark::RegisterBenchmark("BM_UpdateLookupDate", BM_UpdateLookupDate)
+        ->Unit(kMillisecond)
+        ->Iterations(100);
+    benchmark::RegisterBenchmark("BM_ListBaseline", BM_ListBaseline)
+        ->Arg(kwk_raw)
+        ->Arg(kwk_kws)
+        ->Arg(kwk_banned)
+        ->Unit(kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("BM_GetAllKeywords", BM_GetAllKeywords)
+        ->Arg(kwk_raw)
+        ->Arg(kwk_kws)
+        ->Arg(kwk_banned)
+        ->Unit(kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("BM_GetMostPopularWords", BM_GetMostPopularWords)
+        ->Unit(kMillisecond)
+        ->Iterations(5);
+    benchmark::RegisterBenchmark("BM_ImportBaseline", BM_ImportBaseline)
+        ->Unit(kMillisecond)
+        ->Iterations(5);
+    benchmark::RegisterBenchmark("BM_ImportFromCacheForWord", BM_ImportFromCacheForWord)
+        ->Unit(kMillisecond)
+        ->Iterations(5);
+}
+
+std::vector<std::pair<std::string, std::string>> pairs()
+{
+    const std::string store = std::to_string(newKeywords());
+    std::vector<std::pair<std::string, std::string>> list = {
+        {"BM_AddKWsNew/" + store, "BM_StoreBaseline/" + store},
+        {"BM_AddKWsNew/1", "BM_StoreBaseline/1"},
+        {"BM_CountsRefreshAfterStore", "BM_CountsCopyBaseline"},
+        {"BM_CountsRefreshNothingChanged", "BM_PointReadBaseline"},
+        {"BM_CountsRefreshEverything", "BM_CountsCopyBaseline"},
+        {"BM_AddOvertured", "BM_PointWriteBaseline"},
+    };
+    for (const char* code : {"123", "433", "434", "511", "542"})
+        list.emplace_back(std::string("BM_GetCount/") + code, "BM_PointReadBaseline");
+    for (int kind : {kwk_raw, kwk_kws, kwk_banned}) {
+        list.emplace_back("BM_GetCappedListing/" + std::to_string(kind), "BM_PointReadBaseline");
+        list.emplace_back("BM_GetAllKeywords/" + std::to_string(kind),
+                          "BM_ListBaseline/" + std::to_string(kind));
+    }
+    list.emplace_back("BM_Get1stNotOvertured", "BM_PointReadBaseline");
+    list.emplace_back("BM_Get1stForLookup", "BM_PointReadBaseline");
+    list.emplace_back("BM_UpdateLookupDate", "BM_PointWriteBaseline");
+    list.emplace_back("BM_ImportFromCacheForWord", "BM_ImportBaseline");
+    return list;
+}
 
 } // namespace
-
-BENCHMARK(BM_StoreBaseline)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_AddKWsNew)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_AddKWsFound)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_CountsRefresh)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_CountsRefreshAfterCacheChange)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_GetAllKeywords)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_GetCount)
-    ->Arg(123)
-    ->Arg(433)
-    ->Arg(434)
-    ->Arg(511)
-    ->Arg(542)
-    ->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Get1stNotOvertured)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_AddOvertured)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(BM_GetMostPopularWords)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(BM_ImportFromCacheForWord)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    g_keywords = benchsupport::projectSize(argc, argv, g_keywords);
     benchmark::Initialize(&argc, argv);
+    registerAll();
+    std::printf("Project of %d keywords, cache of %d rows; seeding...\n", g_keywords, g_keywords);
+    std::fflush(stdout);
     Seed::instance();
-    RateReporter reporter;
+    benchsupport::PairReporter reporter(pairs());
     benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printPairs(g_keywords);
     benchmark::Shutdown();
-    if (g_baselineRate > 0 && g_storeRate > 0) {
-        std::printf("AddKWs store: %.0f keywords/s, baseline: %.0f keywords/s, ratio %.2f\n",
-                    g_storeRate, g_baselineRate, g_storeRate / g_baselineRate);
-    }
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "engine/ComponentRegistration.h"
 #include "engine/EngineMessages.h"
 #include "engine/database/CTimer.h"
+#include "engine/database/CacheIndex.h"
 #include "engine/database/CountStore.h"
 #include "engine/database/CountsRefresh.h"
 #include "engine/database/DatabaseFiles.h"
@@ -236,6 +237,15 @@ void DBaser::OpenCacheDB(const QString& CacheDBFilename)
 {
     try {
         m_files.openCache(CacheDBFilename);
+        try {
+            CacheIndex::ensure(cache(), [this](const QString& text) {
+                if (m_log)
+                    m_log->Write(0, text, 5, QStringLiteral("DBaser.OpenCacheDB"));
+            });
+        } catch (const ZError& error) {
+            // Without the index the cache is searched by a scan.
+            logError(error, 4, QStringLiteral("DBaser.OpenCacheDB"));
+        }
         m_cacheDBFilename = CacheDBFilename;
         m_cacheDBOpened = true;
         CountsRefresh::markAll(cache());
@@ -561,7 +571,7 @@ int DBaser::ImportFromCacheForWord(const QString& Word)
 {
     return guarded("ImportFromCacheForWord", [&] {
         auto guard = project().lock();
-        const QStringList found = KeywordStore::cachedKeywordsWithWord(project(), Word);
+        const QStringList found = CacheIndex::keywordsWithWord(project(), Word);
         if (found.isEmpty())
             return 0;
         CDataNode operation;

@@ -295,17 +295,4 @@ void KeywordStore::normalizeAll(const SqlDatabase& project, const SqlDatabase& c
     }
 }
 
-QStringList KeywordStore::cachedKeywordsWithWord(const SqlDatabase& db, const QString& word)
-{
-    QStringList keywords;
-    auto rows = db.query(
-        QStringLiteral("SELECT c.KW FROM cache.Cache AS c LEFT JOIN project.Keyword AS k ON "
-                       "k.Normalized = c.KW WHERE containsword(c.KW, ?1) AND "
-                       "c.Count > 0 AND k.Relevancy IS NULL ORDER BY c.KW"),
-        {word});
-    while (rows.next())
-        keywords << rows.text(0);
-    return keywords;
-}
-
 } // namespace zentrel

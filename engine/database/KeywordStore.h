@@ -50,9 +50,6 @@ public:
     static KeywordTable list(const SqlDatabase& db, const Listing& listing);
     static int count(const SqlDatabase& db, int code);
     static void normalizeAll(const SqlDatabase& project, const SqlDatabase& cache);
-    // The cached keywords that hold the word as a whole word, with a count above 0, that the
-    // project lacks or holds as a candidate; in key order.
-    static QStringList cachedKeywordsWithWord(const SqlDatabase& db, const QString& word);
 
     // The ids in pieces of at most 50, in order.
     static std::vector<QVariantList> pieces(const QVariantList& ids);

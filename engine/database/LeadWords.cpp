@@ -1,5 +1,6 @@
 #include "engine/database/LeadWords.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -12,6 +13,16 @@ namespace {
 struct WordRow {
     QString word;
     double score;
+    int id = -1; // the word's place in the word index, stable while rows move
+};
+
+// The pieces of one kept keyword, worked out once: each piece lower-cased, its case-folded
+// key, and the number of its lower-cased spelling.
+struct KeywordPieces {
+    std::vector<QString> long4; // the pieces of 4 characters or more, in order
+    std::vector<QString> keys;  // their case-folded keys
+    std::vector<int> spellings; // of every piece
+    std::vector<int> words;     // the word index entry of each key, -1 when none
 };
 
 class WordTable {
@@ -42,11 +53,20 @@ public:
     }
 
 private:
-    static QStringList piecesOf(const QString& text)
+    KeywordPieces piecesOf(const QString& text)
     {
-        QStringList pieces = text.split(QLatin1Char(' '));
-        for (QString& piece : pieces)
-            piece = piece.toLower();
+        KeywordPieces pieces;
+        for (const QString& part : text.split(QLatin1Char(' '))) {
+            const QString piece = part.toLower();
+            const auto spelling = m_spellings.constFind(piece);
+            pieces.spellings.push_back(spelling != m_spellings.cend()
+                                           ? *spelling
+                                           : *m_spellings.insert(piece, m_spellings.size()));
+            if (piece.size() >= 4) {
+                pieces.long4.push_back(piece);
+                pieces.keys.push_back(key(piece));
+            }
+        }
         return pieces;
     }
     static QString key(const QString& word) { return word.toCaseFolded(); }
@@ -56,15 +76,14 @@ private:
     {
         for (int i = 0; i < m_kept.count(); ++i) {
             const double weight = std::pow(10.0, m_kept.relevancies[i]);
-            for (const QString& piece : m_pieces[i]) {
-                if (piece.size() < 4)
-                    continue;
-                const auto found = m_index.constFind(key(piece));
+            const KeywordPieces& pieces = m_pieces[static_cast<size_t>(i)];
+            for (size_t p = 0; p < pieces.keys.size(); ++p) {
+                const auto found = m_index.constFind(pieces.keys[p]);
                 if (found != m_index.cend()) {
                     m_rows[*found].score += weight;
                 } else {
-                    m_index.insert(key(piece), static_cast<int>(m_rows.size()));
-                    m_rows.push_back({piece, weight});
+                    m_index.insert(pieces.keys[p], static_cast<int>(m_rows.size()));
+                    m_rows.push_back({pieces.long4[p], weight});
                 }
             }
         }
@@ -75,7 +94,11 @@ private:
     {
         WordRow moving = m_rows[up];
         m_rows[up] = m_rows[down];
-        m_rows[down] = {moving.word, round(moving.score)};
+        m_rows[down] = {moving.word, round(moving.score), moving.id};
+        if (m_rows[up].id >= 0)
+            m_rowOf[static_cast<size_t>(m_rows[up].id)] = up;
+        if (moving.id >= 0)
+            m_rowOf[static_cast<size_t>(moving.id)] = down;
     }
 
     void exchangeSort()
@@ -98,38 +121,45 @@ private:
         }
     }
 
-    void rebuildIndex()
+    // The word index over the rows left: each word keeps its entry while the rows move.
+    void buildIndex()
     {
-        m_index.clear();
-        for (size_t i = 0; i < m_rows.size(); ++i)
-            m_index.insert(key(m_rows[i].word), static_cast<int>(i));
+        QHash<QString, int> ids;
+        m_rowOf.clear();
+        for (size_t i = 0; i < m_rows.size(); ++i) {
+            m_rows[i].id = static_cast<int>(i);
+            m_rowOf.push_back(i);
+            ids.insert(key(m_rows[i].word), static_cast<int>(i));
+        }
+        for (KeywordPieces& pieces : m_pieces) {
+            for (const QString& k : pieces.keys)
+                pieces.words.push_back(ids.value(k, -1));
+        }
     }
 
     void reRank()
     {
-        rebuildIndex();
+        buildIndex();
         std::vector<int> seen(static_cast<size_t>(m_kept.count()), 0);
         for (size_t k = 0; k < m_rows.size(); ++k) {
-            const QString lead = m_rows[k].word;
+            const int lead = m_spellings.value(m_rows[k].word, -1);
             const double leadScore = round(m_rows[k].score);
             for (int i = 0; i < m_kept.count(); ++i) {
-                if (!m_pieces[i].contains(lead))
+                const KeywordPieces& pieces = m_pieces[static_cast<size_t>(i)];
+                if (std::find(pieces.spellings.begin(), pieces.spellings.end(), lead) ==
+                    pieces.spellings.end())
                     continue;
                 const int s = ++seen[static_cast<size_t>(i)];
                 const int r = m_kept.relevancies[i];
-                for (const QString& piece : m_pieces[i]) {
-                    if (piece.size() < 4)
+                for (const int word : pieces.words) {
+                    if (word < 0)
                         continue;
-                    const auto found = m_index.constFind(key(piece));
-                    if (found == m_index.cend())
-                        continue;
-                    double& score = m_rows[*found].score;
+                    double& score = m_rows[m_rowOf[static_cast<size_t>(word)]].score;
                     if (round(score) < leadScore)
                         score = score - std::pow(10.0, r - s + 1) + std::pow(10.0, r - s);
                 }
             }
             cocktailSort();
-            rebuildIndex();
         }
     }
 
@@ -167,9 +197,11 @@ private:
     }
 
     const KeywordTable& m_kept;
-    std::vector<QStringList> m_pieces;
+    std::vector<KeywordPieces> m_pieces;
     std::vector<WordRow> m_rows;
-    QHash<QString, int> m_index;
+    QHash<QString, int> m_index;     // case-folded word to row, while scoring
+    QHash<QString, int> m_spellings; // lower-cased piece to its number
+    std::vector<size_t> m_rowOf;     // word index entry to its row
 };
 
 } // namespace

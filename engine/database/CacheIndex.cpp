@@ -1,0 +1,122 @@
+#include "engine/database/CacheIndex.h"
+
+#include <QElapsedTimer>
+
+#include "engine/platform/SqlDatabase.h"
+#include "engine/platform/SqlTransaction.h"
+
+namespace zentrel {
+
+namespace {
+
+// Trigrams: texts of fewer than 3 characters are never found, so they are not indexed.
+const char* const kBuild[] = {
+    "CREATE VIRTUAL TABLE cache.CacheText USING fts5(KW, tokenize = 'trigram')",
+    "INSERT INTO cache.CacheText (KW) SELECT KW FROM cache.Cache WHERE length(KW) >= 3",
+    "CREATE TRIGGER cache.CacheTextAdd AFTER INSERT ON Cache WHEN length(new.KW) >= 3 BEGIN "
+    "INSERT INTO CacheText (KW) VALUES (new.KW); END",
+    "CREATE TRIGGER cache.CacheTextRemove AFTER DELETE ON Cache WHEN length(old.KW) >= 3 BEGIN "
+    "DELETE FROM CacheText WHERE rowid IN (SELECT rowid FROM CacheText WHERE CacheText MATCH "
+    "'\"' || replace(old.KW, '\"', '\"\"') || '\"' AND KW = old.KW); END",
+    "CREATE TRIGGER cache.CacheTextRename AFTER UPDATE OF KW ON Cache BEGIN "
+    "DELETE FROM CacheText WHERE rowid IN (SELECT rowid FROM CacheText WHERE CacheText MATCH "
+    "'\"' || replace(old.KW, '\"', '\"\"') || '\"' AND KW = old.KW); "
+    "INSERT INTO CacheText (KW) SELECT new.KW WHERE length(new.KW) >= 3; END",
+};
+
+const char* const kDrop[] = {
+    "DROP TRIGGER IF EXISTS cache.CacheTextAdd",
+    "DROP TRIGGER IF EXISTS cache.CacheTextRemove",
+    "DROP TRIGGER IF EXISTS cache.CacheTextRename",
+    "DROP TABLE IF EXISTS cache.CacheText",
+};
+
+bool isAscii(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+void run(const SqlDatabase& cache, const char* const* statements, size_t n)
+{
+    for (size_t i = 0; i < n; ++i)
+        cache.execute(QString::fromLatin1(statements[i]));
+}
+
+} // namespace
+
+bool CacheIndex::exists(const SqlDatabase& cache)
+{
+    return cache
+               .scalar(QStringLiteral(
+                   "SELECT count(*) FROM cache.sqlite_master WHERE name IN ('CacheText', "
+                   "'CacheTextAdd', 'CacheTextRemove', 'CacheTextRename')"))
+               .toInt() == 4;
+}
+
+void CacheIndex::drop(const SqlDatabase& cache)
+{
+    auto guard = cache.lock();
+    SqlTransaction transaction(cache.connection());
+    run(cache, kDrop, std::size(kDrop));
+    transaction.commit();
+}
+
+void CacheIndex::ensure(const SqlDatabase& cache, const std::function<void(const QString&)>& note)
+{
+    auto guard = cache.lock();
+    if (exists(cache))
+        return;
+    const int rows = cache.scalar(QStringLiteral("SELECT count(*) FROM cache.Cache")).toInt();
+    note(QStringLiteral("Building the keyword index of the cache '%1' (%2 keywords)...")
+             .arg(cache.fileName())
+             .arg(rows));
+    QElapsedTimer timer;
+    timer.start();
+    SqlTransaction transaction(cache.connection());
+    run(cache, kDrop, std::size(kDrop));
+    run(cache, kBuild, std::size(kBuild));
+    transaction.commit();
+    note(QStringLiteral("The keyword index of the cache '%1' is built (%2 s).")
+             .arg(cache.fileName())
+             .arg(static_cast<double>(timer.elapsed()) / 1000.0, 0, 'f', 1));
+}
+
+QString CacheIndex::matchFor(const QString& text)
+{
+    // The index folds case its own way; beyond ASCII the engine's case-blind test could find
+    // keywords that the index would not.
+    if (text.size() < 3 || !isAscii(text))
+        return {};
+    QString quoted = text;
+    quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QStringList CacheIndex::keywordsWithWord(const SqlDatabase& project, const QString& word)
+{
+    const QString filter = QStringLiteral(
+        "containsword(c.KW, ?1) AND c.Count > 0 AND k.Relevancy IS NULL ORDER BY c.KW");
+    const QString from = QStringLiteral(
+        "SELECT c.KW FROM cache.Cache AS c LEFT JOIN project.Keyword AS k ON k.Normalized = c.KW "
+        "WHERE ");
+    auto guard = project.lock();
+    const QString match = matchFor(word);
+    const bool indexed = !match.isEmpty() && exists(project);
+    auto rows = indexed ? project.query(from +
+                                            QStringLiteral("c.KW IN (SELECT KW FROM "
+                                                           "cache.CacheText WHERE CacheText "
+                                                           "MATCH ?2) AND ") +
+                                            filter,
+                                        {word, match})
+                        : project.query(from + filter, {word});
+    QStringList keywords;
+    while (rows.next())
+        keywords << rows.text(0);
+    return keywords;
+}
+
+} // namespace zentrel
