@@ -410,3 +410,15 @@ TEST(PutToGroup, ThroughTheMainWindowsPicker)
     EXPECT_EQ(window.groupPicks().lastRank, 5);
     window.close();
 }
+
+TEST_F(PickerTest, RefusedFirstGroupIsLoggedAndPicksNothing)
+{
+    services.inputs = {QString(300, QLatin1Char('x'))};
+    int picked = 0;
+    EXPECT_FALSE(pick(false, picked));
+    EXPECT_EQ(groupCount(), 0);
+    ASSERT_EQ(services.log.size(), 1u);
+    EXPECT_EQ(services.log[0].source, QStringLiteral("FMoveToGroup.ShowPicker"));
+    EXPECT_EQ(services.log[0].level, 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}

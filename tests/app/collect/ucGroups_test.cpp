@@ -421,3 +421,21 @@ TEST_F(GroupsPage, FinalizeLetsGoOfTheEngine)
     page.cmdAdd_Click();
     EXPECT_TRUE(services.prompts.empty());
 }
+
+TEST_F(GroupsPage, RefusedNamesAreLoggedAndLeaveTheTree)
+{
+    const int a = project.db->AddGroup(QStringLiteral("a"));
+    init();
+    select(a);
+    const QString tooLong(300, QLatin1Char('x'));
+    services.inputs = {tooLong, tooLong};
+    page.cmdAddRoot_Click();
+    page.cmdRename_Click();
+    EXPECT_EQ(outline(), QStringList{"a"});
+    EXPECT_EQ(nameOf(a), QStringLiteral("a"));
+    ASSERT_EQ(services.log.size(), 2u);
+    EXPECT_EQ(services.log[0].source, QStringLiteral("ucGroups.cmdAddRoot_Click"));
+    EXPECT_EQ(services.log[0].level, 4);
+    EXPECT_EQ(services.log[1].source, QStringLiteral("ucGroups.cmdRename_Click"));
+    EXPECT_TRUE(services.messages.empty());
+}
