@@ -30,7 +30,7 @@ QString MFeedback::SupportEMail()
 QString MFeedback::SupportLine()
 {
     return QStringLiteral("You can also write to us at %1. The program's log goes with your "
-                          "message, to help us find what went wrong.")
+                          "message.")
         .arg(SupportEMail());
 }
 
