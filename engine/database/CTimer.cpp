@@ -2,10 +2,16 @@
 
 #include <QUuid>
 
+#include "engine/ComponentRegistration.h"
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/ZError.h"
 
 namespace zentrel {
+
+namespace {
+const ComponentRegistration registration{"Zentrel.CTimer",
+                                         [] { return std::make_unique<CTimer>(); }};
+} // namespace
 
 CTimer::CTimer(QObject* parent)
     : QObject(parent)

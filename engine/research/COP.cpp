@@ -7,6 +7,7 @@
 
 #include <gumbo.h>
 
+#include "engine/ComponentRegistration.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/CAttributes.h"
 #include "engine/platform/ZError.h"
@@ -14,6 +15,8 @@
 namespace zentrel {
 
 namespace {
+const ComponentRegistration registration{"Zentrel.COP", [] { return std::make_unique<COP>(); }};
+
 constexpr std::uint32_t kOverflow = 0x800A0006u;
 constexpr std::uint32_t kObjectMissing = 0x800A005Bu; // object variable not set
 
@@ -228,6 +231,13 @@ void readRow(const GumboNode* row, CAttributes& counts)
         counts.Add(phrase, count);
 }
 } // namespace
+
+COP::COP(QObject* parent)
+    : QObject(parent)
+{
+}
+
+COP::~COP() = default;
 
 int COP::LeadingNumber(const QString& text)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include "engine/platform/CDataNode.h"
@@ -10,8 +11,14 @@ namespace zentrel {
 class CAttributes;
 
 // The suggestion-service page parser.
-class COP {
+class COP final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(COP)
+
 public:
+    explicit COP(QObject* parent = nullptr);
+    ~COP() override;
+
     void Init(CLogPtr Log) { m_log = std::move(Log); }
 
     // The count list: one attribute per phrase, named by the normalised phrase, valued by its

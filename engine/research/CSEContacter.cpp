@@ -3,6 +3,7 @@
 #include <QThread>
 #include <QVariantList>
 
+#include "engine/ComponentRegistration.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/CDataNode.h"
@@ -16,6 +17,9 @@
 namespace zentrel {
 
 namespace {
+const ComponentRegistration registration{"Zentrel.CSEContacter",
+                                         [] { return std::make_unique<CSEContacter>(); }};
+
 constexpr int kSearchPages = 10;
 constexpr int kSitePages = 30;
 } // namespace

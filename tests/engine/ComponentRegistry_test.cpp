@@ -37,6 +37,19 @@ TEST(ComponentRegistry, CreatesARegisteredClassByProgIdWithoutRegardToCase)
         &RegisteredHere::staticMetaObject);
 }
 
+TEST(ComponentRegistry, EveryCreatableClassOfTheEngineHasItsProgId)
+{
+    for (const char* name : {"CDownloader", "CDLoadWorker", "DBaser", "CSEContacter", "CSECWorker",
+                             "Scripting", "COverworker", "COP", "CTimer", "CTimerHelper"}) {
+        SCOPED_TRACE(name);
+        const std::unique_ptr<QObject> object =
+            ComponentRegistry::instance().create(QStringLiteral("Zentrel.") + QLatin1String(name));
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(QLatin1String(object->metaObject()->className()),
+                  QStringLiteral("zentrel::") + QLatin1String(name));
+    }
+}
+
 TEST(ComponentRegistry, AnUnknownProgIdIsAnErrorNamingIt)
 {
     EXPECT_FALSE(ComponentRegistry::instance().contains(QStringLiteral("Zentrel.Nowhere")));
