@@ -34,7 +34,7 @@ bool parseLine(QByteArray raw, Line& line)
     line.count = fields.at(0).trimmed().toLongLong(&ok);
     if (!ok || line.count < INT32_MIN || line.count > INT32_MAX)
         return false;
-    line.kw = zentrel::MParser::NormalizeKW(fields.at(1).trimmed().toLower());
+    line.kw = zentrel::MParser::NormalizeKW(zentrel::MParser::LowerCase(fields.at(1).trimmed()));
     return !line.kw.isEmpty();
 }
 

@@ -107,7 +107,7 @@ KeywordStore::Filtered KeywordStore::filter(const QStringList& keywords)
 {
     Filtered result;
     for (const QString& item : keywords) {
-        QString kw = MParser::TrimBlanks(item).toLower();
+        QString kw = MParser::LowerCase(MParser::TrimBlanks(item));
         if (breaksRules(kw)) {
             result.rejected << kw;
             continue;

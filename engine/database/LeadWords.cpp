@@ -6,6 +6,8 @@
 
 #include <QHash>
 
+#include "engine/database/MParser.h"
+
 namespace zentrel {
 
 namespace {
@@ -57,7 +59,7 @@ private:
     {
         KeywordPieces pieces;
         for (const QString& part : text.split(QLatin1Char(' '))) {
-            const QString piece = part.toLower();
+            const QString piece = MParser::LowerCase(part);
             const auto spelling = m_spellings.constFind(piece);
             pieces.spellings.push_back(spelling != m_spellings.cend()
                                            ? *spelling

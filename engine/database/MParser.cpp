@@ -45,6 +45,22 @@ QString MParser::TrimBlanks(const QString& text)
     return text.mid(first, last - first);
 }
 
+QString MParser::LowerCase(const QString& text)
+{
+    QString lower = text.toLower();
+    if (lower.size() == text.size())
+        return lower;
+    // Some letter became more than one character: take the first of each letter's lower case.
+    lower.clear();
+    const QList<uint> codePoints = text.toUcs4();
+    for (const uint codePoint : codePoints) {
+        const char32_t letter = codePoint;
+        const char32_t first = QString::fromUcs4(&letter, 1).toLower().toUcs4().value(0, letter);
+        lower += QString::fromUcs4(&first, 1);
+    }
+    return lower;
+}
+
 QString MParser::NormalizeKW(const QString& kw)
 {
     QString text = kw;

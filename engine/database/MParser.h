@@ -10,6 +10,11 @@ public:
     // Trims blanks only, as the keyword rules do (tabs and other spaces stay part of a word).
     static QString TrimBlanks(const QString& text);
 
+    // Lower case, one character for one: a letter whose lower case would be two characters
+    // ("İ" gives "i" and a combining dot) takes its single-character mapping ("i"), so a keyword
+    // keeps its length and its identity.
+    static QString LowerCase(const QString& text);
+
     // The keyword's identity: "-" and "~" become blanks, runs of blanks one blank, the words
     // sorted by ordinal comparison and joined by single blanks. Case is kept.
     static QString NormalizeKW(const QString& kw);
