@@ -168,10 +168,41 @@ ZError openDamaged(const QString& folder, Which which, bool withoutTemplates)
     db.Finalize();
     return ZError(0, QStringLiteral("the open succeeded"));
 }
+
+// A folder that others may enter, holding this binary with the engine beside it.
+class ReachableCopy {
+public:
+    ReachableCopy()
+    {
+        QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7755));
+        copy(QCoreApplication::applicationFilePath());
+        const QDir engine(Folders::binaryFolder());
+        for (const QString& name : engine.entryList({"libzentrel.so*", "*.tdb"}, QDir::Files))
+            copy(engine.filePath(name));
+    }
+
+    QString program() const
+    {
+        return m_dir.filePath(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+    }
+    QString folder() const { return m_dir.path(); }
+
+private:
+    void copy(const QString& file)
+    {
+        const QString target = m_dir.filePath(QFileInfo(file).fileName());
+        ASSERT_TRUE(QFile::copy(file, target)) << file.toStdString();
+        QFile::setPermissions(target, QFileDevice::Permissions(0x7755));
+    }
+
+    QTemporaryDir m_dir;
+};
 } // namespace
 
 // Root may write to a read-only file, so the read-only case runs its open in a child process
-// that gives up root first; the child is this test binary, asked for this test alone.
+// that gives up root first; the child is this test binary, asked for this test alone. Nobody may
+// not enter the checkout (a private folder), so the child runs from a copy of the binary, the
+// engine library and the templates in a folder it can reach.
 TEST(DamagedFilesChild, OpenOnce)
 {
     const QByteArray folder = qgetenv(kChildFolder);
@@ -220,10 +251,12 @@ TEST_P(DamagedFiles, OpenFailsWithTheFileAndTheCauseAndChangesNothing)
 
     ZError error(0, {});
     if (asNobody) {
+        const ReachableCopy copy;
         QProcess child;
-        child.setProgram(QCoreApplication::applicationFilePath());
+        child.setProgram(copy.program());
         child.setArguments({"--gtest_filter=DamagedFilesChild.OpenOnce"});
         auto env = QProcessEnvironment::systemEnvironment();
+        env.insert("LD_LIBRARY_PATH", copy.folder());
         env.insert(kChildFolder, folder);
         env.insert(kChildWhich, which == Which::Project ? "project" : "cache");
         child.setProcessEnvironment(env);
