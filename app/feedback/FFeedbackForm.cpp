@@ -11,16 +11,12 @@
 #include <QScopeGuard>
 
 #include "app/feedback/MFeedback.h"
-#include "app/shell/MIcons.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
 #include "engine/platform/CAttributes.h"
 #include "engine/platform/CLog.h"
-#include "engine/platform/ZError.h"
 
 namespace {
-
-constexpr int kCannotContact = 1025;
 
 QString textOf(const QWidget* box)
 {
@@ -47,18 +43,9 @@ FFeedbackForm::FFeedbackForm(Description description, QWidget* parent)
 
 void FFeedbackForm::buildControls()
 {
-    auto* picture = new QLabel(this);
-    picture->setPixmap(MIcons::productPicture(48));
-    auto* invitation = new QLabel(m_description.invitation, this);
-    invitation->setWordWrap(true);
-    auto* support = new QLabel(MFeedback::SupportLine(), this);
-    support->setWordWrap(true);
-    support->setTextInteractionFlags(Qt::TextSelectableByMouse);
-
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
-    layout->addWidget(picture, 0, 0, Qt::AlignTop);
-    layout->addWidget(invitation, 0, 1);
+    QLabel* support = MFeedback::AddHeading(*this, *layout, m_description.invitation);
     int row = 1;
     for (const Field& field : m_description.fields) {
         QWidget* box = nullptr;
@@ -171,11 +158,9 @@ void FFeedbackForm::cmdSend_Click()
 
 void FFeedbackForm::reportFailure(const QString& reason)
 {
-    if (m_log)
-        m_log->Write(static_cast<qint32>(zentrel::objectError(kCannotContact)),
-                     MStrings::text(kCannotContact) + reason, 4,
-                     QString::fromLatin1(m_description.typeName) +
-                         QStringLiteral(".cmdSend_Click"));
+    MFeedback::LogSendFailure(
+        m_log, QString::fromLatin1(m_description.typeName) + QStringLiteral(".cmdSend_Click"),
+        reason);
     MsgService::showMsg(this, MStrings::text(m_description.failureMessage),
                         MsgService::Exclamation);
 }

@@ -11,19 +11,16 @@
 
 #include "app/feedback/MFeedback.h"
 #include "app/feedback/SurveyStatistics.h"
-#include "app/shell/MIcons.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
 #include "engine/platform/CAttributes.h"
 #include "engine/platform/CLog.h"
-#include "engine/platform/ZError.h"
 
 namespace {
 
 constexpr int kThankYou = 181;
 constexpr int kNotCompleted = 182;
 constexpr int kReasonEmpty = 183;
-constexpr int kCannotContact = 1025;
 
 } // namespace
 
@@ -36,23 +33,15 @@ FSendInfo::FSendInfo(QWidget* parent)
     setWindowTitle(QStringLiteral("Quintara Keywords Uninstall"));
     m_txtReason->setObjectName(QStringLiteral("txtReason"));
     m_txtReason->setTabChangesFocus(true);
-    auto* picture = new QLabel(this);
-    picture->setPixmap(MIcons::productPicture(48));
-    auto* invitation = new QLabel(
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(16, 16, 16, 16);
+    QLabel* support = MFeedback::AddHeading(
+        *this, *layout,
         QStringLiteral("We are sorry to see you go. Please tell us why Quintara Keywords did not "
-                       "suit you: your comments help us make it better."),
-        this);
-    invitation->setWordWrap(true);
-    auto* support = new QLabel(MFeedback::SupportLine(), this);
-    support->setWordWrap(true);
-    support->setTextInteractionFlags(Qt::TextSelectableByMouse);
+                       "suit you: your comments help us make it better."));
     auto* label = new QLabel(QStringLiteral("Comments:"), this);
     label->setBuddy(m_txtReason);
 
-    auto* layout = new QGridLayout(this);
-    layout->setContentsMargins(16, 16, 16, 16);
-    layout->addWidget(picture, 0, 0, Qt::AlignTop);
-    layout->addWidget(invitation, 0, 1);
     layout->addWidget(label, 1, 0, 1, 2);
     layout->addWidget(m_txtReason, 2, 0, 1, 2);
     layout->addWidget(support, 3, 0, 1, 2);
@@ -130,10 +119,7 @@ void FSendInfo::cmdSend_Click()
             end();
             return;
         }
-        if (m_log)
-            m_log->Write(static_cast<qint32>(zentrel::objectError(kCannotContact)),
-                         MStrings::text(kCannotContact) + reason, 4,
-                         QStringLiteral("FSendInfo.cmdSend_Click"));
+        MFeedback::LogSendFailure(m_log, QStringLiteral("FSendInfo.cmdSend_Click"), reason);
         if (MsgService::showMsg(this, MStrings::text(kNotCompleted),
                                 MsgService::RetryCancel | MsgService::Exclamation) !=
             MsgService::Retry)

@@ -1,8 +1,21 @@
 #include "app/feedback/MFeedback.h"
 
 #include <QFile>
+#include <QGridLayout>
+#include <QLabel>
 #include <QPainter>
 #include <QWidget>
+
+#include "app/shell/MIcons.h"
+#include "app/shell/MStrings.h"
+#include "engine/platform/CLog.h"
+#include "engine/platform/ZError.h"
+
+namespace {
+
+constexpr int kCannotContact = 1025;
+
+} // namespace
 
 QString MFeedback::LogText(const QString& logFile, qint64 maxBytes)
 {
@@ -32,6 +45,28 @@ QString MFeedback::SupportLine()
     return QStringLiteral("You can also write to us at %1. The program's log goes with your "
                           "message.")
         .arg(SupportEMail());
+}
+
+QLabel* MFeedback::AddHeading(QWidget& form, QGridLayout& layout, const QString& invitation)
+{
+    auto* picture = new QLabel(&form);
+    picture->setPixmap(MIcons::productPicture(48));
+    auto* text = new QLabel(invitation, &form);
+    text->setWordWrap(true);
+    layout.addWidget(picture, 0, 0, Qt::AlignTop);
+    layout.addWidget(text, 0, 1);
+    auto* support = new QLabel(SupportLine(), &form);
+    support->setWordWrap(true);
+    support->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return support;
+}
+
+void MFeedback::LogSendFailure(const std::shared_ptr<zentrel::CLog>& log, const QString& source,
+                               const QString& reason)
+{
+    if (log)
+        log->Write(static_cast<qint32>(zentrel::objectError(kCannotContact)),
+                   MStrings::text(kCannotContact) + reason, 4, source);
 }
 
 void MFeedback::DrawEtchedFrame(QWidget& form)

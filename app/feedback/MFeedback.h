@@ -1,8 +1,16 @@
 #pragma once
 
+#include <memory>
+
 #include <QString>
 
+class QGridLayout;
+class QLabel;
 class QWidget;
+
+namespace zentrel {
+class CLog;
+}
 
 // Helpers shared by the feedback forms and the uninstall survey.
 class MFeedback {
@@ -18,6 +26,14 @@ public:
     static QString SupportEMail();
     // The line that offers the support address instead of the form.
     static QString SupportLine();
+
+    // The form's picture and invitation in the first row of its layout, and the label with the
+    // support line, for the form to place.
+    static QLabel* AddHeading(QWidget& form, QGridLayout& layout, const QString& invitation);
+
+    // A failed send in the log: 0x80040401, "Cannot contact. " and the reason, level 4.
+    static void LogSendFailure(const std::shared_ptr<zentrel::CLog>& log, const QString& source,
+                               const QString& reason);
 
     // White lines along the edges of the client area and 14 and 28 twips inside them.
     static void DrawEtchedFrame(QWidget& form);

@@ -127,8 +127,7 @@ TEST_F(FSendInfoTest, TheReasonCountsAndLogAreSentThenThankYouEndsTheProgram)
     const Values values = sentValues();
     EXPECT_EQ(namesOf(values),
               QStringList{QStringLiteral("reason")} + kCounts + QStringList{QStringLiteral("log")});
-    EXPECT_EQ(valueOf(values, QStringLiteral("reason")),
-              QStringLiteral("Too slow & <big>\nSorry"));
+    EXPECT_EQ(valueOf(values, QStringLiteral("reason")), QStringLiteral("Too slow & <big>\nSorry"));
     const std::pair<const char*, const char*> counts[] = {{"fc", "2"},  {"kc", "3"}, {"gc", "1"},
                                                           {"gkc", "2"}, {"bc", "1"}, {"cc", "4"}};
     for (const auto& [name, count] : counts)
