@@ -9,8 +9,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/collect/FMoveToGroup.h"
-#include "app/collect/GroupIcons.h"
 #include "app/collect/GroupTree.h"
 #include "app/keywords/KWProgramServices.h"
 #include "app/keywords/KWStore.h"
@@ -35,12 +33,6 @@ int px(int twips)
     return twips / kTwips;
 }
 
-bool isTreeKey(int key)
-{
-    return key == Qt::Key_Delete || key == Qt::Key_F2 || key == Qt::Key_Menu ||
-           key == Qt::Key_Insert;
-}
-
 } // namespace
 
 ucGroups::ucGroups(QWidget* parent)
@@ -53,6 +45,7 @@ ucGroups::ucGroups(QWidget* parent)
     , m_KWs(new ucKW(m_pSplit))
     , m_splitter(new CSplitter(this))
     , m_mnuTreeContext(new QMenu(this))
+    , m_editor(*m_tv)
 {
     buildControls();
     buildMenu();
@@ -159,7 +152,7 @@ void ucGroups::init(zentrel::DBaser* dbaser, KWStore* store, KWServices* service
     m_log = services;
     guarded(4, QStringLiteral("ucGroups.IVXPage_Init"), [&] {
         m_owner = owner;
-        m_memory = memory;
+        m_editor.setEngine(dbaser, services, memory);
         if (moDBaser != dbaser) {
             if (moDBaser)
                 disconnect(moDBaser, nullptr, this, nullptr);
@@ -210,7 +203,7 @@ void ucGroups::Finalize()
         moDBaser = nullptr;
         m_KWs->Finalize();
         m_owner = nullptr;
-        m_memory = nullptr;
+        m_editor.setEngine(nullptr, nullptr, nullptr);
         m_log = nullptr;
         m_ownStore.reset();
         m_ownOwner.reset();
@@ -274,30 +267,12 @@ void ucGroups::tv_NodeClick()
     });
 }
 
-void ucGroups::AddGroupPrompt(QTreeWidgetItem* parent)
-{
-    if (!moDBaser || !m_log)
-        return;
-    const QString name = m_log->AskInput(MStrings::text(parent ? 159 : 171)).trimmed();
-    if (name.isEmpty())
-        return;
-    // The engine may rebuild the tree while it adds (the project's first group): hold keys.
-    const QString parentKey = GroupTree::key(parent);
-    const int id = moDBaser->AddGroup(name, parent ? GroupTree::tag(parent) : 0);
-    QTreeWidgetItem* node = GroupTree::find(*m_tv, GroupTree::keyOf(id));
-    parent = parent ? GroupTree::find(*m_tv, parentKey) : nullptr;
-    if (node == nullptr)
-        node = GroupTree::addNode(*m_tv, parent, id, name, GroupIcons::nodeIcon());
-    if (parent)
-        parent->setExpanded(true);
-    GroupTree::select(*m_tv, node);
-    tv_NodeClick();
-}
-
 void ucGroups::mnuAddGroup_Click()
 {
-    guarded(4, QStringLiteral("ucGroups.mnuAddGroup_Click"),
-            [&] { AddGroupPrompt(GroupTree::selected(*m_tv)); });
+    guarded(4, QStringLiteral("ucGroups.mnuAddGroup_Click"), [&] {
+        if (m_editor.AddGroupPrompt(GroupTree::selected(*m_tv)))
+            tv_NodeClick();
+    });
 }
 
 void ucGroups::mnuAddGroupToRoot_Click()
@@ -307,7 +282,10 @@ void ucGroups::mnuAddGroupToRoot_Click()
 
 void ucGroups::cmdAddRoot_Click()
 {
-    guarded(4, QStringLiteral("ucGroups.cmdAddRoot_Click"), [&] { AddGroupPrompt(nullptr); });
+    guarded(4, QStringLiteral("ucGroups.cmdAddRoot_Click"), [&] {
+        if (m_editor.AddGroupPrompt(nullptr))
+            tv_NodeClick();
+    });
 }
 
 void ucGroups::cmdAdd_Click()
@@ -317,85 +295,31 @@ void ucGroups::cmdAdd_Click()
 
 void ucGroups::cmdRename_Click()
 {
-    guarded(4, QStringLiteral("ucGroups.cmdRename_Click"), [&] {
-        QTreeWidgetItem* node = GroupTree::selected(*m_tv);
-        if (node == nullptr || !moDBaser || !m_log)
-            return;
-        const QString key = GroupTree::key(node);
-        const QString name =
-            m_log->AskInput(MStrings::format(161, {node->text(0)}), {}, node->text(0)).trimmed();
-        if (name.isEmpty())
-            return;
-        moDBaser->UpdateGroup(GroupTree::tag(node), name);
-        if ((node = GroupTree::find(*m_tv, key)))
-            node->setText(0, name);
-    });
+    guarded(4, QStringLiteral("ucGroups.cmdRename_Click"), [&] { m_editor.Rename(); });
 }
 
 void ucGroups::cmdRemove_Click()
 {
     guarded(4, QStringLiteral("ucGroups.cmdRemove_Click"), [&] {
-        QTreeWidgetItem* node = GroupTree::selected(*m_tv);
-        if (node == nullptr || !moDBaser || !m_log)
-            return;
-        if (node->childCount() > 0) {
-            m_log->ShowMsg(MStrings::text(160), 48);
-            return;
-        }
-        const QString key = GroupTree::key(node);
-        const int id = GroupTree::tag(node);
-        if (m_log->ShowMsg(MStrings::format(162, {node->text(0)}), 52) != KWServices::Yes)
-            return;
-        moDBaser->RemoveGroup(id);
-        delete GroupTree::find(*m_tv, key);
-        tv_NodeClick();
+        if (m_editor.Remove())
+            tv_NodeClick();
     });
 }
 
 void ucGroups::mnuMoveGroup_Click()
 {
     guarded(4, QStringLiteral("ucGroups.mnuMoveGroup_Click"), [&] {
-        QTreeWidgetItem* node = GroupTree::selected(*m_tv);
-        if (node == nullptr || !moDBaser || !m_log)
-            return;
-        const QString key = GroupTree::key(node);
-        const int id = GroupTree::tag(node);
-        int picked = 0;
-        {
-            FMoveToGroup picker(window());
-            picker.init(m_log, moDBaser, m_memory);
-            if (!picker.ShowPicker(MStrings::text(169), MStrings::text(170), false, picked, true,
-                                   id))
-                return;
-        }
-        moDBaser->MoveGroup(id, picked);
-        if ((node = GroupTree::find(*m_tv, key)))
-            placeMoved(node, picked);
-        tv_NodeClick();
+        if (m_editor.Move(window()))
+            tv_NodeClick();
     });
 }
 
 void ucGroups::mnuMoveGroupToRoot_Click()
 {
     guarded(4, QStringLiteral("ucGroups.mnuMoveGroupToRoot_Click"), [&] {
-        QTreeWidgetItem* node = GroupTree::selected(*m_tv);
-        if (node == nullptr || !moDBaser)
-            return;
-        moDBaser->MoveGroup(GroupTree::tag(node), 0);
-        placeMoved(node, 0);
-        tv_NodeClick();
+        if (m_editor.MoveToRoot())
+            tv_NodeClick();
     });
-}
-
-void ucGroups::placeMoved(QTreeWidgetItem* node, int newParentId)
-{
-    QTreeWidgetItem* parent =
-        newParentId > 0 ? GroupTree::find(*m_tv, GroupTree::keyOf(newParentId)) : nullptr;
-    {
-        const QSignalBlocker quiet(m_tv);
-        GroupTree::move(*m_tv, node, parent);
-    }
-    GroupTree::select(*m_tv, node);
 }
 
 void ucGroups::popupTreeMenu(const QPoint& at)
@@ -409,8 +333,11 @@ void ucGroups::popupTreeMenu(const QPoint& at)
 
 bool ucGroups::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_tv && treeKey(event))
+    GroupKeys::Command command = GroupKeys::Command::None;
+    if (watched == m_tv && m_keys.filter(event, command)) {
+        runKey(command);
         return true;
+    }
     if (watched == m_tv->viewport() && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {
@@ -421,47 +348,25 @@ bool ucGroups::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-// The tree's key table: judged with the modifiers held when the key went down, run when it
-// comes up. True when the event was the table's.
-bool ucGroups::treeKey(QEvent* event)
+void ucGroups::runKey(GroupKeys::Command command)
 {
-    const auto type = event->type();
-    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress && type != QEvent::KeyRelease)
-        return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (!isTreeKey(key->key()))
-        return false;
-    if (type == QEvent::ShortcutOverride) {
-        // The tree's keys win over the main window's menu shortcuts.
-        event->accept();
-        return true;
-    }
-    if (type == QEvent::KeyPress) {
-        m_keyDown = key->key();
-        m_keyDownModifiers = key->modifiers() & ~Qt::KeypadModifier;
-        return true;
-    }
-    if (key->isAutoRepeat() || key->key() != m_keyDown)
-        return true;
-    m_keyDown = 0;
-    switch (key->key()) {
-    case Qt::Key_Delete:
+    switch (command) {
+    case GroupKeys::Command::Delete:
         cmdRemove_Click();
         break;
-    case Qt::Key_F2:
+    case GroupKeys::Command::Rename:
         cmdRename_Click();
         break;
-    case Qt::Key_Menu:
+    case GroupKeys::Command::ContextMenu:
         popupTreeMenu(QPoint(px(300), px(300)));
         break;
-    case Qt::Key_Insert:
-        if (m_keyDownModifiers == Qt::ShiftModifier)
-            cmdAdd_Click();
-        else if (m_keyDownModifiers == Qt::ControlModifier)
-            cmdAddRoot_Click();
+    case GroupKeys::Command::NewGroup:
+        cmdAdd_Click();
         break;
-    default:
+    case GroupKeys::Command::NewRootGroup:
+        cmdAddRoot_Click();
+        break;
+    case GroupKeys::Command::None:
         break;
     }
-    return true;
 }

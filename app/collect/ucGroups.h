@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "app/collect/GroupEditor.h"
+#include "app/collect/GroupKeys.h"
 #include "app/shell/IVXPage.h"
 
 class CSplitter;
@@ -17,7 +19,6 @@ class QMenu;
 class QPushButton;
 class QSplitter;
 class QTreeWidget;
-class QTreeWidgetItem;
 class ucKW;
 struct GroupPickMemory;
 
@@ -82,19 +83,14 @@ private:
     void buildControls();
     void buildMenu();
     void rebuild();
-    void AddGroupPrompt(QTreeWidgetItem* parent);
-    // Puts the node under the group newParentId (0: the top level) as the engine did.
-    void placeMoved(QTreeWidgetItem* node, int newParentId);
-    bool treeKey(QEvent* event);
+    void runKey(GroupKeys::Command command);
     template <class F> void guarded(int level, const QString& source, F&& command);
 
     QPointer<zentrel::DBaser> moDBaser;
     KWServices* m_log = nullptr;
     KWOwner* m_owner = nullptr;
-    GroupPickMemory* m_memory = nullptr;
     int m_lastLoadedGroup = 0;
-    Qt::KeyboardModifiers m_keyDownModifiers;
-    int m_keyDown = 0;
+    GroupKeys m_keys;
 
     // What the main window's init made.
     std::unique_ptr<KWStore> m_ownStore;
@@ -109,4 +105,5 @@ private:
     ucKW* m_KWs;
     CSplitter* m_splitter;
     QMenu* m_mnuTreeContext;
+    GroupEditor m_editor;
 };
