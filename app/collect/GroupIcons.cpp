@@ -11,13 +11,6 @@ const QColor kEdge(0x9a, 0x74, 0x10);
 const QColor kBack(0xe8, 0xb8, 0x30);
 const QColor kFront(0xf8, 0xd8, 0x68);
 
-QPixmap blank()
-{
-    QPixmap pixmap(kSize, kSize);
-    pixmap.fill(Qt::transparent);
-    return pixmap;
-}
-
 // The folder's back with its tab.
 void drawBack(QPainter& painter)
 {
@@ -32,6 +25,18 @@ void drawBack(QPainter& painter)
     painter.setPen(QPen(kEdge, 1));
     painter.setBrush(kBack);
     painter.drawPath(back);
+}
+
+// The folder's back, then its front drawn by drawFront.
+template <class F> QPixmap folder(F drawFront)
+{
+    QPixmap pixmap(kSize, kSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    drawBack(painter);
+    drawFront(painter);
+    return pixmap;
 }
 
 } // namespace
@@ -54,34 +59,28 @@ QIcon GroupIcons::nodeIcon()
 
 QPixmap GroupIcons::drawClosed()
 {
-    QPixmap pixmap = blank();
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    drawBack(painter);
-    painter.setPen(QPen(kEdge, 1));
-    painter.setBrush(kFront);
-    painter.drawRect(QRectF(1.5, 6.5, 13.0, 7.0));
-    return pixmap;
+    return folder([](QPainter& painter) {
+        painter.setPen(QPen(kEdge, 1));
+        painter.setBrush(kFront);
+        painter.drawRect(QRectF(1.5, 6.5, 13.0, 7.0));
+    });
 }
 
 QPixmap GroupIcons::drawOpen()
 {
-    QPixmap pixmap = blank();
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    drawBack(painter);
-    // A sheet of paper inside, then the front flap tilted open.
-    painter.setPen(QPen(QColor(0x90, 0x90, 0x90), 1));
-    painter.setBrush(Qt::white);
-    painter.drawRect(QRectF(3.5, 4.5, 9.0, 6.0));
-    QPainterPath front;
-    front.moveTo(3.5, 7.5);
-    front.lineTo(15.5, 7.5);
-    front.lineTo(13.0, 13.5);
-    front.lineTo(1.5, 13.5);
-    front.closeSubpath();
-    painter.setPen(QPen(kEdge, 1));
-    painter.setBrush(kFront);
-    painter.drawPath(front);
-    return pixmap;
+    return folder([](QPainter& painter) {
+        // A sheet of paper inside, then the front flap tilted open.
+        painter.setPen(QPen(QColor(0x90, 0x90, 0x90), 1));
+        painter.setBrush(Qt::white);
+        painter.drawRect(QRectF(3.5, 4.5, 9.0, 6.0));
+        QPainterPath front;
+        front.moveTo(3.5, 7.5);
+        front.lineTo(15.5, 7.5);
+        front.lineTo(13.0, 13.5);
+        front.lineTo(1.5, 13.5);
+        front.closeSubpath();
+        painter.setPen(QPen(kEdge, 1));
+        painter.setBrush(kFront);
+        painter.drawPath(front);
+    });
 }
