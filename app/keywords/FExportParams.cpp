@@ -231,7 +231,7 @@ QString FExportParams::Report()
                                          KWReport::builtInTemplates());
     const QString path = m_services->TempFileName(QStringLiteral("vx"), QStringLiteral("html"));
     m_services->WriteFile(path, page);
-    m_services->OpenInBrowser(path);
+    m_services->OpenInBrowser(path, QStringLiteral("FExportParams.cmdReport_Click"));
     return path;
 }
 

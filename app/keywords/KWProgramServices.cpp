@@ -2,13 +2,12 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 
+#include "app/shell/MBrowser.h"
 #include "app/shell/MsgService.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
@@ -65,13 +64,9 @@ void KWProgramServices::WriteFile(const QString& path, const QString& text)
     zentrel::CFileUtilities::WriteFile(path, text);
 }
 
-void KWProgramServices::OpenInBrowser(const QString& path)
+void KWProgramServices::OpenInBrowser(const QString& path, const QString& source)
 {
-    const QString command = qEnvironmentVariable("QUINTARA_BROWSER");
-    if (!command.isEmpty())
-        QProcess::startDetached(command, {path});
-    else
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    MBrowser::open(QUrl::fromLocalFile(path).toString(), m_log, source);
 }
 
 void KWProgramServices::SetClipboardText(const QString& text)

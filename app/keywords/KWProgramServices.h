@@ -24,7 +24,7 @@ public:
     QString SaveFileName(QWidget* parent, const QString& filter) override;
     QString TempFileName(const QString& prefix, const QString& extension) override;
     void WriteFile(const QString& path, const QString& text) override;
-    void OpenInBrowser(const QString& path) override;
+    void OpenInBrowser(const QString& path, const QString& source) override;
     void SetClipboardText(const QString& text) override;
     bool ReadString(const QString& key, const QString& name, QString& value) override;
     void WriteString(const QString& key, const QString& name, const QString& value) override;

@@ -31,7 +31,8 @@ public:
     virtual QString TempFileName(const QString& prefix, const QString& extension) = 0;
     // Writes the text as UTF-8; raises ZError on failure.
     virtual void WriteFile(const QString& path, const QString& text) = 0;
-    virtual void OpenInBrowser(const QString& path) = 0;
+    // Opens the file in the browser; a browser that does not start is logged with the source.
+    virtual void OpenInBrowser(const QString& path, const QString& source) = 0;
     virtual void SetClipboardText(const QString& text) = 0;
 
     // String and number values under the current user's key of the program (key ends in "\").

@@ -874,12 +874,14 @@ bool FMain::toggleAutoResearch()
 
 void FMain::mnuReadUsersManual_Click()
 {
-    MBrowser::openOwnPage(QStringLiteral("quintara-keywords-users-guide.htm"));
+    MBrowser::openOwnPage(QStringLiteral("quintara-keywords-users-guide.htm"), m_log,
+                          QStringLiteral("FMain.mnuReadUsersManual_Click"));
 }
 
 void FMain::mnuVisitWebSite_Click()
 {
-    MBrowser::open(FAbout::homePage() + QStringLiteral("/quintara-keywords.htm"));
+    MBrowser::open(FAbout::homePage() + QStringLiteral("/quintara-keywords.htm"), m_log,
+                   QStringLiteral("FMain.mnuVisitWebSite_Click"));
 }
 
 void FMain::mnuAbout_Click()

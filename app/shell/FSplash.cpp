@@ -1,24 +1,30 @@
 #include "app/shell/FSplash.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFontMetrics>
 #include <QPainter>
+#include <QWindow>
 
 #include "app/shell/MIcons.h"
 
 namespace {
 
+constexpr int kTitleLeft = 104;
+constexpr int kMargin = 24;
+constexpr int kHeight = 160;
+constexpr int kExposeWaitMs = 1000;
+
 QPixmap splashPicture()
 {
-    QPixmap pixmap(360, 160);
+    const QRect title = FSplash::titleRect();
+    QPixmap pixmap(title.right() + 1 + kMargin, kHeight);
     pixmap.fill(QColor(30, 90, 170));
     QPainter painter(&pixmap);
-    painter.drawPixmap(24, 48, MIcons::productPicture(64));
-    QFont font = painter.font();
-    font.setPixelSize(26);
-    font.setBold(true);
-    painter.setFont(font);
+    painter.drawPixmap(kMargin, 48, MIcons::productPicture(64));
+    painter.setFont(FSplash::titleFont());
     painter.setPen(Qt::white);
-    painter.drawText(QRect(104, 40, 240, 80), Qt::AlignVCenter,
-                     QStringLiteral("Quintara Keywords"));
+    painter.drawText(title, Qt::AlignVCenter | Qt::AlignLeft, FSplash::title());
     return pixmap;
 }
 
@@ -27,4 +33,36 @@ QPixmap splashPicture()
 FSplash::FSplash()
     : QSplashScreen(splashPicture())
 {
+}
+
+QFont FSplash::titleFont()
+{
+    QFont font;
+    font.setPixelSize(26);
+    font.setBold(true);
+    return font;
+}
+
+QRect FSplash::titleRect()
+{
+    const int width = QFontMetrics(titleFont()).horizontalAdvance(title());
+    return QRect(kTitleLeft, 40, width + 4, 80);
+}
+
+void FSplash::showPainted()
+{
+    show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!(windowHandle() != nullptr && windowHandle()->isExposed()) &&
+           waited.elapsed() < kExposeWaitMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    repaint();
+    QCoreApplication::processEvents();
+}
+
+void FSplash::paintEvent(QPaintEvent* event)
+{
+    QSplashScreen::paintEvent(event);
+    m_painted = true;
 }

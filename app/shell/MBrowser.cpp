@@ -7,7 +7,9 @@
 #include <QProcess>
 #include <QUrl>
 
+#include "engine/platform/CLog.h"
 #include "engine/platform/CUtilities.h"
+#include "engine/platform/ZError.h"
 
 bool MBrowser::open(const QString& address)
 {
@@ -21,6 +23,18 @@ bool MBrowser::open(const QString& address)
         return QProcess::startDetached(program, arguments);
     }
     return QDesktopServices::openUrl(QUrl::fromUserInput(address));
+}
+
+bool MBrowser::open(const QString& address, const std::shared_ptr<zentrel::CLog>& log,
+                    const QString& source)
+{
+    if (open(address))
+        return true;
+    if (log)
+        log->Write(static_cast<std::int32_t>(zentrel::kUnexpected),
+                   QStringLiteral("The web browser did not start for '%1'. ").arg(address), 4,
+                   source);
+    return false;
 }
 
 QString MBrowser::resourcePath(const QString& page)
@@ -52,4 +66,18 @@ bool MBrowser::openOwnPage(const QString& page)
     if (path.isEmpty())
         return false;
     return open(QUrl::fromLocalFile(path).toString());
+}
+
+bool MBrowser::openOwnPage(const QString& page, const std::shared_ptr<zentrel::CLog>& log,
+                           const QString& source)
+{
+    const QString path = writeOwnPage(page);
+    if (path.isEmpty()) {
+        if (log)
+            log->Write(static_cast<std::int32_t>(zentrel::kUnexpected),
+                       QStringLiteral("The page '%1' is not among the program's pages. ").arg(page),
+                       4, source);
+        return false;
+    }
+    return open(QUrl::fromLocalFile(path).toString(), log, source);
 }

@@ -131,7 +131,7 @@ bool MMain::createProbe(int order)
 std::unique_ptr<FMain> MMain::StartNormal()
 {
     auto splash = std::make_unique<FSplash>();
-    splash->show();
+    splash->showPainted();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restoreCursor = qScopeGuard([] {
         while (QApplication::overrideCursor() != nullptr)
@@ -160,6 +160,9 @@ std::unique_ptr<FMain> MMain::StartNormal()
         DefaultSetRank = true;
         DefaultRank = 4;
         zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
+        // The pointer is back before the load, whose database boxes wait for the user.
+        while (QApplication::overrideCursor() != nullptr)
+            QApplication::restoreOverrideCursor();
         auto window = std::make_unique<FMain>();
         window->setLog(log);
         if (!window->Form_Load()) {

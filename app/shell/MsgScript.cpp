@@ -34,6 +34,8 @@ QStringList MsgScript::prompts() const
 int MsgScript::messageAnswer(const MsgService::Request& request)
 {
     m_shown.append(request);
+    if (m_onMessage)
+        m_onMessage(request);
     if (m_buttons.isEmpty())
         return MsgService::escapeButton(request.style);
     return m_buttons.dequeue();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QQueue>
 #include <QString>
@@ -20,6 +22,11 @@ public:
     void input(const QString& text) { m_inputs.enqueue(text); }
     void file(const QString& path) { m_files.enqueue(path); }
     void singleTime(bool dontShowAgain) { m_checks.enqueue(dontShowAgain); }
+    // Runs as each message box is asked for, before it is answered.
+    void onMessage(std::function<void(const MsgService::Request&)> hook)
+    {
+        m_onMessage = std::move(hook);
+    }
 
     const QList<MsgService::Request>& shown() const { return m_shown; }
     // The requests of one kind, in order.
@@ -39,4 +46,5 @@ private:
     QQueue<QString> m_files;
     QQueue<bool> m_checks;
     QList<MsgService::Request> m_shown;
+    std::function<void(const MsgService::Request&)> m_onMessage;
 };

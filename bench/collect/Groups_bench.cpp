@@ -52,7 +52,7 @@ public:
     QString SaveFileName(QWidget*, const QString&) override { return {}; }
     QString TempFileName(const QString& prefix, const QString&) override { return prefix; }
     void WriteFile(const QString&, const QString&) override {}
-    void OpenInBrowser(const QString&) override {}
+    void OpenInBrowser(const QString&, const QString&) override {}
     void SetClipboardText(const QString&) override {}
     bool ReadString(const QString&, const QString&, QString&) override { return false; }
     void WriteString(const QString&, const QString&, const QString&) override {}

@@ -48,7 +48,7 @@ public:
             throw zentrel::ZError(1, file.errorString());
         file.write(text.toUtf8());
     }
-    void OpenInBrowser(const QString&) override {}
+    void OpenInBrowser(const QString&, const QString&) override {}
     void SetClipboardText(const QString&) override {}
     bool ReadString(const QString&, const QString&, QString&) override { return false; }
     void WriteString(const QString&, const QString&, const QString&) override {}

@@ -4,9 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRadioButton>
+#include <QUrl>
 
 #include "app/keywords/FExportParams.h"
 #include "app/keywords/KWProgramServices.h"
+#include "app/keywords/KWReport.h"
+#include "app/shell/FAbout.h"
 #include "app/shell/MsgScript.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CRegistry.h"
@@ -76,6 +79,60 @@ TEST(KWProgramServices, FilesNamesAndSettings)
     EXPECT_TRUE(services.ReadLong(KWServices::ProgramKey(),
                                   QStringLiteral("Do not show Keywords Moved message"), number));
     EXPECT_EQ(number, -1);
+}
+
+} // namespace
+
+namespace {
+
+QString readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+TEST(KWProgramServices, TheReportOpensThroughTheProgramsBrowserCommand)
+{
+    const testsupport::TempHome home;
+    auto log = std::make_shared<zentrel::CLog>();
+    log->Open(home.file(QStringLiteral("full.log")), home.file(QStringLiteral("short.log")));
+    KWProgramServices services(log);
+    const QString report = home.file(QStringLiteral("vx1.html"));
+
+    // A browser command with arguments of its own.
+    const QString recorder = home.file(QStringLiteral("browser.sh"));
+    const QString opened = home.file(QStringLiteral("opened.txt"));
+    {
+        QFile script(recorder);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"" + opened.toUtf8() + "\"\n");
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    {
+        const testsupport::ScopedEnv browser("QUINTARA_BROWSER",
+                                             (recorder + QStringLiteral(" --new-window")).toUtf8());
+        services.OpenInBrowser(report, QStringLiteral("FExportParams.cmdReport_Click"));
+        ASSERT_TRUE(testsupport::waitUntil([&] { return readAll(opened).count(u'\n') == 2; }));
+        EXPECT_EQ(readAll(opened), QStringLiteral("--new-window\n") +
+                                       QUrl::fromLocalFile(report).toString() +
+                                       QStringLiteral("\n"));
+    }
+    // A browser that does not start is logged with the caller's source.
+    {
+        const testsupport::ScopedEnv browser("QUINTARA_BROWSER",
+                                             home.file(QStringLiteral("no-browser")).toUtf8());
+        services.OpenInBrowser(report, QStringLiteral("FExportParams.cmdReport_Click"));
+    }
+    const QString errors = readAll(home.file(QStringLiteral("short.log")));
+    EXPECT_TRUE(errors.contains(QStringLiteral("\t4\t")));
+    EXPECT_TRUE(errors.contains(QStringLiteral("\tFExportParams.cmdReport_Click\t")));
+    EXPECT_TRUE(errors.contains(report));
+}
+
+TEST(KWProgramServices, TheReportLinksTheMakersOneAddress)
+{
+    EXPECT_TRUE(KWReport::builtInTemplates().head.contains(QStringLiteral("href=\"") +
+                                                           FAbout::homePage() + u'"'));
 }
 
 } // namespace

@@ -114,7 +114,7 @@ public:
             throw zentrel::ZError(zentrel::objectError(2), file.errorString(), "test");
         file.write(text.toUtf8());
     }
-    void OpenInBrowser(const QString& path) override { opened << path; }
+    void OpenInBrowser(const QString& path, const QString&) override { opened << path; }
     void SetClipboardText(const QString& text) override { clipboard = text; }
     bool ReadString(const QString& key, const QString& name, QString& value) override
     {

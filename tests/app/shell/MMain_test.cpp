@@ -101,3 +101,39 @@ TEST(MMain, InstallSwitchWithNoSetupFileEnds)
     EXPECT_FALSE(MSettings::cache().has_value());
     EXPECT_TRUE(QDir(MSettings::projectFolder()).exists());
 }
+
+TEST(MMain, TheSplashIsPaintedAndThePointerIsBackBeforeTheLoadsBoxes)
+{
+    testsupport::TempHome home;
+    MsgScript script;
+    const QString bad = home.file("bad.vxc");
+    {
+        QFile file(bad);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(4096, 'x'));
+    }
+    MSettings::setCache(bad);
+    bool waitPointer = true;
+    bool splashPainted = false;
+    script.onMessage([&](const MsgService::Request&) {
+        waitPointer = QApplication::overrideCursor() != nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* splash = qobject_cast<FSplash*>(widget))
+                splashPainted = splash->painted();
+    });
+    script.answer(MsgService::Abort);
+    EXPECT_EQ(MMain::StartNormal(), nullptr);
+    ASSERT_EQ(script.shown().size(), 1);
+    EXPECT_FALSE(waitPointer);
+    EXPECT_TRUE(splashPainted);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(MMain, TheSplashTitleFits)
+{
+    FSplash splash;
+    const QRect title = FSplash::titleRect();
+    EXPECT_LE(QFontMetrics(FSplash::titleFont()).horizontalAdvance(FSplash::title()),
+              title.width());
+    EXPECT_LE(title.right(), splash.pixmap().width());
+}
