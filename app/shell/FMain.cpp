@@ -12,6 +12,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "app/collect/CollectCommands.h"
 #include "app/collect/FMoveToGroup.h"
 #include "app/collect/ucDLoad.h"
 #include "app/collect/ucGroups.h"
@@ -237,6 +238,9 @@ void FMain::setCommandHandler(std::function<void(const QString&)> handler)
 void FMain::RunCommand(const QString& menu)
 {
     if (ContactMenu::Run(menu, this, m_log))
+        return;
+    CollectCommands collect(this, [this](int tab) { RefreshTab(tab); });
+    if (collect.Run(menu, m_log, scripting()))
         return;
     if (m_commandHandler)
         m_commandHandler(menu);

@@ -6,10 +6,12 @@
 
 class QTreeWidget;
 class QTreeWidgetItem;
+class CollectOwner;
 
 namespace zentrel {
 class CDataNodes;
 class CLog;
+class Scripting;
 } // namespace zentrel
 
 // Helpers shared by the program's pages and dialogs.
@@ -37,4 +39,15 @@ public:
     // the group HiddenGroupId with its subtree (defined in app/collect/MMiscGroups.cpp).
     static void FillGroupTree(QTreeWidgetItem* ParentNode, const zentrel::CDataNodes& Groups,
                               QTreeWidget& Tree, bool Expand, bool ShowCount, int HiddenGroupId);
+
+    // The collection commands (app/collect/): each runs under one handler that logs any error.
+    static void PasteKWs(CollectOwner& OwnerForm, const std::shared_ptr<zentrel::CLog>& Log,
+                         zentrel::Scripting& Scripting);
+    static void AddKeywords(const std::shared_ptr<zentrel::CLog>& Log,
+                            zentrel::Scripting& Scripting, CollectOwner& OwnerForm);
+    static void ImportKWs(const std::shared_ptr<zentrel::CLog>& Log, zentrel::Scripting& Scripting,
+                          CollectOwner& OwnerForm);
+    static void ImportFromLocalPage(CollectOwner& OwnerForm,
+                                    const std::shared_ptr<zentrel::CLog>& Log,
+                                    zentrel::Scripting& Scripting);
 };

@@ -1,0 +1,112 @@
+// The collection commands that store keywords before they return: clipboard, typing, text files
+// and local pages.
+#include "app/collect/AddKWsLoop.h"
+#include "app/collect/CollectGuard.h"
+#include "app/collect/CollectOwner.h"
+#include "app/collect/KWTextFile.h"
+#include "app/shell/MMisc.h"
+#include "app/shell/MStrings.h"
+#include "app/shell/MsgService.h"
+#include "engine/platform/CFileUtilities.h"
+#include "engine/research/CSEContacter.h"
+#include "engine/research/Scripting.h"
+
+using zentrel::CLogPtr;
+using zentrel::Scripting;
+
+namespace {
+
+constexpr int kFileNotFound = 102;
+constexpr int kEmptyClipboard = 103;
+
+const QString kPageFilter = QStringLiteral("Web Page (*.htm, *.html)|*.htm*");
+const QString kKeywordFileFilter = QStringLiteral(
+    "Text Document (*.txt)|*.txt|Web Page (*.htm, *.html)|*.htm*|All Files (*.*)|*.*");
+
+zentrel::DBaser& dbaserOf(Scripting& scripting)
+{
+    if (scripting.DBaser() == nullptr)
+        throw zentrel::ZError(zentrel::kUnexpected, QStringLiteral("The engine is not running."));
+    return *scripting.DBaser();
+}
+
+zentrel::CSEContacter& contacterOf(Scripting& scripting)
+{
+    if (scripting.SEContacter() == nullptr)
+        throw zentrel::ZError(zentrel::kUnexpected, QStringLiteral("The engine is not running."));
+    return *scripting.SEContacter();
+}
+
+// The chosen file, or empty after Cancel or when the file does not exist (message 102 shown).
+QString chooseExistingFile(CollectOwner& owner, const QString& title, const QString& filter)
+{
+    const QString path = MsgService::openFileName(owner.Window(), title, filter, {});
+    if (path.isEmpty())
+        return {};
+    if (!zentrel::CFileUtilities::FileExists(path)) {
+        MsgService::showMsg(owner.Window(), MStrings::format(kFileNotFound, {path}),
+                            MsgService::Exclamation);
+        return {};
+    }
+    return path;
+}
+
+void loadLocalPage(CollectOwner& owner, Scripting& scripting, const QString& path)
+{
+    contacterOf(scripting).LoadFromPage(path, false);
+    owner.RefreshTab(2);
+}
+
+bool isPageFile(const QString& path)
+{
+    const QString lower = path.toLower();
+    return lower.endsWith(QStringLiteral(".htm")) || lower.endsWith(QStringLiteral(".html"));
+}
+
+} // namespace
+
+void MMisc::PasteKWs(CollectOwner& OwnerForm, const CLogPtr& Log, Scripting& Scripting)
+{
+    CollectGuard::Run(Log, QStringLiteral("MMisc.PasteKWs"), [&] {
+        const QString text = GetClipboardKWs();
+        if (text.isEmpty()) {
+            MsgService::showMsg(OwnerForm.Window(), MStrings::text(kEmptyClipboard),
+                                MsgService::Exclamation);
+            return;
+        }
+        AddKWsLoop(OwnerForm, Log, dbaserOf(Scripting)).Run(AddKWsLoop::Source::Paste, text);
+    });
+}
+
+void MMisc::AddKeywords(const CLogPtr& Log, Scripting& Scripting, CollectOwner& OwnerForm)
+{
+    CollectGuard::Run(Log, QStringLiteral("MMisc.AddKeywords"), [&] {
+        AddKWsLoop(OwnerForm, Log, dbaserOf(Scripting)).Run(AddKWsLoop::Source::ByHand, {});
+    });
+}
+
+void MMisc::ImportKWs(const CLogPtr& Log, Scripting& Scripting, CollectOwner& OwnerForm)
+{
+    CollectGuard::Run(Log, QStringLiteral("MMisc.ImportKWs"), [&] {
+        const QString path =
+            chooseExistingFile(OwnerForm, QStringLiteral("Import Keywords"), kKeywordFileFilter);
+        if (path.isEmpty())
+            return;
+        if (isPageFile(path)) {
+            loadLocalPage(OwnerForm, Scripting, path);
+            return;
+        }
+        const QString text = NormalizeKWList(KWTextFile::Read(path));
+        AddKWsLoop(OwnerForm, Log, dbaserOf(Scripting)).Run(AddKWsLoop::Source::TextFile, text);
+    });
+}
+
+void MMisc::ImportFromLocalPage(CollectOwner& OwnerForm, const CLogPtr& Log, Scripting& Scripting)
+{
+    CollectGuard::Run(Log, QStringLiteral("MMisc.ImportFromLocalPage"), [&] {
+        const QString path = chooseExistingFile(
+            OwnerForm, QStringLiteral("Import Keywords from Local Page"), kPageFilter);
+        if (!path.isEmpty())
+            loadLocalPage(OwnerForm, Scripting, path);
+    });
+}
