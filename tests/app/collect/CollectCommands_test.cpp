@@ -14,12 +14,11 @@
 #include "app/shell/ucHelp.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CLog.h"
+#include "tests/app/collect/CollectFixture.h"
 #include "tests/app/shell/ShellTestPage.h"
 #include "tests/engine/research/QStringPrinter.h"
 #include "tests/support/OnModal.h"
 #include "tests/support/TestSupport.h"
-
-using testsupport::onModal;
 
 namespace {
 
@@ -65,7 +64,7 @@ TEST(CollectCommands, TheAddMenuStoresAKeywordAndRefreshesTheCandidates)
     MMain::DefaultSetRank = false;
     Window w;
     ASSERT_TRUE(w.loaded);
-    onModal<FAddKWs>([](FAddKWs* dialog) {
+    collecttest::onActiveModal<FAddKWs>([](FAddKWs* dialog) {
         dialog->setText("first keyword");
         dialog->accept();
     });
@@ -92,7 +91,7 @@ TEST(CollectCommands, EveryCollectionMenuAndPageCommandAnswers)
     EXPECT_EQ(shown.at(1).title, "Import Keywords");
     EXPECT_EQ(shown.at(2).title, "Import Keywords from Local Page");
     EXPECT_EQ(shown.at(3).prompt, MStrings::text(103));
-    onModal<FAddKWs>([](FAddKWs* dialog) { dialog->reject(); });
+    collecttest::onActiveModal<FAddKWs>([](FAddKWs* dialog) { dialog->reject(); });
     owner.Collect("AddKeywords");
     EXPECT_EQ(w.refreshes(2), 1);
 }

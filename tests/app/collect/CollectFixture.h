@@ -16,9 +16,21 @@
 #include "engine/research/CDownloader.h"
 #include "engine/research/Scripting.h"
 #include "tests/engine/research/FixtureServer.h"
+#include "tests/support/OnModal.h"
 #include "tests/support/TestSupport.h"
 
 namespace collecttest {
+
+// As testsupport::onModal, once the dialog is the active window: its activation resets what a
+// dialog was told before it.
+template <class T, class F> void onActiveModal(F action)
+{
+    testsupport::onModal<T>([action](T* dialog) {
+        testsupport::waitUntil([dialog] { return dialog->isActiveWindow(); },
+                               std::chrono::seconds(2));
+        action(dialog);
+    });
+}
 
 // The main window as the commands see it: records the pages refreshed.
 class RecordingOwner final : public CollectOwner {

@@ -18,7 +18,6 @@
 #include "tests/support/OnModal.h"
 
 using collecttest::Engine;
-using testsupport::onModal;
 
 namespace {
 
@@ -46,7 +45,7 @@ protected:
 
 TEST_F(MMiscFiles, AddedKeywordsBecomeCandidatesOfOneManualOperation)
 {
-    onModal<FAddKWs>([](FAddKWs* dialog) {
+    collecttest::onActiveModal<FAddKWs>([](FAddKWs* dialog) {
         EXPECT_TRUE(dialog->Text().isEmpty());
         answerAdd(dialog, QStringLiteral("Blue Widgets\r\nred gadgets"), 0);
     });
@@ -62,12 +61,12 @@ TEST_F(MMiscFiles, AddedKeywordsBecomeCandidatesOfOneManualOperation)
 TEST_F(MMiscFiles, RejectedKeywordsComeBackUntilNoneIsRejected)
 {
     QStringList boxTexts;
-    onModal<FAddKWs>([&](FAddKWs* dialog) {
+    collecttest::onActiveModal<FAddKWs>([&](FAddKWs* dialog) {
         answerAdd(dialog, QStringLiteral("good one\r\nbad#one\r\nwhat?\r\nfine two"), 3);
-        onModal<FAddKWs>([&](FAddKWs* again) {
+        collecttest::onActiveModal<FAddKWs>([&](FAddKWs* again) {
             boxTexts << again->Text();
             answerAdd(again, QStringLiteral("bad one\r\nwhat#"), 0);
-            onModal<FAddKWs>([&](FAddKWs* third) {
+            collecttest::onActiveModal<FAddKWs>([&](FAddKWs* third) {
                 boxTexts << third->Text();
                 answerAdd(third, QStringLiteral("what now"), 0);
             });
@@ -102,13 +101,13 @@ TEST_F(MMiscFiles, RefreshFollowsWhetherAnyPassRanked)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         e.owner.refreshed.clear();
-        onModal<FAddKWs>([&](FAddKWs* dialog) {
+        collecttest::onActiveModal<FAddKWs>([&](FAddKWs* dialog) {
             if (c.firstRank < 0) {
                 dialog->reject();
                 return;
             }
             answerAdd(dialog, QStringLiteral("x#y"), c.firstRank);
-            onModal<FAddKWs>([&](FAddKWs* again) {
+            collecttest::onActiveModal<FAddKWs>([&](FAddKWs* again) {
                 if (c.correctionOK)
                     answerAdd(again, QStringLiteral("x y"), 0);
                 else
@@ -123,7 +122,7 @@ TEST_F(MMiscFiles, RefreshFollowsWhetherAnyPassRanked)
 TEST_F(MMiscFiles, EmptyOkStoresNothingWhenPastingButRefreshesWhenTyping)
 {
     QApplication::clipboard()->setText(QStringLiteral("pasted keyword"));
-    onModal<FAddKWs>([](FAddKWs* dialog) {
+    collecttest::onActiveModal<FAddKWs>([](FAddKWs* dialog) {
         EXPECT_EQ(dialog->Text(), QStringLiteral("pasted keyword"));
         answerAdd(dialog, QString(), 0);
     });
@@ -131,7 +130,7 @@ TEST_F(MMiscFiles, EmptyOkStoresNothingWhenPastingButRefreshesWhenTyping)
     EXPECT_TRUE(e.owner.refreshed.isEmpty());
     EXPECT_TRUE(e.operations().isEmpty());
 
-    onModal<FAddKWs>([](FAddKWs* dialog) { answerAdd(dialog, QString(), 0); });
+    collecttest::onActiveModal<FAddKWs>([](FAddKWs* dialog) { answerAdd(dialog, QString(), 0); });
     MMisc::AddKeywords(e.log, e.scripting, e.owner);
     EXPECT_EQ(e.owner.refreshed, QList<int>{2});
     EXPECT_TRUE(e.keywords().isEmpty());
@@ -141,7 +140,7 @@ TEST_F(MMiscFiles, EmptyOkStoresNothingWhenPastingButRefreshesWhenTyping)
 TEST_F(MMiscFiles, PasteTakesTheClipboardsKeywords)
 {
     QApplication::clipboard()->setText(QStringLiteral("blue widgets\n2005 red widgets\n\ngadgets"));
-    onModal<FAddKWs>([](FAddKWs* dialog) {
+    collecttest::onActiveModal<FAddKWs>([](FAddKWs* dialog) {
         EXPECT_EQ(dialog->Text(), QStringLiteral("blue widgets\r\nred widgets\r\ngadgets"));
         dialog->accept();
     });
@@ -181,7 +180,7 @@ TEST_F(MMiscFiles, TextFilesKeepTheirAccentsInEveryEncoding)
               QString::fromUtf8("\xe2\x80\x9cquoted\xe2\x80\x9d \xe2\x82\xac"));
 
     e.script.file(e.writeFile("bom.txt", "\xef\xbb\xbf" + accented.toUtf8() + "\r\n12 xyz"));
-    onModal<FAddKWs>([&](FAddKWs* dialog) {
+    collecttest::onActiveModal<FAddKWs>([&](FAddKWs* dialog) {
         EXPECT_EQ(dialog->Text(), accented + QStringLiteral("\r\nxyz"));
         dialog->accept();
     });
@@ -205,7 +204,7 @@ TEST_F(MMiscFiles, PageFilesAreReadForTheirMetaKeywords)
     EXPECT_EQ(e.owner.refreshed, QList<int>{2});
 
     e.script.file(e.writeFile("list.html5", "one keyword\r\nanother keyword"));
-    onModal<FAddKWs>([](FAddKWs* dialog) {
+    collecttest::onActiveModal<FAddKWs>([](FAddKWs* dialog) {
         EXPECT_EQ(dialog->Text(), QStringLiteral("one keyword\r\nanother keyword"));
         dialog->reject();
     });
@@ -243,7 +242,8 @@ TEST_F(MMiscFiles, CancelEndsSilentlyAndAMissingFileShowsMessage102)
 TEST_F(MMiscFiles, StoreFailureIsLoggedOnceUnderTheCommandsName)
 {
     e.db().ProjectDB()->execute(QStringLiteral("DROP TABLE KeywordOperation"));
-    onModal<FAddKWs>([](FAddKWs* dialog) { answerAdd(dialog, QStringLiteral("some keyword"), 0); });
+    collecttest::onActiveModal<FAddKWs>(
+        [](FAddKWs* dialog) { answerAdd(dialog, QStringLiteral("some keyword"), 0); });
     MMisc::AddKeywords(e.log, e.scripting, e.owner);
     QStringList sources = e.logSources();
     sources.removeIf([](const QString& source) { return !source.startsWith("MMisc."); });
