@@ -102,7 +102,7 @@ public:
             prompts << request.prompt;
         return prompts;
     }
-    // The sources of the log's entries (the start lines have none).
+    // The sources of the log's error entries (level 4 and below; level 5 only informs).
     QStringList logSources() const
     {
         QFile file(home.file(QStringLiteral("full.log")));
@@ -111,7 +111,7 @@ public:
             return sources;
         for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
             const QString source = line.section(u'\t', 3, 3);
-            if (!source.isEmpty())
+            if (!source.isEmpty() && line.section(u'\t', 1, 1).toInt() <= 4)
                 sources << source;
         }
         return sources;
