@@ -24,6 +24,8 @@ public:
     // transaction; a line that cannot be stored is skipped. Raises when either file cannot be
     // opened or the transaction does not commit.
     static Result SeedCache(const QString& cacheFile, const QString& setupFile);
+    // Builds the cache's keyword index (taken away by SeedCache), with notes in the log.
+    static void BuildIndex(const QString& cacheFile, const std::shared_ptr<zentrel::CLog>& log);
 
     static QString setupFile();
 };

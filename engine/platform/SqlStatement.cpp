@@ -81,6 +81,16 @@ SqlStatement& SqlStatement::bind(int index, const QVariant& value)
     return *this;
 }
 
+SqlStatement& SqlStatement::bindText(int index, const QByteArray& utf8)
+{
+    const int rc = sqlite3_bind_text64(m_statement, index, utf8.constData(),
+                                       static_cast<sqlite3_uint64>(utf8.size()), SQLITE_TRANSIENT,
+                                       SQLITE_UTF8);
+    if (rc != SQLITE_OK)
+        throw SqlError::fromHandle(sqlite3_db_handle(m_statement), rc);
+    return *this;
+}
+
 SqlStatement& SqlStatement::bindAll(const QVariantList& values)
 {
     for (int i = 0; i < values.size(); ++i)

@@ -3,6 +3,7 @@
 #include <memory>
 #include <mutex>
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -26,6 +27,8 @@ public:
     SqlStatement& operator=(const SqlStatement&) = delete;
 
     SqlStatement& bind(int index, const QVariant& value);
+    // Binds text given as UTF-8.
+    SqlStatement& bindText(int index, const QByteArray& utf8);
     SqlStatement& bindAll(const QVariantList& values);
     void clearBindings();
 

@@ -1,11 +1,13 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 
 #include <gtest/gtest.h>
 
 #include "app/shell/MInstall.h"
 #include "app/shell/MSettings.h"
+#include "engine/database/MParser.h"
 #include "engine/platform/Folders.h"
 #include "engine/platform/SqlConnection.h"
 #include "engine/platform/SqlDate.h"
@@ -93,4 +95,35 @@ TEST(MInstall, MissingSetupFileRaises)
     const QString cache = freshCache(home);
     EXPECT_ANY_THROW(MInstall::SeedCache(cache, MInstall::setupFile()));
     EXPECT_TRUE(rows(cache).isEmpty());
+}
+
+TEST(MInstall, EveryLineIsReadAsTheEngineNormalisesIt)
+{
+    testsupport::TempHome home;
+    const QString cache = freshCache(home);
+    const QStringList keywords = {
+        "  Blue-Widget  ", "cheap~blue  shoes", "z a  m",   " Tab\tx", "Café Noir",
+        "ÉCLAIR au",       "İSTANBUL x",        "x-ray- -", "Zebra",   "b A"};
+    const QStringList counts = {"1", " 12 ",       "+5",          "-3", "007",
+                                "6", "2147483647", "-2147483648", "0",  "42"};
+    QByteArray text;
+    for (int i = 0; i < keywords.size(); ++i)
+        text += counts[i].toUtf8() + "\t" + keywords[i].toUtf8() + "\r\n";
+    text += "2147483648\ttoo big\n"
+            "1\téclair AU\n" // the same key as an earlier line, in other capitals: skipped
+            "9\t   \n";
+    writeSetup(text);
+    const MInstall::Result result = MInstall::SeedCache(cache, MInstall::setupFile());
+    EXPECT_EQ(result.stored, keywords.size());
+    EXPECT_EQ(result.skipped, 3);
+    QMap<QString, int> expected;
+    for (int i = 0; i < keywords.size(); ++i) {
+        const QString field = i == 3 ? QStringLiteral("Tab") : keywords[i]; // a tab ends the field
+        expected.insert(zentrel::MParser::NormalizeKW(zentrel::MParser::LowerCase(field.trimmed())),
+                        counts[i].trimmed().toInt());
+    }
+    QMap<QString, int> stored;
+    for (const Row& row : rows(cache))
+        stored.insert(row.kw, row.count);
+    EXPECT_EQ(stored, expected);
 }
