@@ -28,6 +28,18 @@ const QHash<QString, Command>& commands()
          [](CollectCommands& owner, const zentrel::CLogPtr& log, zentrel::Scripting& engine) {
              MMisc::ImportFromLocalPage(owner, log, engine);
          }},
+        {QStringLiteral("mnuPickFromURL"),
+         [](CollectCommands&, const zentrel::CLogPtr& log, zentrel::Scripting& engine) {
+             MMisc::ImportFromURL(log, engine);
+         }},
+        {QStringLiteral("mnuCollectFromWebsite"),
+         [](CollectCommands&, const zentrel::CLogPtr& log, zentrel::Scripting& engine) {
+             MMisc::ImportFromSite(log, engine);
+         }},
+        {QStringLiteral("mnuCollectFromPagesByKW"),
+         [](CollectCommands&, const zentrel::CLogPtr& log, zentrel::Scripting& engine) {
+             MMisc::ImportFromGoogle(log, engine);
+         }},
     };
     return table;
 }

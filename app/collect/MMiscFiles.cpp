@@ -1,6 +1,7 @@
 // The collection commands that store keywords before they return: clipboard, typing, text files
 // and local pages.
 #include "app/collect/AddKWsLoop.h"
+#include "app/collect/CollectEngine.h"
 #include "app/collect/CollectGuard.h"
 #include "app/collect/CollectOwner.h"
 #include "app/collect/KWTextFile.h"
@@ -23,20 +24,6 @@ const QString kPageFilter = QStringLiteral("Web Page (*.htm, *.html)|*.htm*");
 const QString kKeywordFileFilter = QStringLiteral(
     "Text Document (*.txt)|*.txt|Web Page (*.htm, *.html)|*.htm*|All Files (*.*)|*.*");
 
-zentrel::DBaser& dbaserOf(Scripting& scripting)
-{
-    if (scripting.DBaser() == nullptr)
-        throw zentrel::ZError(zentrel::kUnexpected, QStringLiteral("The engine is not running."));
-    return *scripting.DBaser();
-}
-
-zentrel::CSEContacter& contacterOf(Scripting& scripting)
-{
-    if (scripting.SEContacter() == nullptr)
-        throw zentrel::ZError(zentrel::kUnexpected, QStringLiteral("The engine is not running."));
-    return *scripting.SEContacter();
-}
-
 // The chosen file, or empty after Cancel or when the file does not exist (message 102 shown).
 QString chooseExistingFile(CollectOwner& owner, const QString& title, const QString& filter)
 {
@@ -53,7 +40,7 @@ QString chooseExistingFile(CollectOwner& owner, const QString& title, const QStr
 
 void loadLocalPage(CollectOwner& owner, Scripting& scripting, const QString& path)
 {
-    contacterOf(scripting).LoadFromPage(path, false);
+    CollectEngine::SEContacter(scripting).LoadFromPage(path, false);
     owner.RefreshTab(2);
 }
 
@@ -74,14 +61,16 @@ void MMisc::PasteKWs(CollectOwner& OwnerForm, const CLogPtr& Log, Scripting& Scr
                                 MsgService::Exclamation);
             return;
         }
-        AddKWsLoop(OwnerForm, Log, dbaserOf(Scripting)).Run(AddKWsLoop::Source::Paste, text);
+        AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
+            .Run(AddKWsLoop::Source::Paste, text);
     });
 }
 
 void MMisc::AddKeywords(const CLogPtr& Log, Scripting& Scripting, CollectOwner& OwnerForm)
 {
     CollectGuard::Run(Log, QStringLiteral("MMisc.AddKeywords"), [&] {
-        AddKWsLoop(OwnerForm, Log, dbaserOf(Scripting)).Run(AddKWsLoop::Source::ByHand, {});
+        AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
+            .Run(AddKWsLoop::Source::ByHand, {});
     });
 }
 
@@ -97,7 +86,8 @@ void MMisc::ImportKWs(const CLogPtr& Log, Scripting& Scripting, CollectOwner& Ow
             return;
         }
         const QString text = NormalizeKWList(KWTextFile::Read(path));
-        AddKWsLoop(OwnerForm, Log, dbaserOf(Scripting)).Run(AddKWsLoop::Source::TextFile, text);
+        AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
+            .Run(AddKWsLoop::Source::TextFile, text);
     });
 }
 

@@ -1,5 +1,7 @@
 #include <array>
 
+#include <QUrl>
+
 #include "app/shell/MBrowser.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MSettings.h"
@@ -46,7 +48,10 @@ QString searchResultsURL(const QString& kw, int se)
     if (se < 1 || se > static_cast<int>(kSearchEngines.size()))
         throw ZError(zentrel::kInvalidArgument,
                      QStringLiteral("Invalid search engine number %1.").arg(se), kSource);
-    QString escaped = MMisc::EscapeURLPart(kw.trimmed());
+    // Every character with a meaning in a URL is percent-encoded, so that "&", "#", "%" and "?"
+    // stay part of the keyword.
+    QString escaped =
+        QString::fromLatin1(QUrl::toPercentEncoding(kw.trimmed(), QByteArrayLiteral(" ")));
     escaped.replace(QLatin1Char(' '), QLatin1Char('+'));
     const QString path =
         QString::fromLatin1(kSearchEngines.at(static_cast<std::size_t>(se - 1)).pathAndQuery);

@@ -50,4 +50,10 @@ public:
     static void ImportFromLocalPage(CollectOwner& OwnerForm,
                                     const std::shared_ptr<zentrel::CLog>& Log,
                                     zentrel::Scripting& Scripting);
+    static void ImportFromURL(const std::shared_ptr<zentrel::CLog>& Log,
+                              zentrel::Scripting& Scripting);
+    static void ImportFromSite(const std::shared_ptr<zentrel::CLog>& Log,
+                               zentrel::Scripting& Scripting);
+    static void ImportFromGoogle(const std::shared_ptr<zentrel::CLog>& Log,
+                                 zentrel::Scripting& Scripting);
 };

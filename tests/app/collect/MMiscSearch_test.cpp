@@ -99,6 +99,26 @@ TEST(MMiscSearch, OpensTheEnginesResultsPage)
     EXPECT_FALSE(f.logText().contains("MMisc.OpenSERForKW"));
 }
 
+TEST(MMiscSearch, KeywordIsPercentEncodedWholly)
+{
+    const struct {
+        QString kw;
+        QString query;
+    } cases[] = {
+        {"black & decker", "black+%26+decker"},
+        {"50% off #1?", "50%25+off+%231%3F"},
+        {"a=b/c", "a%3Db%2Fc"},
+        {QString::fromUtf8("caf\xc3\xa9 au lait"), "caf%C3%A9+au+lait"},
+    };
+    Fixture f;
+    for (const auto& c : cases) {
+        f.open(c.kw, 6);
+        ASSERT_TRUE(testsupport::waitUntil([&] {
+            return f.browser.opened().contains("http://www.teoma.com/search?q=" + c.query);
+        })) << c.kw.toStdString();
+    }
+}
+
 TEST(MMiscSearch, LastEngineAndHostFromSettings)
 {
     Fixture f;

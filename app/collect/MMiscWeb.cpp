@@ -1,0 +1,77 @@
+// The collection commands that start engine jobs and return at once: a web page, a web site and
+// the pages found by a keyword. Their keywords arrive later as new candidates.
+#include <memory>
+
+#include "app/collect/CollectEngine.h"
+#include "app/collect/CollectGuard.h"
+#include "app/collect/WebAddress.h"
+#include "app/shell/MMisc.h"
+#include "app/shell/MStrings.h"
+#include "app/shell/MsgService.h"
+#include "engine/platform/CKeyedCollection.h"
+#include "engine/research/CSEContacter.h"
+#include "engine/research/Scripting.h"
+#include "engine/research/enSE.h"
+
+using zentrel::CLogPtr;
+using zentrel::Scripting;
+
+namespace {
+
+constexpr int kInvalidSite = 106;
+constexpr int kInvalidURL = 107;
+constexpr int kAskPagesByKeyword = 117;
+constexpr int kAskSite = 130;
+constexpr int kAskPage = 131;
+
+QString askTrimmed(int prompt)
+{
+    return MMisc::AskInput(MStrings::text(prompt)).trimmed();
+}
+
+// False (after the message) when the answer holds no ".".
+bool looksLikeAddress(const QString& answer, int message)
+{
+    if (answer.contains(QLatin1Char('.')))
+        return true;
+    MMisc::ShowMsg(MStrings::format(message, {answer}), MsgService::Exclamation);
+    return false;
+}
+
+} // namespace
+
+void MMisc::ImportFromURL(const CLogPtr& Log, Scripting& Scripting)
+{
+    CollectGuard::Run(Log, QStringLiteral("MMisc.ImportFromURL"), [&] {
+        const QString answer = askTrimmed(kAskPage);
+        if (answer.isEmpty() || !looksLikeAddress(answer, kInvalidURL))
+            return;
+        CollectEngine::SEContacter(Scripting).LoadFromPage(WebAddress::PageURL(answer), true);
+    });
+}
+
+void MMisc::ImportFromSite(const CLogPtr& Log, Scripting& Scripting)
+{
+    CollectGuard::Run(Log, QStringLiteral("MMisc.ImportFromSite"), [&] {
+        const QString answer = askTrimmed(kAskSite);
+        if (answer.isEmpty() || !looksLikeAddress(answer, kInvalidSite))
+            return;
+        const QString site = WebAddress::SiteName(answer);
+        if (site.isEmpty()) {
+            ShowMsg(MStrings::format(kInvalidSite, {answer}), MsgService::Exclamation);
+            return;
+        }
+        CollectEngine::SEContacter(Scripting).CrawlKWFromSite(
+            zentrel::seGoogle, site, std::make_shared<zentrel::CKeyedCollection>());
+    });
+}
+
+void MMisc::ImportFromGoogle(const CLogPtr& Log, Scripting& Scripting)
+{
+    CollectGuard::Run(Log, QStringLiteral("MMisc.ImportFromGoogle"), [&] {
+        const QString answer = askTrimmed(kAskPagesByKeyword);
+        if (!answer.isEmpty())
+            CollectEngine::SEContacter(Scripting).GetSER(
+                zentrel::seGoogle, answer, std::make_shared<zentrel::CKeyedCollection>());
+    });
+}
