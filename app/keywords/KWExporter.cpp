@@ -12,21 +12,21 @@
 #include "app/keywords/MConst.h"
 #include "engine/platform/ZError.h"
 
-KWExportTable KWExporter::AllTable(KWStore& store, int pageType, int groupId)
+KWExportTable KWExporter::AllTable(KWStore& store, KWPageType pageType, int groupId)
 {
     KWStore::Query query;
     query.all = true;
     switch (pageType) {
-    case 0:
+    case KWPageType::Candidates:
         query.kind = KWStore::kwk_raw;
         break;
-    case 2:
+    case KWPageType::Keywords:
         query.kind = KWStore::kwk_kws;
         break;
-    case 3:
+    case KWPageType::Banned:
         query.kind = KWStore::kwk_banned;
         break;
-    case 4:
+    case KWPageType::Group:
         query.kind = KWStore::kwk_raw;
         query.forGroup = true;
         query.groupId = groupId;

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "app/keywords/KWExportTable.h"
+#include "app/keywords/KWPageType.h"
 #include "app/keywords/KWRecord.h"
 
 class KWGridModel;
@@ -18,7 +19,7 @@ class KWExporter {
 public:
     // Every keyword of the page's kind from the store, highest score first, ties in the store's
     // order; empty for a page type that lists nothing.
-    static KWExportTable AllTable(KWStore& store, int pageType, int groupId);
+    static KWExportTable AllTable(KWStore& store, KWPageType pageType, int groupId);
     static KWExportTable SortedTable(KWRecords records);
     static KWExportRow RecordRow(const KWRecord& record);
     // The grid's rows as shown, in the order given.

@@ -41,11 +41,11 @@ void KWPageLayout::placeRankButtons(const Controls& c, int left, int top, int wi
                                 c.rankAdvanced->sizeHint().height());
 }
 
-void KWPageLayout::Apply(const Controls& c, QSize size, int pageType, bool advanced)
+void KWPageLayout::Apply(const Controls& c, QSize size, KWPageType pageType, bool advanced)
 {
     const int width = std::max(size.width(), px(1500));
     const int height = std::max(size.height(), px(4405));
-    const bool raw = pageType == 0;
+    const bool raw = pageType == KWPageType::Candidates;
 
     const int buttonWidth = commandColumnWidth(c);
     const int column = std::max(px(1155), buttonWidth + 6);
@@ -72,7 +72,7 @@ void KWPageLayout::Apply(const Controls& c, QSize size, int pageType, bool advan
 
     const int totalTop = gridTop + gridHeight + px(90);
     c.total->setGeometry(0, totalTop, gridWidth / 2, c.total->sizeHint().height());
-    c.hideGrouped->setVisible(pageType == 2);
+    c.hideGrouped->setVisible(pageType == KWPageType::Keywords);
     const QSize hide = c.hideGrouped->sizeHint();
     c.hideGrouped->setGeometry(gridWidth - hide.width(), totalTop - px(60), hide.width(),
                                hide.height());

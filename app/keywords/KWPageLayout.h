@@ -4,6 +4,8 @@
 
 #include <QSize>
 
+#include "app/keywords/KWPageType.h"
+
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -26,7 +28,7 @@ public:
         std::array<QPushButton*, 6> rank{};
     };
 
-    static void Apply(const Controls& c, QSize size, int pageType, bool advanced);
+    static void Apply(const Controls& c, QSize size, KWPageType pageType, bool advanced);
 
 private:
     static int commandColumnWidth(const Controls& c);

@@ -179,26 +179,15 @@ QString ucKW::ScoreText(int searches, int relevancy)
 
 int ucKW::PageTypeToTab(int pageType)
 {
-    switch (pageType) {
-    case 0:
-        return 2;
-    case 2:
-        return 3;
-    case 3:
-        return 5;
-    case 4:
-        return 4;
-    default:
-        return 0;
-    }
+    return ::PageTypeToTab(static_cast<KWPageType>(pageType));
 }
 
 void ucKW::setPageType(int pageType)
 {
-    m_pageType = pageType;
-    m_mnuMoveToGroup->setVisible(pageType == 4);
-    m_mnuRemoveFromGroup->setVisible(pageType == 4);
-    m_chkHideGrouped->setVisible(pageType == 2);
+    m_pageType = static_cast<KWPageType>(pageType);
+    m_mnuMoveToGroup->setVisible(m_pageType == KWPageType::Group);
+    m_mnuRemoveFromGroup->setVisible(m_pageType == KWPageType::Group);
+    m_chkHideGrouped->setVisible(m_pageType == KWPageType::Keywords);
     layoutControls();
     emit propertyChanged(QStringLiteral("PageType"));
 }
@@ -241,10 +230,10 @@ void ucKW::init(KWStore* dbaser, KWServices* log, KWOwner* ownerForm)
             disconnect(moDBaser, nullptr, this, nullptr);
         moDBaser = dbaser;
         connectStore();
-        mlRowCap = m_pageType == 3 ? 1000 : 32000;
+        mlRowCap = m_pageType == KWPageType::Banned ? 1000 : 32000;
         RefreshGrid();
-        m_mnuMoveToGroup->setVisible(m_pageType == 4);
-        m_mnuRemoveFromGroup->setVisible(m_pageType == 4);
+        m_mnuMoveToGroup->setVisible(m_pageType == KWPageType::Group);
+        m_mnuRemoveFromGroup->setVisible(m_pageType == KWPageType::Group);
     });
 }
 
@@ -254,11 +243,11 @@ void ucKW::connectStore()
         return;
     connect(moDBaser, &KWStore::NewKws, this, [this] {
         // A stream of events does not put the refresh off: a running timer is left alone.
-        if (m_pageType == 0 && !m_timer1->isActive())
+        if (m_pageType == KWPageType::Candidates && !m_timer1->isActive())
             m_timer1->start();
     });
     connect(moDBaser, &KWStore::NewOvertureCounts, this, [this] {
-        if (m_pageType == 3)
+        if (m_pageType == KWPageType::Banned)
             return;
         try {
             RefreshGrid();
@@ -299,17 +288,17 @@ void ucKW::RefreshGrid()
             query.maxCount = mlRowCap;
             bool fetch = moDBaser != nullptr;
             switch (m_pageType) {
-            case 0:
+            case KWPageType::Candidates:
                 query.kind = KWStore::kwk_raw;
                 break;
-            case 2:
+            case KWPageType::Keywords:
                 query.kind = KWStore::kwk_kws;
                 query.excludeGrouped = m_chkHideGrouped->isChecked();
                 break;
-            case 3:
+            case KWPageType::Banned:
                 query.kind = KWStore::kwk_banned;
                 break;
-            case 4:
+            case KWPageType::Group:
                 query.forGroup = true;
                 query.groupId = m_groupId;
                 break;
@@ -339,7 +328,7 @@ void ucKW::RefreshGrid()
             RefreshStatusBarKWsCount();
         });
     }
-    if (m_pageType == 0)
+    if (m_pageType == KWPageType::Candidates)
         updateRawDescription();
     layoutControls();
 }
@@ -348,12 +337,12 @@ void ucKW::RefreshStatusBarKWsCount()
 {
     guarded(4, QStringLiteral("ucKW.RefreshStatusBarKWsCount"), [&] {
         const int count = m_model->rowCount();
-        const bool group = m_pageType == 4;
+        const bool group = m_pageType == KWPageType::Group;
         const bool full = count >= mlRowCap;
         const int totalId = full ? (group ? 176 : 111) : (group ? 175 : 109);
         const QString shown = QString::number(full ? mlRowCap : count);
         m_lblTotal->setText(MStrings::format(totalId, {shown}));
-        if (m_pageType != 0 || !m_ownerForm)
+        if (m_pageType != KWPageType::Candidates || !m_ownerForm)
             return;
         const int panelId = full ? 157 : 156;
         const QString text = MStrings::format(panelId, {shown});
@@ -461,17 +450,18 @@ void ucKW::cmdRank_Click(int index)
         const QList<int> rows = selectedRows();
         moDBaser->SetRelevancy(ids, index);
         if (m_ownerForm) {
-            const bool candidatesOrBanned = m_pageType == 0 || m_pageType == 3;
-            if (m_pageType == 0)
+            const bool candidatesOrBanned =
+                m_pageType == KWPageType::Candidates || m_pageType == KWPageType::Banned;
+            if (m_pageType == KWPageType::Candidates)
                 m_ownerForm->RefreshTab(2);
             if (!(index == 0 && candidatesOrBanned)) {
                 m_ownerForm->RefreshTab(3);
                 m_ownerForm->RefreshTab(4);
             }
-            if (index == 0 || m_pageType == 3)
+            if (index == 0 || m_pageType == KWPageType::Banned)
                 m_ownerForm->RefreshTab(5);
         }
-        if (m_pageType == 0 && index >= 1 && !m_noMovedMessage && m_log) {
+        if (m_pageType == KWPageType::Candidates && index >= 1 && !m_noMovedMessage && m_log) {
             std::int32_t value = 0;
             if (!m_log->ReadLong(KWServices::ProgramKey(), kMovedMessageValue, value) ||
                 value == 0) {
@@ -586,10 +576,10 @@ void ucKW::mnuDeleteKWs_Click()
         moDBaser->DeleteKWs(ids);
         if (!m_ownerForm)
             return;
-        m_ownerForm->RefreshTab(PageTypeToTab(m_pageType));
-        if (m_pageType == 4)
+        m_ownerForm->RefreshTab(::PageTypeToTab(m_pageType));
+        if (m_pageType == KWPageType::Group)
             m_ownerForm->RefreshTab(3);
-        else if (m_pageType == 2)
+        else if (m_pageType == KWPageType::Keywords)
             m_ownerForm->RefreshTab(4);
     });
 }
@@ -635,7 +625,8 @@ void ucKW::mnuAddToGroup_Click()
         if (!m_ownerForm || !moDBaser || !m_log)
             return;
         const QList<int> ids = GetSelectedKWs();
-        const bool withRank = m_pageType == 0 || m_pageType == 3;
+        const bool withRank =
+            m_pageType == KWPageType::Candidates || m_pageType == KWPageType::Banned;
         int group = 0;
         int rank = -1;
         if (!m_ownerForm->PickGroup(this, MStrings::text(166), MStrings::text(167), withRank, group,
@@ -646,7 +637,7 @@ void ucKW::mnuAddToGroup_Click()
             moDBaser->SetRelevancy(ids, rank);
         moDBaser->AddToGroup(ids, group);
         RefreshGrid();
-        if (m_pageType != 4)
+        if (m_pageType != KWPageType::Group)
             m_ownerForm->RefreshTab(4);
         if (withRank)
             m_ownerForm->RefreshTab(3);
@@ -665,8 +656,8 @@ void ucKW::mnuMoveToGroup_Click()
                                     rank))
             return;
         moDBaser->MoveToGroup(ids, m_groupId, group);
-        if (m_pageType != 4)
-            m_ownerForm->RefreshTab(PageTypeToTab(m_pageType));
+        if (m_pageType != KWPageType::Group)
+            m_ownerForm->RefreshTab(::PageTypeToTab(m_pageType));
         m_ownerForm->RefreshTab(4);
     });
 }
@@ -679,7 +670,7 @@ void ucKW::mnuRemoveFromGroup_Click()
         if (m_log->ShowMsg(MStrings::text(168), 52) != KWServices::Yes)
             return;
         moDBaser->RemoveFromGroup(GetSelectedKWs(), m_groupId);
-        m_ownerForm->RefreshTab(PageTypeToTab(m_pageType));
+        m_ownerForm->RefreshTab(::PageTypeToTab(m_pageType));
     });
 }
 
@@ -931,7 +922,7 @@ void ucKW::runKey(KWKeys::Command command)
         mnuSelectByWildCard_Click();
         break;
     case Command::Delete:
-        if (m_pageType == 3)
+        if (m_pageType == KWPageType::Banned)
             mnuDeleteKWs_Click();
         else
             cmdRank_Click(0);

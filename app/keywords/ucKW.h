@@ -11,6 +11,7 @@
 
 #include "app/keywords/KWIcons.h"
 #include "app/keywords/KWKeys.h"
+#include "app/keywords/KWPageType.h"
 #include "app/shell/IVXPage.h"
 
 class KWGridModel;
@@ -25,8 +26,8 @@ class QPushButton;
 class QTableView;
 class QTimer;
 
-// The keyword list page: candidates (page type 0), kept keywords (2), banned keywords (3) or one
-// group's keywords (4) in a grid, with ranking, find and select, delete, reorder, groups,
+// The keyword list page: the candidates, kept keywords, banned keywords or one group's keywords
+// (KWPageType) in a grid, with ranking, find and select, delete, reorder, groups,
 // collecting, browsing and export.
 class ucKW final : public QWidget, public IVXPage {
     Q_OBJECT
@@ -36,8 +37,11 @@ public:
     explicit ucKW(QWidget* parent = nullptr);
     ~ucKW() override;
 
-    int PageType() const { return m_pageType; }
+    // The stored property: a KWPageType's number, or another number that shows nothing.
+    int PageType() const { return static_cast<int>(m_pageType); }
     void setPageType(int pageType);
+    void setPageType(KWPageType type) { setPageType(static_cast<int>(type)); }
+    KWPageType type() const { return m_pageType; }
     int GroupId() const { return m_groupId; }
     void setGroupId(int groupId);
     int RowCap() const { return mlRowCap; }
@@ -133,7 +137,7 @@ private:
     KWServices* m_log = nullptr;
     KWOwner* m_ownerForm = nullptr;
     QIcon mpicPanel1;
-    int m_pageType = 3;
+    KWPageType m_pageType = KWPageType::Banned;
     int m_groupId = 0;
     int mlRowCap = 32000;
     QString m_findPattern;
