@@ -1,15 +1,24 @@
-// The kept-keywords page on a project of 100,000 keywords: the first refresh at the page's
-// 32,000-row cap, a refresh after ranking 10 keywords, and Export All to a file.
+// The kept-keywords page on a project of N kept keywords (--keywords=N or
+// QUINTARA_BENCH_KEYWORDS, 100,000 by default): the first refresh at the page's 32,000-row cap,
+// a refresh after ranking 10 keywords, and Export All to a file, each beside a raw-SQLite
+// baseline of the same reads (and the same bytes written).
 #include <memory>
 
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTextDocument>
 
 #include <benchmark/benchmark.h>
 
+#include "bench/support/BenchPairs.h"
+#include "bench/support/BenchSize.h"
+
 #include "app/keywords/FExportParams.h"
+#include "app/keywords/KWExportText.h"
+#include "app/keywords/KWExporter.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/ucKW.h"
@@ -23,7 +32,8 @@
 
 namespace {
 
-constexpr int kKeywords = 100000;
+int g_keywords = 100000;
+constexpr int kGridCap = 32000;
 
 // Accepts the export dialog as it opens and saves to a fixed file.
 class BenchServices final : public KWServices {
@@ -56,7 +66,7 @@ public:
     void WriteLong(const QString&, const QString&, std::int32_t) override {}
 };
 
-// A project of 100,000 kept keywords in a temporary data folder.
+// A project of N kept keywords in a temporary data folder.
 struct Project {
     QTemporaryDir home;
     zentrel::CLogPtr log = std::make_shared<zentrel::CLog>();
@@ -73,7 +83,7 @@ struct Project {
         db.OpenCacheDB(home.filePath(QStringLiteral("Cache.vxc")));
         db.OpenProjectDB(home.filePath(QStringLiteral("Project.vxp")));
         zentrel::SqlTransaction transaction(db.ProjectDB()->connection());
-        for (int i = 0; i < kKeywords; ++i) {
+        for (int i = 0; i < g_keywords; ++i) {
             const QString kw = QStringLiteral("keyword research word%1 tool").arg(i);
             db.ProjectDB()->addRow(
                 QStringLiteral("Keyword"),
@@ -153,6 +163,87 @@ void BM_ExportAllToFile(benchmark::State& state)
 }
 BENCHMARK(BM_ExportAllToFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The parts of Export All: the table (every keyword fetched and sorted by score), the text,
+// and the preview's text document.
+void BM_ExportAllTable(benchmark::State& state)
+{
+    Project& p = project();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(KWExporter::AllTable(*p.store, 2, 0).size());
+}
+BENCHMARK(BM_ExportAllTable)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ExportAllText(benchmark::State& state)
+{
+    Project& p = project();
+    const KWExportTable table = KWExporter::AllTable(*p.store, 2, 0);
+    KWExportText::Options options;
+    options.searches = true;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(KWExportText::build(table, options).size());
+}
+BENCHMARK(BM_ExportAllText)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ExportAllPreview(benchmark::State& state)
+{
+    Project& p = project();
+    KWExportText::Options options;
+    options.searches = true;
+    const QString text = KWExportText::build(KWExporter::AllTable(*p.store, 2, 0), options);
+    for (auto _ : state) {
+        QPlainTextEdit preview;
+        preview.setLineWrapMode(QPlainTextEdit::NoWrap);
+        preview.setPlainText(text);
+        benchmark::DoNotOptimize(preview.document()->blockCount());
+    }
+}
+BENCHMARK(BM_ExportAllPreview)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The page's rows read straight from the table in the page's order: the kept keywords, at most
+// `limit` of them (all with a negative limit).
+int readKept(const zentrel::SqlDatabase& db, int limit, QByteArray* text)
+{
+    auto rows = db.query(
+        QStringLiteral("SELECT pkKeyword, KW, Searches, Relevancy FROM project.Keyword WHERE "
+                       "Relevancy > 0 ORDER BY Relevancy DESC, Searches DESC, pkKeyword%1")
+            .arg(limit < 0 ? QString() : QStringLiteral(" LIMIT %1").arg(limit)));
+    int count = 0;
+    while (rows.next()) {
+        const QString kw = rows.text(1);
+        if (text != nullptr)
+            *text += '"' + kw.toUtf8() + "\"," + QByteArray::number(rows.int32(2) / 30.0, 'f', 1) +
+                     "\r\n";
+        ++count;
+    }
+    return count;
+}
+
+void BM_GridRowsBaseline(benchmark::State& state)
+{
+    Project& p = project();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(readKept(*p.db.ProjectDB(), kGridCap, nullptr));
+}
+BENCHMARK(BM_GridRowsBaseline)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Every kept keyword read and written as "keyword",searches lines to a file.
+void BM_ExportBaseline(benchmark::State& state)
+{
+    Project& p = project();
+    for (auto _ : state) {
+        QByteArray text;
+        readKept(*p.db.ProjectDB(), -1, &text);
+        QFile file(p.services.target);
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(text);
+        file.close();
+        state.PauseTiming();
+        file.remove();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ExportBaseline)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -160,8 +251,13 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    g_keywords = benchsupport::projectSize(argc, argv, g_keywords);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    benchsupport::PairReporter reporter({{"BM_FirstRefreshGrid", "BM_GridRowsBaseline"},
+                                         {"BM_RefreshGridAfterRanking10", "BM_GridRowsBaseline"},
+                                         {"BM_ExportAllToFile", "BM_ExportBaseline"}});
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printPairs(g_keywords);
     benchmark::Shutdown();
     return 0;
 }
