@@ -9,25 +9,44 @@ namespace zentrel {
 
 namespace {
 
-// Trigrams: texts of fewer than 3 characters are never found, so they are not indexed.
-const char* const kBuild[] = {
-    "CREATE VIRTUAL TABLE cache.CacheText USING fts5(KW, tokenize = 'trigram')",
-    "INSERT INTO cache.CacheText (KW) SELECT KW FROM cache.Cache WHERE length(KW) >= 3",
-    "CREATE TRIGGER cache.CacheTextAdd AFTER INSERT ON Cache WHEN length(new.KW) >= 3 BEGIN "
-    "INSERT INTO CacheText (KW) VALUES (new.KW); END",
-    "CREATE TRIGGER cache.CacheTextRemove AFTER DELETE ON Cache WHEN length(old.KW) >= 3 BEGIN "
+// Trigrams: texts of fewer than 3 characters are never found, so they are not indexed. Every
+// change of the table also counts up the cache's generation (see CountsRefresh).
+const char* const kBump = "UPDATE CacheGeneration SET Generation = Generation + 1; ";
+const char* const kRemoveOld =
     "DELETE FROM CacheText WHERE rowid IN (SELECT rowid FROM CacheText WHERE CacheText MATCH "
-    "'\"' || replace(old.KW, '\"', '\"\"') || '\"' AND KW = old.KW); END",
-    "CREATE TRIGGER cache.CacheTextRename AFTER UPDATE OF KW ON Cache BEGIN "
-    "DELETE FROM CacheText WHERE rowid IN (SELECT rowid FROM CacheText WHERE CacheText MATCH "
-    "'\"' || replace(old.KW, '\"', '\"\"') || '\"' AND KW = old.KW); "
-    "INSERT INTO CacheText (KW) SELECT new.KW WHERE length(new.KW) >= 3; END",
-};
+    "'\"' || replace(old.KW, '\"', '\"\"') || '\"' AND KW = old.KW); ";
+const char* const kAddNew = "INSERT INTO CacheText (KW) SELECT new.KW WHERE length(new.KW) >= 3; ";
+
+QStringList buildSql()
+{
+    const QString bump = QString::fromLatin1(kBump);
+    const QString removeOld = QString::fromLatin1(kRemoveOld);
+    const QString addNew = QString::fromLatin1(kAddNew);
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS cache.CacheGeneration (Id TEXT NOT NULL, "
+                       "Generation INTEGER NOT NULL) STRICT"),
+        QStringLiteral("INSERT INTO cache.CacheGeneration (Id, Generation) SELECT "
+                       "lower(hex(randomblob(16))), 0 WHERE NOT EXISTS (SELECT 1 FROM "
+                       "cache.CacheGeneration)"),
+        QStringLiteral("UPDATE cache.CacheGeneration SET Generation = Generation + 1"),
+        QStringLiteral("CREATE VIRTUAL TABLE cache.CacheText USING fts5(KW, tokenize = 'trigram')"),
+        QStringLiteral(
+            "INSERT INTO cache.CacheText (KW) SELECT KW FROM cache.Cache WHERE length(KW) >= 3"),
+        QStringLiteral("CREATE TRIGGER cache.CacheTextAdd AFTER INSERT ON Cache BEGIN ") + addNew +
+            bump + QStringLiteral("END"),
+        QStringLiteral("CREATE TRIGGER cache.CacheTextRemove AFTER DELETE ON Cache BEGIN ") +
+            removeOld + bump + QStringLiteral("END"),
+        QStringLiteral("CREATE TRIGGER cache.CacheTextRename AFTER UPDATE OF KW ON Cache BEGIN ") +
+            removeOld + addNew + bump + QStringLiteral("END"),
+        QStringLiteral("CREATE TRIGGER cache.CacheCountChange AFTER UPDATE OF Count, dte ON Cache "
+                       "BEGIN ") +
+            bump + QStringLiteral("END"),
+    };
+}
 
 const char* const kDrop[] = {
-    "DROP TRIGGER IF EXISTS cache.CacheTextAdd",
-    "DROP TRIGGER IF EXISTS cache.CacheTextRemove",
-    "DROP TRIGGER IF EXISTS cache.CacheTextRename",
+    "DROP TRIGGER IF EXISTS cache.CacheTextAdd",    "DROP TRIGGER IF EXISTS cache.CacheTextRemove",
+    "DROP TRIGGER IF EXISTS cache.CacheTextRename", "DROP TRIGGER IF EXISTS cache.CacheCountChange",
     "DROP TABLE IF EXISTS cache.CacheText",
 };
 
@@ -46,6 +65,12 @@ void run(const SqlDatabase& cache, const char* const* statements, size_t n)
         cache.execute(QString::fromLatin1(statements[i]));
 }
 
+void run(const SqlDatabase& cache, const QStringList& statements)
+{
+    for (const QString& sql : statements)
+        cache.execute(sql);
+}
+
 } // namespace
 
 bool CacheIndex::exists(const SqlDatabase& cache)
@@ -53,8 +78,9 @@ bool CacheIndex::exists(const SqlDatabase& cache)
     return cache
                .scalar(QStringLiteral(
                    "SELECT count(*) FROM cache.sqlite_master WHERE name IN ('CacheText', "
-                   "'CacheTextAdd', 'CacheTextRemove', 'CacheTextRename')"))
-               .toInt() == 4;
+                   "'CacheTextAdd', 'CacheTextRemove', 'CacheTextRename', 'CacheCountChange', "
+                   "'CacheGeneration')"))
+               .toInt() == 6;
 }
 
 void CacheIndex::drop(const SqlDatabase& cache)
@@ -78,7 +104,7 @@ void CacheIndex::ensure(const SqlDatabase& cache, const std::function<void(const
     timer.start();
     SqlTransaction transaction(cache.connection());
     run(cache, kDrop, std::size(kDrop));
-    run(cache, kBuild, std::size(kBuild));
+    run(cache, buildSql());
     transaction.commit();
     note(QStringLiteral("The keyword index of the cache '%1' is built (%2 s).")
              .arg(cache.fileName())

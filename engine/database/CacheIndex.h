@@ -11,8 +11,9 @@ class SqlDatabase;
 
 // The full-text index of the cache's keywords: an FTS5 table of trigrams (CacheText) that
 // finds every keyword holding a piece of text of 3 characters or more, kept up to date by
-// triggers on Cache. Plain SQLite, so the cache stays a file that any SQLite client with FTS5
-// opens and writes.
+// triggers on Cache, which also count up the cache's generation (CacheGeneration: a random id
+// and a number that every change of Cache raises). Plain SQLite, so the cache stays a file that
+// any SQLite client with FTS5 opens and writes.
 class CacheIndex {
 public:
     // Builds the index when the cache has none (or an incomplete one); reports the start and

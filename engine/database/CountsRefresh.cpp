@@ -1,6 +1,9 @@
 #include "engine/database/CountsRefresh.h"
 
+#include <optional>
+
 #include "engine/platform/SqlDatabase.h"
+#include "engine/platform/SqlError.h"
 
 namespace zentrel {
 
@@ -38,13 +41,100 @@ Versions dataVersions(const SqlDatabase& db)
             db.scalar(QStringLiteral("PRAGMA cache.data_version")).toLongLong()};
 }
 
+// What the project's copies were last brought up to: the cache (its file, its id and its
+// generation, which every change of Cache raises) and the last keyword then. Kept in the project
+// file, so that reopening files that did not change copies nothing.
+struct Synced {
+    QString cacheId;
+    QString cacheFile;
+    qint64 generation = -1;
+    qint64 lastKeyword = 0;
+
+    bool sameCache(const Synced& other) const
+    {
+        return !cacheId.isEmpty() && cacheId == other.cacheId && cacheFile == other.cacheFile &&
+               generation == other.generation;
+    }
+};
+
+Synced cacheNow(const SqlDatabase& db)
+{
+    Synced now;
+    now.cacheFile =
+        db.scalar(QStringLiteral("SELECT file FROM pragma_database_list WHERE name = 'cache'"))
+            .toString();
+    try {
+        auto row = db.query(QStringLiteral("SELECT Id, Generation FROM cache.CacheGeneration"));
+        if (row.next()) {
+            now.cacheId = row.text(0);
+            now.generation = row.int64(1);
+        }
+    } catch (const SqlError&) {
+        // A cache without its index has no generation: nothing can be trusted.
+    }
+    return now;
+}
+
+void ensurePersisted(const SqlDatabase& project)
+{
+    project.execute(QStringLiteral("CREATE TABLE IF NOT EXISTS project.CountsSynced (CacheId "
+                                   "TEXT, CacheFile TEXT, Generation INTEGER, LastKeyword "
+                                   "INTEGER) STRICT"));
+}
+
+std::optional<Synced> persisted(const SqlDatabase& project)
+{
+    auto row = project.query(QStringLiteral(
+        "SELECT CacheId, CacheFile, Generation, LastKeyword FROM project.CountsSynced"));
+    if (!row.next())
+        return std::nullopt;
+    return Synced{row.text(0), row.text(1), row.int64(2), row.int64(3)};
+}
+
+void persist(const SqlDatabase& project, const Synced& synced)
+{
+    const auto before = persisted(project);
+    if (before && before->sameCache(synced) && before->lastKeyword == synced.lastKeyword)
+        return;
+    project.execute(QStringLiteral("DELETE FROM project.CountsSynced"));
+    project.execute(QStringLiteral("INSERT INTO project.CountsSynced (CacheId, CacheFile, "
+                                   "Generation, LastKeyword) VALUES (?1, ?2, ?3, ?4)"),
+                    {synced.cacheId, synced.cacheFile, synced.generation, synced.lastKeyword});
+}
+
+qint64 lastKeyword(const SqlDatabase& project)
+{
+    return project.scalar(QStringLiteral("SELECT coalesce(max(pkKeyword), 0) FROM project.Keyword"))
+        .toLongLong();
+}
+
 void remember(const SqlDatabase& project, const Versions& versions)
 {
     project.execute(QStringLiteral("DELETE FROM temp.CountsPending"));
     project.execute(QStringLiteral("INSERT OR REPLACE INTO temp.CountsSynced (Id, ProjectVersion, "
-                                   "CacheVersion, LastKeyword) VALUES (1, ?1, ?2, (SELECT "
-                                   "coalesce(max(pkKeyword), 0) FROM project.Keyword))"),
-                    {versions.project, versions.cache});
+                                   "CacheVersion, LastKeyword) VALUES (1, ?1, ?2, ?3)"),
+                    {versions.project, versions.cache, lastKeyword(project)});
+    Synced synced = cacheNow(project);
+    synced.lastKeyword = lastKeyword(project);
+    persist(project, synced);
+}
+
+// Where the copies stand: the last keyword they cover, or nothing when everything is to be
+// copied.
+std::optional<qint64> syncedUpTo(const SqlDatabase& project, const Versions& now)
+{
+    auto session = project.query(
+        QStringLiteral("SELECT ProjectVersion, CacheVersion, LastKeyword FROM temp.CountsSynced"));
+    if (session.next()) {
+        if (session.int64(0) != now.project || session.int64(1) != now.cache)
+            return std::nullopt; // another connection wrote
+        return session.int64(2);
+    }
+    // The first refresh since a file was attached: what the project file remembers.
+    const auto before = persisted(project);
+    if (before && before->sameCache(cacheNow(project)))
+        return before->lastKeyword;
+    return std::nullopt;
 }
 
 } // namespace
@@ -64,6 +154,16 @@ void CountsRefresh::markKeys(const SqlDatabase& db, const QStringList& keys)
 void CountsRefresh::markAll(const SqlDatabase& db)
 {
     auto guard = db.lock();
+    markAttached(db);
+    if (db.connection().isAttached(QStringLiteral("project"))) {
+        ensurePersisted(db);
+        db.execute(QStringLiteral("DELETE FROM project.CountsSynced"));
+    }
+}
+
+void CountsRefresh::markAttached(const SqlDatabase& db)
+{
+    auto guard = db.lock();
     ensureTables(db);
     db.execute(QStringLiteral("DELETE FROM temp.CountsSynced"));
 }
@@ -77,23 +177,14 @@ void CountsRefresh::refresh(const SqlDatabase& project)
 {
     auto guard = project.lock();
     ensureTables(project);
+    ensurePersisted(project);
     const Versions now = dataVersions(project);
-    bool known = false;
-    qint64 lastKeyword = 0;
-    {
-        auto synced = project.query(QStringLiteral("SELECT ProjectVersion, CacheVersion, "
-                                                   "LastKeyword FROM temp.CountsSynced"));
-        if (synced.next()) {
-            known = synced.int64(0) == now.project && synced.int64(1) == now.cache;
-            lastKeyword = synced.int64(2);
-        }
-    }
-    if (!known) {
-        refreshAll(project);
-    } else {
-        project.execute(copySql(QStringLiteral("pkKeyword > ?1 AND ")), {lastKeyword});
+    if (const auto upTo = syncedUpTo(project, now)) {
+        project.execute(copySql(QStringLiteral("pkKeyword > ?1 AND ")), {*upTo});
         project.execute(
             copySql(QStringLiteral("Normalized IN (SELECT KW FROM temp.CountsPending) AND ")));
+    } else {
+        refreshAll(project);
     }
     remember(project, now);
 }

@@ -248,7 +248,7 @@ void DBaser::OpenCacheDB(const QString& CacheDBFilename)
         }
         m_cacheDBFilename = CacheDBFilename;
         m_cacheDBOpened = true;
-        CountsRefresh::markAll(cache());
+        CountsRefresh::markAttached(cache());
     } catch (const ZError& error) {
         raiseOpenError(error, EngineMessages::CannotOpenCache, CacheDBFilename,
                        QStringLiteral("DBaser.OpenCacheDB"));
@@ -265,7 +265,7 @@ void DBaser::OpenProjectDB(const QString& ProjectDBFilename)
         });
         m_projectDBFilename = ProjectDBFilename;
         m_projectDBOpened = true;
-        CountsRefresh::markAll(project());
+        CountsRefresh::markAttached(project());
     } catch (const ZError& error) {
         raiseOpenError(error, EngineMessages::CannotOpenProject, ProjectDBFilename,
                        QStringLiteral("DBaser.OpenProjectDB"));

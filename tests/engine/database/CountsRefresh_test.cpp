@@ -102,13 +102,53 @@ TEST_F(CountsRefreshTest, AnotherConnectionsWriteCopiesEverything)
     EXPECT_EQ(searches("red widget"), 20);
 }
 
-TEST_F(CountsRefreshTest, AttachingAFileCopiesEverything)
+TEST_F(CountsRefreshTest, ReopeningFilesThatDidNotChangeCopiesNothing)
 {
-    for (const auto& open : std::vector<std::function<void()>>{
-             [&] { db->OpenCacheDB(cacheFile); }, [&] { db->OpenProjectDB(projectFile); },
+    tamper("red widget");
+    db->OpenCacheDB(cacheFile);
+    db->OpenProjectDB(projectFile);
+    db->get1stNotOvertured();
+    EXPECT_EQ(searches("red widget"), 999);
+}
+
+TEST_F(CountsRefreshTest, AnotherCacheOrOneChangedMeanwhileCopiesEverything)
+{
+    const QString otherCache = home.file("Other.vxc");
+    db->OpenCacheDB(otherCache);
+    store("red widget", 5);
+    EXPECT_EQ(searches("red widget"), 5);
+    tamper("red widget");
+    db->OpenCacheDB(cacheFile);
+    db->get1stNotOvertured();
+    EXPECT_EQ(searches("red widget"), 20) << "back on the first cache";
+
+    db->OpenCacheDB(otherCache);
+    db->get1stNotOvertured();
+    tamper("red widget");
+    SqlConnection::open(cacheFile)->exec("UPDATE Cache SET Count = 21 WHERE KW = 'red widget'");
+    db->OpenCacheDB(cacheFile);
+    db->get1stNotOvertured();
+    EXPECT_EQ(searches("red widget"), 21) << "the cache changed while another was attached";
+}
+
+TEST_F(CountsRefreshTest, KeywordsAddedWhileTheProjectWasClosedAreCopied)
+{
+    db->OpenProjectDB(home.file("Other.vxp"));
+    SqlConnection::open(projectFile)
+        ->exec("INSERT INTO Keyword (KW, Normalized) VALUES ('widget blue', 'blue widget x')");
+    db->CacheDB()->execute("INSERT INTO Cache (KW, Count, dte) VALUES ('blue widget x', 4, 1)");
+    db->OpenProjectDB(projectFile);
+    db->get1stNotOvertured();
+    EXPECT_EQ(searches("widget blue"), 4);
+}
+
+TEST_F(CountsRefreshTest, RecountsAndNewIdentitiesCopyEverything)
+{
+    for (const auto& change : std::vector<std::function<void()>>{
              [&] { db->RecalcOverTimes(); }, [&] { db->NormalizeAllDBkws(); }}) {
         tamper("red widget");
-        open();
+        change();
+        db->OpenCacheDB(cacheFile);
         db->get1stNotOvertured();
         EXPECT_EQ(searches("red widget"), 20);
     }

@@ -56,7 +56,7 @@ protected:
         QStringList names;
         auto rows = SqlConnection::open(file)->prepare(
             "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'CacheText%' "
-            "ORDER BY name"); // the cache's keyword index left out
+            "AND name <> 'CacheGeneration' ORDER BY name"); // the cache's keyword index left out
         while (rows.next())
             names << rows.text(0);
         return names;
