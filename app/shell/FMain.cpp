@@ -33,7 +33,6 @@
 #include "app/shell/StatusPanel.h"
 #include "app/shell/ucHelp.h"
 #include "app/shell/ucKWHost.h"
-#include "app/shell/ucPlaceholder.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
@@ -136,15 +135,22 @@ QString FMain::tabKey(int number)
 
 QWidget* FMain::createPage(int number, QWidget* parent)
 {
-    if (number == 1)
+    switch (number) {
+    case 1:
         return new ucHelp(parent);
-    if (number == 4)
+    case 2:
+        return new ucKWHost(0, parent);
+    case 3:
+        return new ucKWHost(2, parent);
+    case 4:
         return new ucGroups(parent);
-    if (number == 2 || number == 3 || number == 5)
-        return new ucKWHost(number == 2 ? 0 : number == 3 ? 2 : 3, parent);
-    if (number == 6)
+    case 5:
+        return new ucKWHost(3, parent);
+    case 6:
         return new ucDLoad(parent);
-    return new ucPlaceholder(QString::fromLatin1(kPages[number - 1].caption), parent);
+    default:
+        return nullptr;
+    }
 }
 
 void FMain::buildControls()
