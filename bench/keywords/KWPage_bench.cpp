@@ -169,14 +169,14 @@ void BM_ExportAllTable(benchmark::State& state)
 {
     Project& p = project();
     for (auto _ : state)
-        benchmark::DoNotOptimize(KWExporter::AllTable(*p.store, 2, 0).size());
+        benchmark::DoNotOptimize(KWExporter::AllTable(*p.store, KWPageType::Keywords, 0).size());
 }
 BENCHMARK(BM_ExportAllTable)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_ExportAllText(benchmark::State& state)
 {
     Project& p = project();
-    const KWExportTable table = KWExporter::AllTable(*p.store, 2, 0);
+    const KWExportTable table = KWExporter::AllTable(*p.store, KWPageType::Keywords, 0);
     KWExportText::Options options;
     options.searches = true;
     for (auto _ : state)
@@ -189,7 +189,7 @@ void BM_ExportAllPreview(benchmark::State& state)
     Project& p = project();
     KWExportText::Options options;
     options.searches = true;
-    const QString text = KWExportText::build(KWExporter::AllTable(*p.store, 2, 0), options);
+    const QString text = KWExportText::build(KWExporter::AllTable(*p.store, KWPageType::Keywords, 0), options);
     for (auto _ : state) {
         QPlainTextEdit preview;
         preview.setLineWrapMode(QPlainTextEdit::NoWrap);
