@@ -22,6 +22,7 @@
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/KWKeys.h"
 #include "app/keywords/KWOwner.h"
+#include "app/keywords/KWPageCommands.h"
 #include "app/keywords/KWPageLayout.h"
 #include "app/keywords/KWPageMenus.h"
 #include "app/keywords/KWPattern.h"
@@ -50,8 +51,6 @@ public:
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-const QString kMovedMessageValue = QStringLiteral("Do not show Keywords Moved message");
-
 } // namespace
 
 ucKW::ucKW(QWidget* parent)
@@ -71,6 +70,7 @@ ucKW::ucKW(QWidget* parent)
     , m_mnuGetFromPage(new QMenu(this))
 {
     buildControls();
+    m_commands.setRefreshPage([this] { RefreshGrid(); });
     const KWPageMenus::GroupItems groupItems =
         KWPageMenus::BuildContextMenu(*this, m_mnuContext4List);
     m_mnuMoveToGroup = groupItems.moveToGroup;
@@ -185,6 +185,7 @@ int ucKW::PageTypeToTab(int pageType)
 void ucKW::setPageType(int pageType)
 {
     m_pageType = static_cast<KWPageType>(pageType);
+    m_commands.setPageType(m_pageType);
     m_mnuMoveToGroup->setVisible(m_pageType == KWPageType::Group);
     m_mnuRemoveFromGroup->setVisible(m_pageType == KWPageType::Group);
     m_chkHideGrouped->setVisible(m_pageType == KWPageType::Keywords);
@@ -195,6 +196,7 @@ void ucKW::setPageType(int pageType)
 void ucKW::setGroupId(int groupId)
 {
     m_groupId = groupId;
+    m_commands.setGroupId(groupId);
     emit propertyChanged(QStringLiteral("GroupId"));
 }
 
@@ -229,6 +231,7 @@ void ucKW::init(KWStore* dbaser, KWServices* log, KWOwner* ownerForm)
         if (moDBaser)
             disconnect(moDBaser, nullptr, this, nullptr);
         moDBaser = dbaser;
+        m_commands.init(dbaser, log, ownerForm);
         connectStore();
         mlRowCap = m_pageType == KWPageType::Banned ? 1000 : 32000;
         RefreshGrid();
@@ -264,6 +267,7 @@ void ucKW::Finalize()
         if (moDBaser)
             disconnect(moDBaser, nullptr, this, nullptr);
         moDBaser = nullptr;
+        m_commands.init(nullptr, nullptr, nullptr);
         m_ownerForm = nullptr;
         m_log = nullptr;
         mpicPanel1 = QIcon();
@@ -448,29 +452,7 @@ void ucKW::cmdRank_Click(int index)
             return;
         const QList<int> ids = GetSelectedKWs();
         const QList<int> rows = selectedRows();
-        moDBaser->SetRelevancy(ids, index);
-        if (m_ownerForm) {
-            const bool candidatesOrBanned =
-                m_pageType == KWPageType::Candidates || m_pageType == KWPageType::Banned;
-            if (m_pageType == KWPageType::Candidates)
-                m_ownerForm->RefreshTab(2);
-            if (!(index == 0 && candidatesOrBanned)) {
-                m_ownerForm->RefreshTab(3);
-                m_ownerForm->RefreshTab(4);
-            }
-            if (index == 0 || m_pageType == KWPageType::Banned)
-                m_ownerForm->RefreshTab(5);
-        }
-        if (m_pageType == KWPageType::Candidates && index >= 1 && !m_noMovedMessage && m_log) {
-            std::int32_t value = 0;
-            if (!m_log->ReadLong(KWServices::ProgramKey(), kMovedMessageValue, value) ||
-                value == 0) {
-                if (m_log->ShowSingleTimeMsg(window(), MStrings::text(137))) {
-                    m_noMovedMessage = true;
-                    m_log->WriteLong(KWServices::ProgramKey(), kMovedMessageValue, -1);
-                }
-            }
-        }
+        m_commands.Rank(ids, index, window());
         m_lv->setFocus();
         // Ranked rows that left the page hand the focus on as in a list box: to the keyword now
         // standing where the first of them stood.
@@ -567,21 +549,8 @@ void ucKW::mnuCopyKW_Click()
 
 void ucKW::mnuDeleteKWs_Click()
 {
-    guarded(4, QStringLiteral("ucKW.mnuDeleteKWs_Click"), [&] {
-        const QList<int> ids = GetSelectedKWs();
-        if (ids.isEmpty() || !m_log || !moDBaser)
-            return;
-        if (m_log->ShowMsg(MStrings::text(129), 49) != KWServices::OK)
-            return;
-        moDBaser->DeleteKWs(ids);
-        if (!m_ownerForm)
-            return;
-        m_ownerForm->RefreshTab(::PageTypeToTab(m_pageType));
-        if (m_pageType == KWPageType::Group)
-            m_ownerForm->RefreshTab(3);
-        else if (m_pageType == KWPageType::Keywords)
-            m_ownerForm->RefreshTab(4);
-    });
+    guarded(4, QStringLiteral("ucKW.mnuDeleteKWs_Click"),
+            [&] { m_commands.Delete(GetSelectedKWs()); });
 }
 
 void ucKW::ReorderWords()
@@ -593,13 +562,13 @@ void ucKW::ReorderWords()
         const int id = m_model->rowAt(row).id; // the row may move while a dialog is open
         const QString kw = m_model->rowAt(row).keyword;
         const QString iconKey = m_model->rowAt(row).iconKey;
-        const QStringList words = kw.split(QLatin1Char(' '));
+        const qsizetype words = kw.split(QLatin1Char(' ')).size();
         QString newText;
-        if (words.size() < 2) {
+        if (words < 2) {
             return;
-        } else if (words.size() == 2) {
-            newText = words[1] + QLatin1Char(' ') + words[0];
-        } else if (words.size() == 3) {
+        } else if (words == 2) {
+            newText = KWPageCommands::SwappedWords(kw);
+        } else if (words == 3) {
             FReorderWords dialog(this);
             dialog.init(m_log, kw, &m_icons, iconKey);
             m_log->ExecDialog(dialog);
@@ -614,64 +583,27 @@ void ucKW::ReorderWords()
                 return;
             newText = dialog.SelectedOrder();
         }
-        if (moDBaser && moDBaser->UpdateKW(newText))
+        if (m_commands.Respell(newText))
             m_model->setKeywordText(m_model->rowOfId(id), newText);
     });
 }
 
 void ucKW::mnuAddToGroup_Click()
 {
-    guarded(0, QStringLiteral("ucKW.mnuAddToGroup_Click"), [&] {
-        if (!m_ownerForm || !moDBaser || !m_log)
-            return;
-        const QList<int> ids = GetSelectedKWs();
-        const bool withRank =
-            m_pageType == KWPageType::Candidates || m_pageType == KWPageType::Banned;
-        int group = 0;
-        int rank = -1;
-        if (!m_ownerForm->PickGroup(this, MStrings::text(166), MStrings::text(167), withRank, group,
-                                    rank))
-            return;
-        // With no rank chosen the keywords keep their relevancy.
-        if (withRank && rank >= 1 && rank <= 5)
-            moDBaser->SetRelevancy(ids, rank);
-        moDBaser->AddToGroup(ids, group);
-        RefreshGrid();
-        if (m_pageType != KWPageType::Group)
-            m_ownerForm->RefreshTab(4);
-        if (withRank)
-            m_ownerForm->RefreshTab(3);
-    });
+    guarded(0, QStringLiteral("ucKW.mnuAddToGroup_Click"),
+            [&] { m_commands.AddToGroup(GetSelectedKWs(), this); });
 }
 
 void ucKW::mnuMoveToGroup_Click()
 {
-    guarded(0, QStringLiteral("ucKW.mnuMoveToGroup_Click"), [&] {
-        if (!m_ownerForm || !moDBaser || !m_log)
-            return;
-        const QList<int> ids = GetSelectedKWs();
-        int group = 0;
-        int rank = -1;
-        if (!m_ownerForm->PickGroup(this, MStrings::text(164), MStrings::text(165), false, group,
-                                    rank))
-            return;
-        moDBaser->MoveToGroup(ids, m_groupId, group);
-        if (m_pageType != KWPageType::Group)
-            m_ownerForm->RefreshTab(::PageTypeToTab(m_pageType));
-        m_ownerForm->RefreshTab(4);
-    });
+    guarded(0, QStringLiteral("ucKW.mnuMoveToGroup_Click"),
+            [&] { m_commands.MoveToGroup(GetSelectedKWs(), this); });
 }
 
 void ucKW::mnuRemoveFromGroup_Click()
 {
-    guarded(0, QStringLiteral("ucKW.mnuRemoveFromGroup_Click"), [&] {
-        if (!m_ownerForm || !moDBaser || !m_log)
-            return;
-        if (m_log->ShowMsg(MStrings::text(168), 52) != KWServices::Yes)
-            return;
-        moDBaser->RemoveFromGroup(GetSelectedKWs(), m_groupId);
-        m_ownerForm->RefreshTab(::PageTypeToTab(m_pageType));
-    });
+    guarded(0, QStringLiteral("ucKW.mnuRemoveFromGroup_Click"),
+            [&] { m_commands.RemoveFromGroup(GetSelectedKWs()); });
 }
 
 void ucKW::mnuCrawlSEforKW_Click()

@@ -11,6 +11,7 @@
 
 #include "app/keywords/KWIcons.h"
 #include "app/keywords/KWKeys.h"
+#include "app/keywords/KWPageCommands.h"
 #include "app/keywords/KWPageType.h"
 #include "app/shell/IVXPage.h"
 
@@ -142,10 +143,10 @@ private:
     int mlRowCap = 32000;
     QString m_findPattern;
     bool m_rankModeGuard = false;
-    bool m_noMovedMessage = false; // the one-time message is not shown again this run
 
     KWIcons m_icons;
     KWKeys m_keys;
+    KWPageCommands m_commands;
     KWGridModel* m_model;
     QTableView* m_lv;
     QLabel* m_picRawIcon;

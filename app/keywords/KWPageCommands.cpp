@@ -1,0 +1,134 @@
+#include "app/keywords/KWPageCommands.h"
+
+#include <QStringList>
+
+#include "app/keywords/KWOwner.h"
+#include "app/keywords/KWServices.h"
+#include "app/keywords/KWStore.h"
+#include "app/shell/MStrings.h"
+
+namespace {
+
+const QString kMovedMessageValue = QStringLiteral("Do not show Keywords Moved message");
+
+} // namespace
+
+void KWPageCommands::init(KWStore* store, KWServices* services, KWOwner* owner)
+{
+    m_store = store;
+    m_services = services;
+    m_owner = owner;
+}
+
+void KWPageCommands::refreshTab(int tab) const
+{
+    if (m_owner)
+        m_owner->RefreshTab(tab);
+}
+
+void KWPageCommands::Rank(const QList<int>& ids, int relevancy, QWidget* parent)
+{
+    if (!m_store)
+        return;
+    m_store->SetRelevancy(ids, relevancy);
+    const bool candidates = m_pageType == KWPageType::Candidates;
+    const bool banned = m_pageType == KWPageType::Banned;
+    if (candidates)
+        refreshTab(2);
+    if (!(relevancy == 0 && (candidates || banned))) {
+        refreshTab(3);
+        refreshTab(4);
+    }
+    if (relevancy == 0 || banned)
+        refreshTab(5);
+    if (candidates && relevancy >= 1)
+        showMovedMessage(parent);
+}
+
+void KWPageCommands::showMovedMessage(QWidget* parent)
+{
+    if (m_noMovedMessage || !m_services)
+        return;
+    std::int32_t value = 0;
+    if (m_services->ReadLong(KWServices::ProgramKey(), kMovedMessageValue, value) && value != 0)
+        return;
+    if (m_services->ShowSingleTimeMsg(parent, MStrings::text(137))) {
+        m_noMovedMessage = true;
+        m_services->WriteLong(KWServices::ProgramKey(), kMovedMessageValue, -1);
+    }
+}
+
+bool KWPageCommands::Delete(const QList<int>& ids)
+{
+    if (ids.isEmpty() || !m_services || !m_store)
+        return false;
+    if (m_services->ShowMsg(MStrings::text(129), 49) != KWServices::OK)
+        return false;
+    m_store->DeleteKWs(ids);
+    refreshTab(PageTypeToTab(m_pageType));
+    if (m_pageType == KWPageType::Group)
+        refreshTab(3);
+    else if (m_pageType == KWPageType::Keywords)
+        refreshTab(4);
+    return true;
+}
+
+QString KWPageCommands::SwappedWords(const QString& kw)
+{
+    const QStringList words = kw.split(QLatin1Char(' '));
+    return words.size() == 2 ? words[1] + QLatin1Char(' ') + words[0] : QString();
+}
+
+bool KWPageCommands::Respell(const QString& newText)
+{
+    return m_store && m_store->UpdateKW(newText);
+}
+
+bool KWPageCommands::AddToGroup(const QList<int>& ids, QWidget* parent)
+{
+    if (!m_owner || !m_store || !m_services)
+        return false;
+    const bool withRank = m_pageType == KWPageType::Candidates || m_pageType == KWPageType::Banned;
+    int group = 0;
+    int rank = -1;
+    if (!m_owner->PickGroup(parent, MStrings::text(166), MStrings::text(167), withRank, group,
+                            rank))
+        return false;
+    // With no rank chosen the keywords keep their relevancy.
+    if (withRank && rank >= 1 && rank <= 5)
+        m_store->SetRelevancy(ids, rank);
+    m_store->AddToGroup(ids, group);
+    if (m_refreshPage)
+        m_refreshPage();
+    if (m_pageType != KWPageType::Group)
+        refreshTab(4);
+    if (withRank)
+        refreshTab(3);
+    return true;
+}
+
+bool KWPageCommands::MoveToGroup(const QList<int>& ids, QWidget* parent)
+{
+    if (!m_owner || !m_store || !m_services)
+        return false;
+    int group = 0;
+    int rank = -1;
+    if (!m_owner->PickGroup(parent, MStrings::text(164), MStrings::text(165), false, group, rank))
+        return false;
+    m_store->MoveToGroup(ids, m_groupId, group);
+    if (m_pageType != KWPageType::Group)
+        refreshTab(PageTypeToTab(m_pageType));
+    refreshTab(4);
+    return true;
+}
+
+bool KWPageCommands::RemoveFromGroup(const QList<int>& ids)
+{
+    if (!m_owner || !m_store || !m_services)
+        return false;
+    if (m_services->ShowMsg(MStrings::text(168), 52) != KWServices::Yes)
+        return false;
+    m_store->RemoveFromGroup(ids, m_groupId);
+    refreshTab(PageTypeToTab(m_pageType));
+    return true;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <functional>
+
+#include <QList>
+#include <QPointer>
+#include <QString>
+
+#include "app/keywords/KWPageType.h"
+#include "app/keywords/KWStore.h"
+
+class KWOwner;
+class KWServices;
+class QWidget;
+
+// The keyword page's commands over the store and the selected keyword ids, without the grid:
+// ranking, deleting, respelling and the group commands, each with the refreshes of the main
+// window's tabs that follow it. `parent` is only handed on to the boxes they ask.
+class KWPageCommands {
+public:
+    void init(KWStore* store, KWServices* services, KWOwner* owner);
+    void setPageType(KWPageType type) { m_pageType = type; }
+    void setGroupId(int groupId) { m_groupId = groupId; }
+    // How the page's own grid is refreshed where a command does it itself.
+    void setRefreshPage(std::function<void()> refresh) { m_refreshPage = std::move(refresh); }
+    bool ready() const { return m_store != nullptr; }
+
+    // Gives the keywords the relevancy (0 bans) and refreshes the tabs it touches; the first
+    // move out of the candidates shows the one-time message.
+    void Rank(const QList<int>& ids, int relevancy, QWidget* parent);
+    // Asks, then deletes; false when nothing was deleted.
+    bool Delete(const QList<int>& ids);
+    // Stores the new spelling of a keyword (found by its words in any order).
+    bool Respell(const QString& newText);
+    // The two words of a two-word keyword the other way round; empty for other keywords.
+    static QString SwappedWords(const QString& kw);
+    // The group commands; false when the user cancelled.
+    bool AddToGroup(const QList<int>& ids, QWidget* parent);
+    bool MoveToGroup(const QList<int>& ids, QWidget* parent);
+    bool RemoveFromGroup(const QList<int>& ids);
+
+private:
+    void refreshTab(int tab) const;
+    void showMovedMessage(QWidget* parent);
+
+    QPointer<KWStore> m_store;
+    KWServices* m_services = nullptr;
+    KWOwner* m_owner = nullptr;
+    KWPageType m_pageType = KWPageType::Banned;
+    int m_groupId = 0;
+    std::function<void()> m_refreshPage;
+    bool m_noMovedMessage = false; // the one-time message is not shown again this run
+};

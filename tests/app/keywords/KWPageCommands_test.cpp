@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include "app/keywords/KWPageCommands.h"
+#include "tests/app/keywords/KWProjectFixture.h"
+#include "tests/app/keywords/KWTestDoubles.h"
+
+namespace {
+
+TEST(KWPageCommands, RankRefreshesTheTabsItTouches)
+{
+    struct Case {
+        KWPageType page;
+        int relevancy;
+        std::vector<int> tabs;
+    };
+    const Case cases[] = {
+        {KWPageType::Candidates, 0, {2, 5}},  {KWPageType::Candidates, 3, {2, 3, 4}},
+        {KWPageType::Keywords, 0, {3, 4, 5}}, {KWPageType::Keywords, 5, {3, 4}},
+        {KWPageType::Group, 0, {3, 4, 5}},    {KWPageType::Banned, 0, {5}},
+        {KWPageType::Banned, 1, {3, 4, 5}},
+    };
+    for (const Case& c : cases) {
+        kwtest::Project project;
+        kwtest::ScriptedServices services;
+        kwtest::PagesOwner owner;
+        const int id = project.add(QStringLiteral("blue widgets"), 100, -1);
+        KWPageCommands commands;
+        commands.init(project.store.get(), &services, &owner);
+        commands.setPageType(c.page);
+        commands.Rank({id}, c.relevancy, nullptr);
+        EXPECT_EQ(project.relevancyOf(id), c.relevancy);
+        EXPECT_EQ(owner.refreshed, c.tabs) << static_cast<int>(c.page) << " " << c.relevancy;
+        EXPECT_EQ(services.singleTimeShown,
+                  c.page == KWPageType::Candidates && c.relevancy >= 1 ? 1 : 0);
+    }
+}
+
+TEST(KWPageCommands, DeleteAsksFirstAndRespellKeepsTheWords)
+{
+    kwtest::Project project;
+    kwtest::ScriptedServices services;
+    kwtest::PagesOwner owner;
+    const int id = project.add(QStringLiteral("blue widgets"), 100, 0);
+    KWPageCommands commands;
+    EXPECT_FALSE(commands.ready());
+    commands.init(project.store.get(), &services, &owner);
+    commands.setPageType(KWPageType::Banned);
+    services.msgAnswers = {KWServices::Cancel, KWServices::OK};
+    EXPECT_FALSE(commands.Delete({id}));
+    EXPECT_TRUE(project.exists(id));
+    EXPECT_FALSE(commands.Delete({}));
+    EXPECT_TRUE(commands.Delete({id}));
+    EXPECT_FALSE(project.exists(id));
+    EXPECT_EQ(owner.refreshed, std::vector<int>{5});
+
+    const int other = project.add(QStringLiteral("red widgets"), 100, 3);
+    EXPECT_EQ(KWPageCommands::SwappedWords(QStringLiteral("red widgets")),
+              QStringLiteral("widgets red"));
+    EXPECT_TRUE(KWPageCommands::SwappedWords(QStringLiteral("cheap red widgets")).isEmpty());
+    EXPECT_TRUE(commands.Respell(QStringLiteral("widgets red")));
+    EXPECT_EQ(project.textOf(other), QStringLiteral("widgets red"));
+}
+
+} // namespace
