@@ -40,6 +40,10 @@ const QHash<QString, Command>& commands()
          [](CollectCommands&, const zentrel::CLogPtr& log, zentrel::Scripting& engine) {
              MMisc::ImportFromGoogle(log, engine);
          }},
+        {QStringLiteral("mnuImportFromCache"),
+         [](CollectCommands& owner, const zentrel::CLogPtr& log, zentrel::Scripting& engine) {
+             MMisc::ImportFromCache(log, engine, owner);
+         }},
     };
     return table;
 }

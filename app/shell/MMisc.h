@@ -56,4 +56,6 @@ public:
                                zentrel::Scripting& Scripting);
     static void ImportFromGoogle(const std::shared_ptr<zentrel::CLog>& Log,
                                  zentrel::Scripting& Scripting);
+    static void ImportFromCache(const std::shared_ptr<zentrel::CLog>& Log,
+                                zentrel::Scripting& Scripting, CollectOwner& OwnerForm);
 };

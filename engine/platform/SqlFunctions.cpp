@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <QString>
 
@@ -69,7 +70,91 @@ void containsWordFunction(sqlite3_context* context, int, sqlite3_value** args)
     sqlite3_result_int(context, SqlFunctions::containsWord(argText(args[0]), argText(args[1])));
 }
 
+// The words of a containsall() pattern, folded, each cut at its "*" into the pieces that must
+// follow one another.
+using WordPieces = std::vector<std::vector<std::string>>;
+
+WordPieces parseWords(std::string_view words)
+{
+    WordPieces parsed;
+    const std::string all = folded(words);
+    size_t start = 0;
+    while (start <= all.size()) {
+        const size_t end = std::min(all.find(' ', start), all.size());
+        if (end > start) {
+            std::vector<std::string> pieces;
+            size_t from = start;
+            while (from < end) {
+                const size_t star = std::min(all.find('*', from), end);
+                if (star > from)
+                    pieces.emplace_back(all.substr(from, star - from));
+                from = star + 1;
+            }
+            parsed.push_back(std::move(pieces));
+        }
+        start = end + 1;
+    }
+    return parsed;
+}
+
+// Whether the (already folded or ASCII) text holds the pieces in order; ASCII text is compared
+// case-blind on the fly, without a folded copy.
+bool holdsPieces(std::string_view text, const std::vector<std::string>& pieces, bool foldAscii)
+{
+    auto at = text.begin();
+    for (const std::string& piece : pieces) {
+        const auto found = foldAscii
+                               ? std::search(at, text.end(), piece.begin(), piece.end(),
+                                             [](char a, char b) {
+                                                 return asciiLower(static_cast<unsigned char>(a)) ==
+                                                        static_cast<unsigned char>(b);
+                                             })
+                               : std::search(at, text.end(), piece.begin(), piece.end());
+        if (found == text.end())
+            return false;
+        at = found + static_cast<std::ptrdiff_t>(piece.size());
+    }
+    return true;
+}
+
+bool holdsAll(std::string_view text, const WordPieces& words)
+{
+    const bool ascii = std::all_of(text.begin(), text.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const std::string foldedText = ascii ? std::string() : foldedUtf8(text);
+    const std::string_view subject = ascii ? text : std::string_view(foldedText);
+    return std::all_of(words.begin(), words.end(), [&](const std::vector<std::string>& pieces) {
+        return holdsPieces(subject, pieces, ascii);
+    });
+}
+
+void containsAllFunction(sqlite3_context* context, int, sqlite3_value** args)
+{
+    if (sqlite3_value_type(args[0]) == SQLITE_NULL || sqlite3_value_type(args[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    // The pattern is parsed once per statement run, not once per row.
+    auto* words = static_cast<WordPieces*>(sqlite3_get_auxdata(context, 1));
+    if (words == nullptr) {
+        words = new WordPieces(parseWords(argText(args[1])));
+        sqlite3_set_auxdata(context, 1, words,
+                            [](void* data) { delete static_cast<WordPieces*>(data); });
+        words = static_cast<WordPieces*>(sqlite3_get_auxdata(context, 1));
+        if (words == nullptr) {
+            sqlite3_result_error_nomem(context);
+            return;
+        }
+    }
+    sqlite3_result_int(context, holdsAll(argText(args[0]), *words));
+}
+
 } // namespace
+
+bool SqlFunctions::containsAll(std::string_view text, std::string_view words)
+{
+    return holdsAll(text, parseWords(words));
+}
 
 int SqlFunctions::compareNoCase(std::string_view a, std::string_view b)
 {
@@ -110,6 +195,9 @@ void SqlFunctions::install(sqlite3* db)
     sqlite3_create_function(db, "containsword", 2,
                             SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
                             containsWordFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "containsall", 2,
+                            SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                            containsAllFunction, nullptr, nullptr);
 }
 
 } // namespace zentrel

@@ -1,0 +1,61 @@
+// The cache import: keywords picked from the cache database in FImportFromCache become the
+// project's candidates.
+
+#include "app/collect/CollectEngine.h"
+#include "app/collect/CollectGuard.h"
+#include "app/collect/CollectOwner.h"
+#include "app/collect/FImportFromCache.h"
+#include "app/collect/WaitCursor.h"
+#include "app/shell/MMisc.h"
+#include "app/shell/MStrings.h"
+#include "engine/database/CacheImportQuery.h"
+#include "engine/platform/CDataNode.h"
+#include "engine/platform/CKeyedCollection.h"
+
+using zentrel::CLogPtr;
+using zentrel::Scripting;
+
+namespace {
+
+constexpr int kAskFilter = 134;
+constexpr int kAskFilterTitle = 184;
+
+// Stores the picked keywords as candidates; banned ones among them become candidates again.
+// Whether some banned keyword was.
+bool importPicked(zentrel::DBaser& dbaser, const QStringList& picked)
+{
+    const WaitCursor wait;
+    zentrel::CDataNode operation;
+    operation.Attributes().Add(QStringLiteral("Description"),
+                               QStringLiteral("Imported from cache"));
+    zentrel::CKeyedCollection kws;
+    for (const QString& kw : picked)
+        kws.Add(kw);
+    dbaser.AddKWs(kws, operation);
+    return !picked.isEmpty() && zentrel::CacheImportQuery::Unban(*dbaser.ProjectDB(), picked) > 0;
+}
+
+} // namespace
+
+void MMisc::ImportFromCache(const CLogPtr& Log, Scripting& Scripting, CollectOwner& OwnerForm)
+{
+    CollectGuard::Run(Log, QStringLiteral("MMisc.ImportFromCache"), [&] {
+        const QString filter =
+            AskInput(MStrings::text(kAskFilter), MStrings::text(kAskFilterTitle)).trimmed();
+        if (filter.isEmpty())
+            return;
+        zentrel::DBaser& dbaser = CollectEngine::DBaser(Scripting);
+        FImportFromCache dialog(OwnerForm.Window());
+        {
+            const WaitCursor wait;
+            dialog.init(Log, dbaser.ProjectDB(), filter);
+        }
+        dialog.exec();
+        if (!dialog.OKPressed())
+            return;
+        const bool unbanned = importPicked(dbaser, dialog.PickedKWs());
+        OwnerForm.RefreshTab(2);
+        if (unbanned)
+            OwnerForm.RefreshTab(5);
+    });
+}

@@ -1,0 +1,41 @@
+#include "engine/database/CacheImportQuery.h"
+
+#include "engine/database/MParser.h"
+#include "engine/platform/SqlDatabase.h"
+#include "engine/platform/SqlTransaction.h"
+
+namespace zentrel {
+
+std::vector<CacheImportQuery::Row>
+CacheImportQuery::Run(const SqlDatabase& ProjectDB, const QStringList& Words, bool IncludeBanned)
+{
+    const auto guard = ProjectDB.lock();
+    auto rows = ProjectDB.query(
+        QStringLiteral("SELECT c.KW, c.Count FROM Cache AS c LEFT JOIN Keyword AS k ON "
+                       "k.Normalized = c.KW WHERE c.Count > 0 AND containsall(c.KW, ?1) AND "
+                       "(k.Relevancy IS NULL OR (?2 AND k.Relevancy = 0)) ORDER BY c.Count DESC, "
+                       "c.KW LIMIT ?3"),
+        {Words.join(QLatin1Char(' ')), IncludeBanned ? 1 : 0, kMaxRows});
+    std::vector<Row> found;
+    while (rows.next())
+        found.push_back({rows.text(0), rows.int64(1)});
+    return found;
+}
+
+int CacheImportQuery::Unban(const SqlDatabase& ProjectDB, const QStringList& KWs)
+{
+    const auto guard = ProjectDB.lock();
+    SqlTransaction transaction(ProjectDB.connection());
+    auto unban = ProjectDB.query(QStringLiteral(
+        "UPDATE Keyword SET Relevancy = NULL WHERE Normalized = ?1 AND Relevancy = 0"));
+    int changed = 0;
+    for (const QString& kw : KWs) {
+        unban.bind(1, MParser::NormalizeKW(MParser::TrimBlanks(kw).toLower()));
+        changed += unban.execute();
+        unban.reset();
+    }
+    transaction.commit();
+    return changed;
+}
+
+} // namespace zentrel
