@@ -15,17 +15,10 @@ class CountsRefreshTest : public DBaserFixture {
 protected:
     void SetUp() override
     {
-        db->InitMaster();
-        openBoth();
-        add({"blue widget", "red widget"});
+        openMaster();
+        addKeywords({"blue widget", "red widget"});
         store("blue widget", 10);
         store("red widget", 20);
-    }
-
-    void add(const QStringList& keywords)
-    {
-        CDataNode operation;
-        db->AddKWs(words(keywords), operation);
     }
 
     void store(const QString& name, int count)
@@ -59,7 +52,7 @@ TEST_F(CountsRefreshTest, OnlyTheKeysStoredOrAddedAreCopied)
     store("blue widget", 11);
     EXPECT_EQ(searches("blue widget"), 11);
     store("green widget", 30);
-    add({"widget green"});
+    addKeywords({"widget green"});
     EXPECT_EQ(searches("widget green"), 30) << "a new keyword takes the count it finds";
     EXPECT_EQ(searches("red widget"), 999);
 }

@@ -65,6 +65,19 @@ protected:
         db->OpenProjectDB(projectFile);
     }
 
+    // A master on both files.
+    void openMaster()
+    {
+        db->InitMaster();
+        openBoth();
+    }
+
+    void addKeywords(const QStringList& keywords)
+    {
+        CDataNode operation;
+        db->AddKWs(words(keywords), operation);
+    }
+
     QVariant projectScalar(const QString& sql, const QVariantList& params = {}) const
     {
         return db->ProjectDB()->scalar(sql, params);

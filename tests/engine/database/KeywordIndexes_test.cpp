@@ -9,17 +9,7 @@ namespace {
 
 class KeywordIndexesTest : public DBaserFixture {
 protected:
-    void SetUp() override
-    {
-        db->InitMaster();
-        openBoth();
-    }
-
-    void add(const QStringList& keywords)
-    {
-        CDataNode operation;
-        db->AddKWs(words(keywords), operation);
-    }
+    void SetUp() override { openMaster(); }
 
     int idOf(const QString& kw) const
     {
@@ -53,7 +43,7 @@ protected:
 TEST_F(KeywordIndexesTest, KeptCountsFollowEveryChange)
 {
     expectCountsAgree("empty");
-    add({"alpha one", "beta one", "gamma one", "delta one", "epsilon one"});
+    addKeywords({"alpha one", "beta one", "gamma one", "delta one", "epsilon one"});
     expectCountsAgree("added");
     db->SetRelevancy(items({idOf("alpha one"), idOf("beta one")}), 4);
     db->SetRelevancy(items({idOf("gamma one")}), 0);
@@ -81,7 +71,7 @@ TEST_F(KeywordIndexesTest, KeptCountsFollowEveryChange)
 
 TEST_F(KeywordIndexesTest, ChangesByAnyClientAreCounted)
 {
-    add({"alpha one", "beta one"});
+    addKeywords({"alpha one", "beta one"});
     {
         auto other = SqlConnection::open(projectFile);
         other->exec("INSERT INTO Keyword (KW, Normalized, Relevancy) VALUES ('x y', 'x y', 0);"
@@ -92,15 +82,15 @@ TEST_F(KeywordIndexesTest, ChangesByAnyClientAreCounted)
 
 TEST_F(KeywordIndexesTest, MissingCountersAreRebuiltAtOpen)
 {
-    add({"alpha one", "beta one"});
+    addKeywords({"alpha one", "beta one"});
     db->ProjectDB()->execute("DROP TRIGGER KeywordCountAdd");
-    add({"gamma one"});
+    addKeywords({"gamma one"});
     db->OpenProjectDB(projectFile);
     expectCountsAgree("reopened");
     db->ProjectDB()->execute("DROP TABLE KeywordCount");
     expectCountsAgree("without counters");
     db->OpenProjectDB(projectFile);
-    add({"delta one"});
+    addKeywords({"delta one"});
     expectCountsAgree("rebuilt");
 }
 
