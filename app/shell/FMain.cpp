@@ -2,9 +2,6 @@
 
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QShortcut>
 #include <QSignalBlocker>
@@ -30,11 +27,11 @@
 #include "app/shell/MSettings.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/ProjectFiles.h"
 #include "app/shell/StatusPanel.h"
 #include "app/shell/ucHelp.h"
 #include "app/shell/ucKWHost.h"
 #include "engine/database/DBaser.h"
-#include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/CUtilities.h"
@@ -103,6 +100,7 @@ const QString kPlacement[4] = {QStringLiteral("Top"), QStringLiteral("Left"),
 
 FMain::FMain(QWidget* parent)
     : QMainWindow(parent)
+    , m_files(new ProjectFiles(this, [this] { return database(); }))
     , m_pageFactory(&FMain::createPage)
 {
     setWindowTitle(kProductName);
@@ -110,6 +108,8 @@ FMain::FMain(QWidget* parent)
     buildControls();
     m_menus.build(this);
     connectMenus();
+    connect(m_files, &ProjectFiles::projectChanged, this, &FMain::refreshAfterProjectChange);
+    connect(m_files, &ProjectFiles::cacheChanged, this, &FMain::UpdateCaption);
 }
 
 FMain::~FMain()
@@ -414,6 +414,16 @@ void FMain::sb_PanelClick(int number)
 
 // ---- caption and settings ----
 
+QString FMain::cacheFileName() const
+{
+    return m_files->cacheFileName();
+}
+
+QString FMain::currentProjectFileName() const
+{
+    return m_files->currentProjectFileName();
+}
+
 QString FMain::baseName(const QString& path)
 {
     const qsizetype slash = qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
@@ -424,8 +434,9 @@ QString FMain::baseName(const QString& path)
 
 void FMain::UpdateCaption()
 {
-    setWindowTitle(kProductName + QStringLiteral(" - ") + baseName(msCurrentProjectFileName) +
-                   QStringLiteral(" (") + baseName(msCacheFileName) + u')');
+    setWindowTitle(kProductName + QStringLiteral(" - ") +
+                   baseName(m_files->currentProjectFileName()) + QStringLiteral(" (") +
+                   baseName(m_files->cacheFileName()) + u')');
 }
 
 void FMain::SaveSettings()
@@ -461,48 +472,6 @@ void FMain::restorePlacement()
 
 // ---- load, activation and shutdown ----
 
-bool FMain::openWithRetry(QString& fileName, const QString& defaultFile, bool project)
-{
-    const QString source = QStringLiteral("FMain.Form_Load");
-    const auto open = [this, project](const QString& name) {
-        if (project)
-            openProjectDB(name);
-        else
-            openCacheDB(name);
-    };
-    for (;;) {
-        try {
-            if (project)
-                writeLog(QStringLiteral("msCurrentProjectFileName == ") + fileName, 5, source);
-            open(fileName);
-            return true;
-        } catch (const zentrel::ZError& error) {
-            const bool isDefault = QDir::cleanPath(fileName) == QDir::cleanPath(defaultFile);
-            const QString advice = isDefault ? MStrings::text(122)
-                                   : project ? MStrings::format(125, {MStrings::text(123)})
-                                             : MStrings::text(121);
-            const int answer =
-                MsgService::showMsg(this, error.description() + advice, isDefault ? 53 : 50);
-            if (answer == MsgService::Retry)
-                continue;
-            if (answer == MsgService::Cancel || answer == MsgService::Abort)
-                return false;
-            if (answer != MsgService::Ignore)
-                return true;
-        }
-        fileName = defaultFile;
-        try {
-            // The default file's folder may not be there yet when another file was stored.
-            zentrel::CFileUtilities::CreateFolder(QFileInfo(defaultFile).path());
-            open(fileName);
-            return true;
-        } catch (const zentrel::ZError& error) {
-            MsgService::showMsg(this, error.description(), MsgService::Critical);
-            return false;
-        }
-    }
-}
-
 bool FMain::Form_Load()
 {
     const QString source = QStringLiteral("FMain.Form_Load");
@@ -525,23 +494,9 @@ bool FMain::Form_Load()
         moScripting->Init(m_log);
         moScripting->setSearchesCountInterval(MSettings::searchesCountInterval());
 
-        msCacheFileName = MSettings::cache().value_or(QString());
-        if (msCacheFileName.isEmpty()) {
-            zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
-            msCacheFileName = MSettings::defaultCacheFile();
-        }
-        if (!openWithRetry(msCacheFileName, MSettings::defaultCacheFile(), false))
+        m_files->setLog(m_log);
+        if (!m_files->OpenAtLoad())
             return false;
-        MSettings::setCache(msCacheFileName);
-
-        msCurrentProjectFileName = MSettings::project().value_or(QString());
-        if (msCurrentProjectFileName.isEmpty()) {
-            zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
-            msCurrentProjectFileName = MSettings::defaultProjectFile();
-        }
-        if (!openWithRetry(msCurrentProjectFileName, MSettings::defaultProjectFile(), true))
-            return false;
-        MSettings::setProject(msCurrentProjectFileName);
         UpdateCaption();
 
         buildPages();
@@ -659,103 +614,19 @@ void FMain::FinalizeEngine()
 
 // ---- commands ----
 
-namespace {
-
-const QString kProjectFilter = QStringLiteral("Project (*.vxp)|*.vxp");
-
-// Deletes a database file with its journal files.
-void deleteDatabaseFile(const QString& fileName)
-{
-    QFile file(fileName);
-    if (!file.remove())
-        throw zentrel::ZError(0x800A0035u,
-                              file.errorString() + QStringLiteral(": '") + fileName +
-                                  QStringLiteral("'. "),
-                              QStringLiteral("FMain.mnuNewProject_Click"));
-    for (const char* suffix : {"-journal", "-wal", "-shm"})
-        QFile::remove(fileName + QLatin1String(suffix));
-}
-
-bool sameFile(const QString& a, const QString& b)
-{
-    const QFileInfo first(a);
-    const QFileInfo second(b);
-    return first.exists() && second.exists() &&
-           first.canonicalFilePath() == second.canonicalFilePath();
-}
-
-} // namespace
-
 void FMain::mnuNewProject_Click()
 {
-    openProjectCommand(true);
+    m_files->NewProject();
 }
 
 void FMain::mnuOpenProject_Click()
 {
-    openProjectCommand(false);
+    m_files->OpenProject();
 }
 
-void FMain::openProjectCommand(bool create)
+void FMain::mnuConnecttoCache_Click()
 {
-    const QString title =
-        create ? QStringLiteral("File New Project") : QStringLiteral("Open Project");
-    const QString fileName = MsgService::withDefaultSuffix(
-        MsgService::openFileName(this, title, kProjectFilter, MSettings::projectFolder()),
-        kProjectFilter);
-    if (fileName.isEmpty())
-        return;
-    try {
-        if (create && QFileInfo::exists(fileName)) {
-            if (MsgService::showMsg(this, MStrings::format(126, {fileName}), 49) != MsgService::OK)
-                return;
-            // No file the program has open is deleted under its connection.
-            if (sameFile(fileName, msCurrentProjectFileName) || sameFile(fileName, msCacheFileName))
-                throw zentrel::ZError(0x800A0037u,
-                                      QStringLiteral("File already open: '") + fileName +
-                                          QStringLiteral("'. "),
-                                      QStringLiteral("FMain.mnuNewProject_Click"));
-            deleteDatabaseFile(fileName);
-        }
-        if (!create && !QFileInfo::exists(fileName)) {
-            MsgService::showMsg(this, MStrings::format(127, {fileName}), MsgService::Exclamation);
-            return;
-        }
-        openProject(fileName);
-    } catch (const zentrel::ZError& error) {
-        MsgService::showMsg(this, error.description(), MsgService::Exclamation);
-    } catch (const std::exception& error) {
-        MsgService::showMsg(this, QString::fromUtf8(error.what()), MsgService::Exclamation);
-    }
-}
-
-void FMain::openProject(const QString& fileName)
-{
-    try {
-        openProjectDB(fileName);
-    } catch (const zentrel::ZError& error) {
-        MsgService::showMsg(this, error.description(), MsgService::Exclamation);
-        reopenPreviousProject();
-        return;
-    }
-    msCurrentProjectFileName = fileName;
-    MSettings::setProject(msCurrentProjectFileName);
-    refreshAfterProjectChange();
-}
-
-// After a failed open the previous project is opened again; when that fails too, the program
-// says so and runs with no project open.
-void FMain::reopenPreviousProject()
-{
-    if (msCurrentProjectFileName.isEmpty())
-        return;
-    try {
-        openProjectDB(msCurrentProjectFileName);
-    } catch (const zentrel::ZError& error) {
-        MsgService::showMsg(this, error.description(), MsgService::Exclamation);
-        msCurrentProjectFileName.clear();
-    }
-    refreshAfterProjectChange();
+    m_files->ConnectToDatabase();
 }
 
 void FMain::refreshAfterProjectChange()
@@ -765,33 +636,6 @@ void FMain::refreshAfterProjectChange()
     InitTab(4);
     RefreshTab(2);
     UpdateCaption();
-}
-
-void FMain::mnuConnecttoCache_Click()
-{
-    const QString filter = QStringLiteral("Keywords Database (*.vxc)|*.vxc");
-    const QString fileName = MsgService::withDefaultSuffix(
-        MsgService::openFileName(this, QStringLiteral("Select Keywords Database"), filter,
-                                 MSettings::projectFolder()),
-        filter);
-    if (fileName.isEmpty())
-        return;
-    try {
-        if (!QFileInfo::exists(fileName) &&
-            MsgService::showMsg(this, MStrings::format(128, {fileName}), 49) != MsgService::OK)
-            return;
-        openCacheDB(fileName);
-        msCacheFileName = fileName;
-        MSettings::setCache(msCacheFileName);
-        UpdateCaption();
-    } catch (const zentrel::ZError& error) {
-        MsgService::showMsg(this, error.description(), MsgService::Exclamation);
-        try {
-            openCacheDB(msCacheFileName);
-        } catch (const std::exception&) {
-            // The previous database stays as it is.
-        }
-    }
 }
 
 void FMain::mnuPauseAutoResearch_Click()
@@ -829,16 +673,6 @@ zentrel::DBaser& FMain::dbaser() const
                               QStringLiteral("The engine is not running. "),
                               QStringLiteral("FMain"));
     return *database();
-}
-
-void FMain::openCacheDB(const QString& fileName)
-{
-    dbaser().OpenCacheDB(fileName);
-}
-
-void FMain::openProjectDB(const QString& fileName)
-{
-    dbaser().OpenProjectDB(fileName);
 }
 
 void FMain::recalcOverTimes()

@@ -12,6 +12,7 @@
 #include "app/shell/FMainMenus.h"
 
 class IVXPage;
+class ProjectFiles;
 class KWStore;
 class QGridLayout;
 class QTabBar;
@@ -23,8 +24,8 @@ class DBaser;
 class Scripting;
 } // namespace zentrel
 
-// The main window: owner of the engine, the log, the open databases and the six pages; menus,
-// navigation, settings and shutdown.
+// The main window: owner of the engine, the log, the open databases (their files through
+// ProjectFiles) and the six pages; menus, navigation, settings and shutdown.
 class FMain final : public QMainWindow {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FMain)
@@ -66,8 +67,8 @@ public:
 
     int currentPage() const { return miCurrentPage; }
     bool advancedRankMode() const { return mbAdvancedRankMode; }
-    QString cacheFileName() const { return msCacheFileName; }
-    QString currentProjectFileName() const { return msCurrentProjectFileName; }
+    QString cacheFileName() const;
+    QString currentProjectFileName() const;
     zentrel::Scripting* scripting() const { return moScripting.get(); }
     // The engine's database object; null before the load and after the shutdown.
     zentrel::DBaser* database() const;
@@ -133,25 +134,17 @@ private:
     void FillSearchEngineMenus();
     void Form_Activate();
     void restorePlacement();
-    // Opens the file until it opens or the user gives up; false when the program is to end.
-    bool openWithRetry(QString& fileName, const QString& defaultFile, bool project);
-    void openProjectCommand(bool create);
-    void openProject(const QString& fileName);
-    void reopenPreviousProject();
     void refreshAfterProjectChange();
 
     // The engine's side of the commands.
     zentrel::DBaser& dbaser() const;
-    void openCacheDB(const QString& fileName);
-    void openProjectDB(const QString& fileName);
     void recalcOverTimes();
     bool toggleAutoResearch();
 
     std::shared_ptr<zentrel::CLog> m_log;
     std::unique_ptr<zentrel::Scripting> moScripting;
     std::unique_ptr<QLockFile> mhMutex;
-    QString msCurrentProjectFileName;
-    QString msCacheFileName;
+    ProjectFiles* m_files;
     int miCurrentPage = 1;
     std::vector<Page> mcolPages;
     bool mbAdvancedRankMode = false;

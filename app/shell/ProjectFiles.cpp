@@ -1,0 +1,229 @@
+#include "app/shell/ProjectFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QWidget>
+
+#include "app/shell/MSettings.h"
+#include "app/shell/MStrings.h"
+#include "app/shell/MsgService.h"
+#include "engine/database/DBaser.h"
+#include "engine/platform/CFileUtilities.h"
+#include "engine/platform/CLog.h"
+#include "engine/platform/ZError.h"
+
+namespace {
+
+const QString kProjectFilter = QStringLiteral("Project (*.vxp)|*.vxp");
+const QString kCacheFilter = QStringLiteral("Keywords Database (*.vxc)|*.vxc");
+
+// Deletes a database file with its journal files.
+void deleteDatabaseFile(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.remove())
+        throw zentrel::ZError(0x800A0035u,
+                              file.errorString() + QStringLiteral(": '") + fileName +
+                                  QStringLiteral("'. "),
+                              QStringLiteral("FMain.mnuNewProject_Click"));
+    for (const char* suffix : {"-journal", "-wal", "-shm"})
+        QFile::remove(fileName + QLatin1String(suffix));
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    return first.exists() && second.exists() &&
+           first.canonicalFilePath() == second.canonicalFilePath();
+}
+
+} // namespace
+
+ProjectFiles::ProjectFiles(QWidget* window, Database database)
+    : QObject(window)
+    , m_window(window)
+    , m_database(std::move(database))
+{
+}
+
+void ProjectFiles::writeLog(const QString& text, int level, const QString& source) const
+{
+    if (m_log)
+        m_log->Write(0, text, level, source);
+}
+
+zentrel::DBaser& ProjectFiles::dbaser() const
+{
+    zentrel::DBaser* database = m_database ? m_database() : nullptr;
+    if (database == nullptr)
+        throw zentrel::ZError(zentrel::kInvalidArgument,
+                              QStringLiteral("The engine is not running. "),
+                              QStringLiteral("FMain"));
+    return *database;
+}
+
+bool ProjectFiles::OpenAtLoad()
+{
+    msCacheFileName = MSettings::cache().value_or(QString());
+    if (msCacheFileName.isEmpty()) {
+        zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
+        msCacheFileName = MSettings::defaultCacheFile();
+    }
+    if (!openWithRetry(msCacheFileName, MSettings::defaultCacheFile(), false))
+        return false;
+    MSettings::setCache(msCacheFileName);
+
+    msCurrentProjectFileName = MSettings::project().value_or(QString());
+    if (msCurrentProjectFileName.isEmpty()) {
+        zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
+        msCurrentProjectFileName = MSettings::defaultProjectFile();
+    }
+    if (!openWithRetry(msCurrentProjectFileName, MSettings::defaultProjectFile(), true))
+        return false;
+    MSettings::setProject(msCurrentProjectFileName);
+    return true;
+}
+
+bool ProjectFiles::openWithRetry(QString& fileName, const QString& defaultFile, bool project)
+{
+    const QString source = QStringLiteral("FMain.Form_Load");
+    const auto open = [this, project](const QString& name) {
+        if (project)
+            dbaser().OpenProjectDB(name);
+        else
+            dbaser().OpenCacheDB(name);
+    };
+    for (;;) {
+        try {
+            if (project)
+                writeLog(QStringLiteral("msCurrentProjectFileName == ") + fileName, 5, source);
+            open(fileName);
+            return true;
+        } catch (const zentrel::ZError& error) {
+            const bool isDefault = QDir::cleanPath(fileName) == QDir::cleanPath(defaultFile);
+            const QString advice = isDefault ? MStrings::text(122)
+                                   : project ? MStrings::format(125, {MStrings::text(123)})
+                                             : MStrings::text(121);
+            const int answer =
+                MsgService::showMsg(m_window, error.description() + advice, isDefault ? 53 : 50);
+            if (answer == MsgService::Retry)
+                continue;
+            if (answer == MsgService::Cancel || answer == MsgService::Abort)
+                return false;
+            if (answer != MsgService::Ignore)
+                return true;
+        }
+        fileName = defaultFile;
+        try {
+            // The default file's folder may not be there yet when another file was stored.
+            zentrel::CFileUtilities::CreateFolder(QFileInfo(defaultFile).path());
+            open(fileName);
+            return true;
+        } catch (const zentrel::ZError& error) {
+            MsgService::showMsg(m_window, error.description(), MsgService::Critical);
+            return false;
+        }
+    }
+}
+
+void ProjectFiles::NewProject()
+{
+    openProjectCommand(true);
+}
+
+void ProjectFiles::OpenProject()
+{
+    openProjectCommand(false);
+}
+
+void ProjectFiles::openProjectCommand(bool create)
+{
+    const QString title =
+        create ? QStringLiteral("File New Project") : QStringLiteral("Open Project");
+    const QString fileName = MsgService::withDefaultSuffix(
+        MsgService::openFileName(m_window, title, kProjectFilter, MSettings::projectFolder()),
+        kProjectFilter);
+    if (fileName.isEmpty())
+        return;
+    try {
+        if (create && QFileInfo::exists(fileName)) {
+            if (MsgService::showMsg(m_window, MStrings::format(126, {fileName}), 49) !=
+                MsgService::OK)
+                return;
+            // No file the program has open is deleted under its connection.
+            if (sameFile(fileName, msCurrentProjectFileName) || sameFile(fileName, msCacheFileName))
+                throw zentrel::ZError(0x800A0037u,
+                                      QStringLiteral("File already open: '") + fileName +
+                                          QStringLiteral("'. "),
+                                      QStringLiteral("FMain.mnuNewProject_Click"));
+            deleteDatabaseFile(fileName);
+        }
+        if (!create && !QFileInfo::exists(fileName)) {
+            MsgService::showMsg(m_window, MStrings::format(127, {fileName}),
+                                MsgService::Exclamation);
+            return;
+        }
+        openProject(fileName);
+    } catch (const zentrel::ZError& error) {
+        MsgService::showMsg(m_window, error.description(), MsgService::Exclamation);
+    } catch (const std::exception& error) {
+        MsgService::showMsg(m_window, QString::fromUtf8(error.what()), MsgService::Exclamation);
+    }
+}
+
+void ProjectFiles::openProject(const QString& fileName)
+{
+    try {
+        dbaser().OpenProjectDB(fileName);
+    } catch (const zentrel::ZError& error) {
+        MsgService::showMsg(m_window, error.description(), MsgService::Exclamation);
+        reopenPreviousProject();
+        return;
+    }
+    msCurrentProjectFileName = fileName;
+    MSettings::setProject(msCurrentProjectFileName);
+    emit projectChanged();
+}
+
+// After a failed open the previous project is opened again; when that fails too, the program
+// says so and runs with no project open.
+void ProjectFiles::reopenPreviousProject()
+{
+    if (msCurrentProjectFileName.isEmpty())
+        return;
+    try {
+        dbaser().OpenProjectDB(msCurrentProjectFileName);
+    } catch (const zentrel::ZError& error) {
+        MsgService::showMsg(m_window, error.description(), MsgService::Exclamation);
+        msCurrentProjectFileName.clear();
+    }
+    emit projectChanged();
+}
+
+void ProjectFiles::ConnectToDatabase()
+{
+    const QString fileName = MsgService::withDefaultSuffix(
+        MsgService::openFileName(m_window, QStringLiteral("Select Keywords Database"), kCacheFilter,
+                                 MSettings::projectFolder()),
+        kCacheFilter);
+    if (fileName.isEmpty())
+        return;
+    try {
+        if (!QFileInfo::exists(fileName) &&
+            MsgService::showMsg(m_window, MStrings::format(128, {fileName}), 49) != MsgService::OK)
+            return;
+        dbaser().OpenCacheDB(fileName);
+        msCacheFileName = fileName;
+        MSettings::setCache(msCacheFileName);
+        emit cacheChanged();
+    } catch (const zentrel::ZError& error) {
+        MsgService::showMsg(m_window, error.description(), MsgService::Exclamation);
+        try {
+            dbaser().OpenCacheDB(msCacheFileName);
+        } catch (const std::exception&) {
+            // The previous database stays as it is.
+        }
+    }
+}
