@@ -593,21 +593,7 @@ void FMain::FinalizeEngine()
 {
     if (!moScripting)
         return;
-    try {
-        if (zentrel::CDownloader* downloader = moScripting->Downloader())
-            downloader->CancelAll();
-    } catch (const std::exception&) {
-    }
-    try {
-        if (zentrel::CSEContacter* contacter = moScripting->SEContacter())
-            contacter->CancelAll();
-    } catch (const std::exception&) {
-    }
-    try {
-        moScripting->Finalize();
-    } catch (const std::exception&) {
-    }
-    zentrel::CThreadLauncher::waitForAll(std::chrono::seconds(15));
+    moScripting->Shutdown();
     moScripting.reset();
     mcolPages.clear();
 }

@@ -16,7 +16,6 @@
 #include "engine/database/MParser.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
-#include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/Folders.h"
 #include "engine/platform/SqlConnection.h"
 #include "engine/platform/SqlDatabase.h"
@@ -315,12 +314,10 @@ void MInstall::Run(const std::shared_ptr<zentrel::CLog>& log)
         try {
             engine.DBaser()->OpenCacheDB(cacheFile);
         } catch (...) {
-            engine.Finalize();
-            zentrel::CThreadLauncher::waitForAll(std::chrono::seconds(10));
+            engine.Shutdown();
             throw;
         }
-        engine.Finalize();
-        zentrel::CThreadLauncher::waitForAll(std::chrono::seconds(10));
+        engine.Shutdown();
     }
     if (!QFile::exists(setupFile()))
         return;

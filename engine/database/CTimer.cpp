@@ -4,6 +4,7 @@
 
 #include "engine/ComponentRegistration.h"
 #include "engine/platform/CKeyedCollection.h"
+#include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/ZError.h"
 
 namespace zentrel {
@@ -59,22 +60,21 @@ void CTimer::setEnabled(bool value)
 
 void CTimer::StartHelper()
 {
-    auto launcher = std::make_unique<CThreadLauncher>();
     auto parameters = std::make_shared<CKeyedCollection>();
     mCancelEventName = QUuid::createUuid().toString(QUuid::WithBraces);
     parameters->Add(mCancelEventName, QStringLiteral("CancelEventName"));
     parameters->AddObject(moMessanger, QStringLiteral("Messanger"));
     parameters->Add(mInterval, QStringLiteral("Interval"));
     mCancelEvent = NamedEvent::create(mCancelEventName);
-    launcher->Run(QStringLiteral("Zentrel.CTimerHelper"), QStringLiteral("Run"), parameters);
-    mLauncher = std::move(launcher);
+    mHelper = CThreadLauncher().Run(QStringLiteral("Zentrel.CTimerHelper"), QStringLiteral("Run"),
+                                    parameters);
 }
 
 void CTimer::StopHelper()
 {
     mCancelEvent.set();
     mCancelEvent.close();
-    mLauncher.reset();
+    mHelper.reset();
 }
 
 void CTimer::moMessanger_MsgArrived(int, const QVariant&, const QString&, const QString&)

@@ -7,8 +7,8 @@
 #include <QVariant>
 
 #include "engine/platform/CMessanger.h"
-#include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/NamedEvent.h"
+#include "engine/platform/ThreadHandle.h"
 
 namespace zentrel {
 
@@ -42,7 +42,7 @@ private:
                                 const QString& Receiver);
 
     CMessangerPtr moMessanger;
-    std::unique_ptr<CThreadLauncher> mLauncher;
+    ThreadHandle mHelper; // the helper's thread, joined when the timer stops
     NamedEvent mCancelEvent;
     int mInterval = 0;
     bool mEnabled = false;

@@ -8,6 +8,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <QVariantList>
@@ -47,6 +48,12 @@ QString logDescription(const QString& description, const QString& source)
     if (source.isEmpty() || source == kEngineSource)
         return description;
     return description + QStringLiteral(". Source==") + source;
+}
+
+// The downloader cancelled the download: the worker gives up its request at once.
+bool isCancelled()
+{
+    return QThread::currentThread()->isInterruptionRequested();
 }
 
 // 653 with the server's reason, or 645 when the machine is offline.
@@ -149,17 +156,21 @@ CDLoadWorker::Response CDLoadWorker::fetch(const QString& url, std::int32_t size
     QTimer poll;
     poll.setInterval(kPollInterval);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (deadline.hasExpired() || messanger.isClosed())
+        if (deadline.hasExpired() || messanger.isClosed() || isCancelled())
             loop.quit();
     });
     poll.start();
-    if (!reply->isFinished())
+    if (!reply->isFinished() && !isCancelled())
         loop.exec();
     poll.stop();
 
     if (!tooLarge && reply->isFinished()) {
         response.body += reply->readAll();
         tooLarge = response.body.size() > kMaxBodyBytes;
+    }
+    if (isCancelled() && !reply->isFinished()) {
+        reply->abort();
+        throw ZError(kUnexpected, QStringLiteral("The download was cancelled. "), kEngineSource);
     }
     checkFinished(*reply, headersArrived, tooLarge, messanger.isClosed());
     checkStatus(*reply);

@@ -10,6 +10,7 @@
 
 #include "engine/ComponentRegistration.h"
 #include "engine/EngineMessages.h"
+#include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/CUtilities.h"
 #include "engine/platform/ZError.h"
 #include "engine/research/CDLoadWorker.h"
@@ -123,6 +124,9 @@ QString CDownloader::downloadHere(const QString& url, std::int32_t sizeB)
                                             kEngineSource);
             m_downloadedURLs.Add(QString(), key);
         }
+        if (m_stopped)
+            throw ZError(kUnexpected, QStringLiteral("The engine is shutting down. "),
+                         kEngineSource);
         const QString cookie = CUtilities::NewName();
         if (m_downloads.contains(cookie))
             throw EngineMessages::error(EngineMessages::UrlAlreadyDownloading, trimmed,
@@ -159,7 +163,7 @@ CKeyedCollectionPtr CDownloader::workerData(const QString& url, std::int32_t siz
 
 void CDownloader::startOrQueue(const QString& cookie, CKeyedCollectionPtr data)
 {
-    m_downloads.emplace(cookie, Running{{}, NamedEvent::create(kEventPrefix + cookie)});
+    m_downloads.emplace(cookie, Running{NamedEvent::create(kEventPrefix + cookie)});
     if (m_workerCookies.size() >= kMaxRunningWorkers) {
         m_queue.push_back({cookie, std::move(data)});
         return;
@@ -175,12 +179,8 @@ void CDownloader::startOrQueue(const QString& cookie, CKeyedCollectionPtr data)
 
 void CDownloader::startWorker(const QString& cookie, const CKeyedCollectionPtr& data)
 {
-    CThreadLauncher::Handle worker =
-        CThreadLauncher().Run(kWorkerProgId, QStringLiteral("Run"), data);
+    m_workers.add(cookie, CThreadLauncher().Run(kWorkerProgId, QStringLiteral("Run"), data));
     m_workerCookies.insert(cookie);
-    const auto it = m_downloads.find(cookie);
-    if (it != m_downloads.end())
-        it->second.thread = std::move(worker);
 }
 
 void CDownloader::startQueued()
@@ -244,6 +244,13 @@ void CDownloader::CancelAll()
     m_downloads.clear();
     while (!m_queue.empty())
         dropQueued(m_queue.front().cookie);
+}
+
+void CDownloader::StopAll()
+{
+    m_stopped = true;
+    CancelAll();
+    m_workers.requestStopAll();
 }
 
 std::int32_t CDownloader::ActiveCount() const

@@ -14,8 +14,8 @@
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CMessanger.h"
-#include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/NamedEvent.h"
+#include "engine/platform/WorkerThreads.h"
 #include "engine/platform/ZError.h"
 
 namespace zentrel {
@@ -45,6 +45,11 @@ public:
     bool IsDownloadingNow() const;
     // Forgets every running download.
     void CancelAll();
+    // Cancels every download, has every worker give up its request at once and refuses new
+    // downloads (the engine is shutting down). The workers' failures still arrive.
+    void StopAll();
+    // Worker threads that have not ended yet, cancelled downloads' included.
+    int RunningWorkers() const { return m_workers.count(); }
 
     void Init(CLogPtr Log);
     std::int32_t ActiveCount() const;
@@ -59,7 +64,6 @@ signals:
 
 private:
     struct Running {
-        CThreadLauncher::Handle thread; // empty while queued
         NamedEvent event;
     };
     struct Queued {
@@ -89,6 +93,8 @@ private:
     std::deque<Queued> m_queue;
     QSet<QString> m_workerCookies; // downloads whose worker runs, cancelled ones included
     std::chrono::milliseconds m_timeLimit;
+    WorkerThreads m_workers; // by cookie
+    bool m_stopped = false;
 };
 
 using CDownloaderPtr = std::shared_ptr<CDownloader>;

@@ -8,6 +8,7 @@
 #include "engine/database/MParser.h"
 #include "engine/platform/CDataNode.h"
 #include "engine/platform/CFileUtilities.h"
+#include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/CUtilities.h"
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/ZError.h"
@@ -30,6 +31,11 @@ CSEContacter::CSEContacter(QObject* parent)
 {
     connect(moMessanger.get(), &CMessanger::MsgArrived, this,
             &CSEContacter::moMessanger_MsgArrived);
+    // A job's entry goes once its worker has ended, also for jobs that post no completion.
+    connect(&m_threads, &WorkerThreads::ended, this, [this](const QString& cookie) {
+        release(cookie);
+        emit JobEnded(cookie);
+    });
 }
 
 CSEContacter::~CSEContacter()
@@ -145,16 +151,13 @@ QString CSEContacter::startJob(const QString& eventPrefix, const QString& progId
                                const QString& method, const QString& cookie,
                                CKeyedCollectionPtr params)
 {
-    Job job;
-    job.event = NamedEvent::create(eventPrefix + cookie);
-    const CThreadLauncher launcher;
-    job.thread = launcher.Run(progId, method, std::move(params));
-    const CThreadLauncher::Handle thread = job.thread;
+    if (m_stopped)
+        throw ZError(kUnexpected, QStringLiteral("The engine is shutting down."),
+                     QStringLiteral("Zentrel"));
+    Job job{NamedEvent::create(eventPrefix + cookie)};
+    ThreadHandle thread = CThreadLauncher().Run(progId, method, std::move(params));
     m_jobs.emplace(cookie, std::move(job));
-    // A job's entry goes once its worker has ended, also for jobs that post no completion.
-    connect(thread.get(), &QThread::finished, this, [this, cookie] { release(cookie); });
-    if (thread->isFinished())
-        release(cookie);
+    m_threads.add(cookie, std::move(thread));
     return cookie;
 }
 
@@ -178,10 +181,9 @@ void CSEContacter::CancelAll()
 
 void CSEContacter::StopJobs()
 {
-    for (auto& [cookie, job] : m_jobs) {
-        // Interruption is thread-safe; the launcher hands out its threads read-only.
-        const_cast<QThread*>(job.thread.get())->requestInterruption();
-    }
+    m_stopped = true;
+    CancelAll();
+    m_threads.requestStopAll();
 }
 
 void CSEContacter::moMessanger_MsgArrived(int Msg, const QVariant& Data, const QString&,

@@ -11,8 +11,8 @@
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CMessanger.h"
-#include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/NamedEvent.h"
+#include "engine/platform/WorkerThreads.h"
 #include "engine/research/CDownloader.h"
 #include "engine/research/enSE.h"
 
@@ -43,16 +43,19 @@ public:
 
     // Jobs whose worker has not ended or reported yet.
     int RunningJobs() const { return static_cast<int>(m_jobs.size()); }
-    // Asks every running job's thread to stop waiting (shutdown); their results are dropped.
+    // Job threads that have not ended yet, also of jobs forgotten by CancelAll.
+    int RunningThreads() const { return m_threads.count(); }
+    // Cancels every job, asks every job's thread to stop and refuses new jobs (shutdown).
     void StopJobs();
 
 signals:
     void Complete(const QString& Cookie, bool IsSuccess, std::int32_t ErrNumber,
                   const QString& ErrDescription);
+    // The thread of the job has ended, whatever became of the job (engine only).
+    void JobEnded(const QString& Cookie);
 
 private:
     struct Job {
-        CThreadLauncher::Handle thread;
         NamedEvent event;
     };
 
@@ -71,6 +74,8 @@ private:
     CLogPtr m_log;
     CDownloaderPtr m_downloader;
     QPointer<DBaser> m_dbaser;
+    WorkerThreads m_threads; // by job cookie
+    bool m_stopped = false;
 };
 
 } // namespace zentrel

@@ -3,7 +3,10 @@
 #include <exception>
 #include <utility>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QStringList>
+#include <QThread>
 
 #include "engine/ComponentRegistration.h"
 #include "engine/database/CTimer.h"
@@ -80,7 +83,7 @@ Scripting::Scripting(QObject* parent)
 
 Scripting::~Scripting()
 {
-    Finalize();
+    Shutdown();
 }
 
 void Scripting::Init(CLogPtr Log)
@@ -145,6 +148,33 @@ void Scripting::Finalize()
     }
     m_countedWords.reset();
     m_importedWords.reset();
+}
+
+bool Scripting::Shutdown(std::chrono::milliseconds wait)
+{
+    try {
+        if (m_downloader)
+            m_downloader->StopAll();
+        if (m_contacter)
+            m_contacter->StopJobs();
+    } catch (...) {
+        // Errors are ignored here: the threads are still waited for.
+    }
+    Finalize();
+    const QDeadlineTimer deadline(wait);
+    while (RunningThreads() > 0) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+int Scripting::RunningThreads() const
+{
+    return (m_downloader ? m_downloader->RunningWorkers() : 0) +
+           (m_contacter ? m_contacter->RunningThreads() : 0);
 }
 
 void Scripting::stopTimers() noexcept

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -35,6 +36,8 @@ public:
     // Lookups wait while this many downloads run or more candidates than this wait.
     static constexpr int kMaxDownloadsForLookup = 3;
     static constexpr int kMaxWaitingCandidates = 200;
+    // How long Shutdown waits for the workers; they give up within a fraction of a second.
+    static constexpr std::chrono::milliseconds kShutdownWait{3000};
 
     explicit Scripting(QObject* parent = nullptr);
     ~Scripting() override;
@@ -51,6 +54,14 @@ public:
     zentrel::DBaser* DBaser() const { return m_dbaser.get(); }
     // Stops the research; harmless when called again.
     void Finalize();
+    // Ends the engine's work at once: cancels every download (their workers give up their
+    // requests), stops every research and search-count job, stops the timers, finalizes, and
+    // waits up to `wait` for the threads this engine started, running this thread's events
+    // meanwhile (a worker may be waiting for them). True when every thread has ended. Harmless
+    // when called again; the object's end calls it.
+    bool Shutdown(std::chrono::milliseconds wait = kShutdownWait);
+    // Threads started by this engine that have not ended yet (downloads and jobs).
+    int RunningThreads() const;
 
     // The timers' handlers (entered directly too: ranking gives the lookup a turn).
     void moOvertureTimer_Timer();

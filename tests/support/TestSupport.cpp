@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QThread>
 
@@ -24,6 +25,32 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
         QThread::msleep(1);
     }
     return true;
+}
+
+int threadCount()
+{
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/task"))
+                                .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                                .size());
+}
+
+int steadyThreadCount()
+{
+    QDeadlineTimer give(std::chrono::seconds(2));
+    int count = threadCount();
+    for (int same = 0; same < 20 && !give.hasExpired(); ++same) {
+        QThread::msleep(10);
+        if (threadCount() != count) {
+            count = threadCount();
+            same = 0;
+        }
+    }
+    return count;
+}
+
+bool threadsSettleAt(int count, std::chrono::milliseconds deadline)
+{
+    return waitUntil([count] { return threadCount() == count; }, deadline);
 }
 
 QString testDataPath(const QString& relative)

@@ -30,6 +30,14 @@ private:
 bool waitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds deadline = std::chrono::seconds(10));
 
+// The threads of this process, as the system counts them.
+int threadCount();
+// The thread count once it has stayed the same for a moment (servers start their pools late).
+int steadyThreadCount();
+// Waits until the process has that many threads: a joined thread may take a moment to leave
+// the system's count.
+bool threadsSettleAt(int count, std::chrono::milliseconds deadline = std::chrono::seconds(2));
+
 QString testDataPath(const QString& relative);
 // The UTF-8 text of a file under tests/data/, empty when it cannot be read.
 QString readTestData(const QString& relative);

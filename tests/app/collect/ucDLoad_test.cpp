@@ -75,7 +75,7 @@ struct PageFixture {
     {
         released = true;
         downloader->CancelAll();
-        zentrel::CThreadLauncher::waitForAll(20s);
+        waitUntil([&] { return downloader->RunningWorkers() == 0; }, 20s);
     }
 
     QString download(const QString& path) { return downloader->Download(server.url(path)); }

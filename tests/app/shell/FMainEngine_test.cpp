@@ -81,6 +81,7 @@ struct Engine {
 
 TEST(FMainEngine, FirstStartMakesBothDefaultFiles)
 {
+    const int threadsBefore = testsupport::steadyThreadCount();
     Engine e;
     ASSERT_TRUE(e.load());
     EXPECT_TRUE(QFile::exists(MSettings::defaultCacheFile()));
@@ -95,7 +96,7 @@ TEST(FMainEngine, FirstStartMakesBothDefaultFiles)
     EXPECT_TRUE(e.script.shown().isEmpty());
     e.window->close();
     EXPECT_EQ(e.window->database(), nullptr);
-    EXPECT_EQ(zentrel::CThreadLauncher::runningCount(), 0);
+    EXPECT_TRUE(testsupport::threadsSettleAt(threadsBefore));
 }
 
 TEST(FMainEngine, CacheLoopAbortEndsTheProgram)
@@ -283,6 +284,7 @@ TEST(FMainEngine, PauseGoesToTheEngine)
 
 TEST(FMainEngine, InstallSeedsTheDefaultCache)
 {
+    const int threadsBefore = testsupport::steadyThreadCount();
     testsupport::TempHome home;
     {
         QFile setup(MInstall::setupFile());
@@ -302,7 +304,7 @@ TEST(FMainEngine, InstallSeedsTheDefaultCache)
 
     // A second run finds no file and changes nothing.
     EXPECT_EQ(MMain::Main({"prog", "/install"}), 0);
-    EXPECT_EQ(zentrel::CThreadLauncher::runningCount(), 0);
+    EXPECT_TRUE(testsupport::threadsSettleAt(threadsBefore));
 }
 
 TEST(FMainEngine, ShutdownRemovesOnlyThisInstancesTemporaryFiles)

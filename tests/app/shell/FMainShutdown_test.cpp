@@ -1,6 +1,10 @@
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
 #include <thread>
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 
 #include <httplib.h>
@@ -9,27 +13,38 @@
 
 #include "app/shell/FMain.h"
 #include "app/shell/MsgScript.h"
-#include "engine/platform/CThreadLauncher.h"
 #include "engine/research/CDownloader.h"
+#include "engine/research/CSEContacter.h"
 #include "engine/research/Scripting.h"
 #include "tests/support/TestSupport.h"
 
+using namespace std::chrono_literals;
+
 namespace {
 
-// A search engine on 127.0.0.1 that answers every page slowly.
+// A search engine on 127.0.0.1 that answers every page after 40 s, or at once when it stops.
 class SlowServer {
 public:
     SlowServer()
     {
-        m_server.Get(".*", [](const httplib::Request&, httplib::Response& response) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        m_server.new_task_queue = [] { return new httplib::ThreadPool(16); };
+        m_server.Get(".*", [this](const httplib::Request&, httplib::Response& response) {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait_for(lock, 40s, [this] { return m_stopping; });
             response.set_content("<html><body>slow</body></html>", "text/html");
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        while (!m_server.is_running())
+            std::this_thread::sleep_for(1ms);
     }
     ~SlowServer()
     {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_changed.notify_all();
         m_server.stop();
         m_thread.join();
     }
@@ -42,11 +57,14 @@ private:
     httplib::Server m_server;
     std::thread m_thread;
     int m_port = 0;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_stopping = false;
 };
 
 } // namespace
 
-TEST(FMainShutdown, RunningResearchIsStoppedAndNoThreadIsLeft)
+TEST(FMainShutdown, ClosingWithSlowPagesInFlightEndsAtOnceAndLeavesNoThread)
 {
     SlowServer server;
     qputenv("QUINTARA_ONLINE", "1");
@@ -54,18 +72,32 @@ TEST(FMainShutdown, RunningResearchIsStoppedAndNoThreadIsLeft)
     qputenv("QUINTARA_SUGGEST_HOST", server.host());
     {
         testsupport::TempHome home;
+        const int threadsBefore = testsupport::steadyThreadCount();
         MsgScript script;
         FMain window;
         ASSERT_TRUE(window.Form_Load());
         window.show();
-        QSignalSpy started(window.scripting()->Downloader(), &zentrel::CDownloader::StartDownload);
-        window.CollectBySelectedKeyword(QStringLiteral("blue widgets"));
-        ASSERT_TRUE(testsupport::waitUntil([&] { return started.count() > 0; }));
-        EXPECT_GT(zentrel::CThreadLauncher::runningCount(), 0);
+        zentrel::Scripting* engine = window.scripting();
+        QSignalSpy started(engine->Downloader(), &zentrel::CDownloader::StartDownload);
+        for (int i = 0; i < 10; ++i)
+            engine->Downloader()->Download(
+                QString::fromLatin1("http://" + server.host() + "/page" + QByteArray::number(i)));
+        for (const char* kw : {"blue widgets", "red widgets", "green widgets"})
+            engine->SEContacter()->GetSER(zentrel::seGoogle, QString::fromLatin1(kw),
+                                          std::make_shared<zentrel::CKeyedCollection>());
+        ASSERT_TRUE(testsupport::waitUntil([&] { return started.count() >= 13; }));
+        EXPECT_GT(engine->RunningThreads(), 10);
+
+        QElapsedTimer clock;
+        clock.start();
         window.close();
+        const qint64 closing = clock.elapsed();
+        std::printf("[figures] close with 13 slow pages in flight: %lld ms\n",
+                    static_cast<long long>(closing));
         EXPECT_TRUE(window.unloaded());
         EXPECT_EQ(window.scripting(), nullptr);
-        EXPECT_EQ(zentrel::CThreadLauncher::runningCount(), 0);
+        EXPECT_LT(closing, 1000) << "the window is gone at once";
+        EXPECT_TRUE(testsupport::threadsSettleAt(threadsBefore, 1s)) << "no thread is left";
     }
     qunsetenv("QUINTARA_SEARCH_HOST");
     qunsetenv("QUINTARA_SUGGEST_HOST");

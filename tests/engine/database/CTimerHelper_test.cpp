@@ -27,9 +27,10 @@ zentrel::CKeyedCollectionPtr startParameters(const QString& name,
     return data;
 }
 
-void startHelper(const zentrel::CKeyedCollectionPtr& data)
+zentrel::ThreadHandle startHelper(const zentrel::CKeyedCollectionPtr& data)
 {
-    CThreadLauncher().Run(QStringLiteral("Zentrel.CTimerHelper"), QStringLiteral("Run"), data);
+    return CThreadLauncher().Run(QStringLiteral("Zentrel.CTimerHelper"), QStringLiteral("Run"),
+                                 data);
 }
 
 } // namespace
@@ -72,11 +73,11 @@ TEST(CTimerHelper, PostsTicksCarryingTheCancelEventName)
     QSignalSpy ticks(messanger.get(), &CMessanger::MsgArrived);
     const QString name = QUuid::createUuid().toString();
     NamedEvent cancel = NamedEvent::create(name);
-    startHelper(startParameters(name, messanger, 1));
+    const zentrel::ThreadHandle helper = startHelper(startParameters(name, messanger, 1));
     ASSERT_TRUE(testsupport::waitUntil([&] { return ticks.count() >= 3; }, 5s));
     cancel.set();
     cancel.close();
-    EXPECT_TRUE(CThreadLauncher::waitForAll(5s));
+    EXPECT_TRUE(helper.wait(5s));
     const QList<QVariant> tick = ticks.first();
     EXPECT_EQ(tick.at(0).toInt(), 0);
     EXPECT_EQ(tick.at(1).toString(), name);
@@ -88,8 +89,9 @@ TEST(CTimerHelper, EndsWhenTheCancelEventCannotBeOpened)
 {
     const auto messanger = CMessanger::create();
     QSignalSpy ticks(messanger.get(), &CMessanger::MsgArrived);
-    startHelper(startParameters(QUuid::createUuid().toString(), messanger, 1));
-    EXPECT_TRUE(CThreadLauncher::waitForAll(5s));
+    const zentrel::ThreadHandle helper =
+        startHelper(startParameters(QUuid::createUuid().toString(), messanger, 1));
+    EXPECT_TRUE(helper.wait(5s));
     QCoreApplication::processEvents();
     EXPECT_EQ(ticks.count(), 0);
 }
@@ -100,8 +102,8 @@ TEST(CTimerHelper, EndsWhenAPostFails)
     messanger->close();
     const QString name = QUuid::createUuid().toString();
     const NamedEvent cancel = NamedEvent::create(name);
-    startHelper(startParameters(name, messanger, 1));
-    EXPECT_TRUE(CThreadLauncher::waitForAll(5s));
+    const zentrel::ThreadHandle helper = startHelper(startParameters(name, messanger, 1));
+    EXPECT_TRUE(helper.wait(5s));
     EXPECT_TRUE(cancel.isOpen());
     EXPECT_FALSE(cancel.isSet());
 }
@@ -112,6 +114,6 @@ TEST(CTimerHelper, EndsOnBadParameters)
     const NamedEvent cancel = NamedEvent::create(name);
     auto data = std::make_shared<CKeyedCollection>();
     data->Add(name, QStringLiteral("CancelEventName"));
-    startHelper(data);
-    EXPECT_TRUE(CThreadLauncher::waitForAll(5s));
+    const zentrel::ThreadHandle helper = startHelper(data);
+    EXPECT_TRUE(helper.wait(5s));
 }

@@ -7,11 +7,9 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
-#include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/ZError.h"
 #include "tests/support/TestSupport.h"
 
-using zentrel::CThreadLauncher;
 using zentrel::CTimer;
 using namespace std::chrono_literals;
 
@@ -41,18 +39,23 @@ private:
     bool m_offThread = false;
 };
 
-bool helpersSettleAt(int count)
-{
-    return testsupport::waitUntil([count] { return CThreadLauncher::runningCount() == count; }, 5s);
-}
-
 // One period: the whole seconds plus the helper's pauses and the post.
 constexpr qint64 kEarly = 150;
 constexpr qint64 kLate = 450;
 
 class CTimerTest : public ::testing::Test {
 protected:
-    void TearDown() override { EXPECT_TRUE(CThreadLauncher::waitForAll(10s)); }
+    void TearDown() override { EXPECT_TRUE(helpersSettleAt(0)); }
+
+    // Helper threads running now: the threads beyond those the test began with.
+    int helpers() const { return testsupport::threadCount() - m_baseline; }
+    bool helpersSettleAt(int count) const
+    {
+        return testsupport::waitUntil([&] { return helpers() == count; }, 5s);
+    }
+
+private:
+    const int m_baseline = testsupport::threadCount();
 };
 
 } // namespace
@@ -77,7 +80,7 @@ TEST_F(CTimerTest, EnablingWithoutAnIntervalIsAnInvalidArgument)
             EXPECT_TRUE(error.description().isEmpty());
         }
         EXPECT_FALSE(timer.Enabled());
-        EXPECT_EQ(CThreadLauncher::runningCount(), 0);
+        EXPECT_EQ(helpers(), 0);
     }
 }
 
@@ -85,12 +88,12 @@ TEST_F(CTimerTest, EnabledTwiceStartsOneHelperAndDisablingADisabledTimerDoesNoth
 {
     CTimer timer;
     timer.setEnabled(false);
-    EXPECT_EQ(CThreadLauncher::runningCount(), 0);
+    EXPECT_EQ(helpers(), 0);
     timer.setInterval(1000);
     timer.setEnabled(true);
     timer.setEnabled(true);
     EXPECT_TRUE(timer.Enabled());
-    EXPECT_EQ(CThreadLauncher::runningCount(), 1);
+    EXPECT_EQ(helpers(), 1);
     timer.setEnabled(false);
     EXPECT_FALSE(timer.Enabled());
     EXPECT_TRUE(helpersSettleAt(0));
@@ -150,7 +153,7 @@ TEST_F(CTimerTest, AnIntervalBelowOneWhileEnabledIsStoredAndTheOldPeriodKept)
     EXPECT_TRUE(timer.Enabled());
     const int before = ticks.count();
     EXPECT_TRUE(ticks.waitFor(before + 5, 2s));
-    EXPECT_EQ(CThreadLauncher::runningCount(), 1);
+    EXPECT_EQ(helpers(), 1);
 }
 
 TEST_F(CTimerTest, ANewIntervalRestartsWithTheFirstTickOneNewPeriodLater)
@@ -196,7 +199,7 @@ TEST_F(CTimerTest, RestartsNeverLeaveASecondHelperTicking)
     EXPECT_TRUE(helpersSettleAt(1));
     // Stays at one: no helper of an earlier start picked up the current event.
     QThread::msleep(50);
-    EXPECT_EQ(CThreadLauncher::runningCount(), 1);
+    EXPECT_EQ(helpers(), 1);
 }
 
 TEST_F(CTimerTest, ReleasingAnEnabledTimerLeavesNoThreadBehind)

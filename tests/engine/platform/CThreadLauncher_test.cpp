@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <vector>
 
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 #include <QUuid>
 #include <gtest/gtest.h>
@@ -88,6 +90,13 @@ public:
     }
 
     Q_INVOKABLE void WithoutData() {}
+
+    // Runs until its thread is asked to stop.
+    Q_INVOKABLE void UntilStopped(zentrel::CKeyedCollectionPtr)
+    {
+        while (!QThread::currentThread()->isInterruptionRequested())
+            QThread::msleep(5);
+    }
 };
 
 const zentrel::ComponentRegistration registration{"Zentrel.Probe",
@@ -102,7 +111,12 @@ CKeyedCollectionPtr gateData(const QString& gateName)
 
 class CThreadLauncherTest : public ::testing::Test {
 protected:
-    void TearDown() override { EXPECT_TRUE(CThreadLauncher::waitForAll(10s)); }
+    void TearDown() override
+    {
+        EXPECT_TRUE(testsupport::threadsSettleAt(m_threads)) << "no thread outlives its handle";
+    }
+
+    const int m_threads = testsupport::steadyThreadCount();
 };
 
 } // namespace
@@ -111,20 +125,19 @@ TEST_F(CThreadLauncherTest, RunReturnsAtOnceAndTheObjectLivesOnItsOwnThread)
 {
     const QString gateName = QUuid::createUuid().toString();
     NamedEvent gate = NamedEvent::create(gateName);
-    CThreadLauncher::Handle handle = CThreadLauncher().Run(
+    zentrel::ThreadHandle handle = CThreadLauncher().Run(
         QStringLiteral("zentrel.probe"), QStringLiteral("Record"), gateData(gateName));
-    ASSERT_NE(handle, nullptr);
-    EXPECT_EQ(CThreadLauncher::runningCount(), 1);
+    ASSERT_TRUE(handle);
+    EXPECT_TRUE(testsupport::threadsSettleAt(m_threads + 1));
 
     ASSERT_TRUE(testsupport::waitUntil([] {
         const std::lock_guard lock(record.mutex);
         return record.calledOn != nullptr;
     }));
-    EXPECT_FALSE(handle->isFinished());
+    EXPECT_FALSE(handle.isFinished());
     gate.set();
-    handle.reset(); // dropping the handle leaves the thread to the launcher
-    ASSERT_TRUE(CThreadLauncher::waitForAll(5s));
-    EXPECT_EQ(CThreadLauncher::runningCount(), 0);
+    ASSERT_TRUE(handle.wait(5s));
+    handle.reset();
 
     const std::lock_guard lock(record.mutex);
     EXPECT_NE(record.calledOn, QThread::currentThread());
@@ -150,49 +163,57 @@ TEST_F(CThreadLauncherTest, AnUnknownProgIdOrMethodIsRaisedBeforeAnyThreadRuns)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.method);
         try {
-            CThreadLauncher().Run(QString::fromLatin1(c.progId), QString::fromLatin1(c.method),
-                                  std::make_shared<CKeyedCollection>());
+            const zentrel::ThreadHandle handle =
+                CThreadLauncher().Run(QString::fromLatin1(c.progId), QString::fromLatin1(c.method),
+                                      std::make_shared<CKeyedCollection>());
             ADD_FAILURE() << "no error";
         } catch (const ZError& error) {
             EXPECT_EQ(error.number(), c.number);
             EXPECT_TRUE(error.description().contains(QString::fromLatin1(c.named)));
         }
-        EXPECT_EQ(CThreadLauncher::runningCount(), 0);
+        EXPECT_TRUE(testsupport::threadsSettleAt(m_threads));
     }
 }
 
 TEST_F(CThreadLauncherTest, ManyShortRunsAreAllJoined)
 {
+    std::vector<zentrel::ThreadHandle> handles;
     for (int i = 0; i < 50; ++i)
-        CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("nothing"),
-                              std::make_shared<CKeyedCollection>());
-    EXPECT_TRUE(CThreadLauncher::waitForAll(10s));
-    EXPECT_EQ(CThreadLauncher::runningCount(), 0);
+        handles.push_back(CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"),
+                                                QStringLiteral("nothing"),
+                                                std::make_shared<CKeyedCollection>()));
+    for (const auto& handle : handles)
+        EXPECT_TRUE(handle.wait(10s));
 }
 
 TEST_F(CThreadLauncherTest, AnErrorInTheMethodEndsOnlyItsThread)
 {
-    CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("Fail"),
-                          std::make_shared<CKeyedCollection>());
-    EXPECT_TRUE(CThreadLauncher::waitForAll(5s));
+    const zentrel::ThreadHandle handle =
+        CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("Fail"),
+                              std::make_shared<CKeyedCollection>());
+    EXPECT_TRUE(handle.wait(5s));
 }
 
-TEST_F(CThreadLauncherTest, WaitForAllPumpsTheCallersEventsAndReportsAThreadStillRunning)
+TEST_F(CThreadLauncherTest, LettingGoOfTheHandleStopsTheThreadAndWaitsForIt)
+{
+    auto handle = std::make_unique<zentrel::ThreadHandle>(
+        CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("UntilStopped"),
+                              std::make_shared<CKeyedCollection>()));
+    EXPECT_FALSE(handle->wait(50ms));
+    handle.reset();
+    EXPECT_TRUE(testsupport::threadsSettleAt(m_threads));
+}
+
+TEST_F(CThreadLauncherTest, AThreadWaitingForTheLauncherEndsOnceItsEventsRun)
 {
     QObject target;
     auto callBack = std::make_shared<CKeyedCollection>();
     callBack->Add(QVariant::fromValue(&target), QStringLiteral("Target"));
-    CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("CallBack"), callBack);
-    EXPECT_TRUE(CThreadLauncher::waitForAll(5s));
-
-    const QString gateName = QUuid::createUuid().toString();
-    NamedEvent gate = NamedEvent::create(gateName);
-    CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("Record"),
-                          gateData(gateName));
-    EXPECT_FALSE(CThreadLauncher::waitForAll(50ms));
-    EXPECT_EQ(CThreadLauncher::runningCount(), 1);
-    gate.set();
-    EXPECT_TRUE(CThreadLauncher::waitForAll(5s));
+    const zentrel::ThreadHandle handle = CThreadLauncher().Run(
+        QStringLiteral("Zentrel.Probe"), QStringLiteral("CallBack"), callBack);
+    EXPECT_FALSE(handle.wait(50ms));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return handle.isFinished(); }, 5s));
+    EXPECT_TRUE(handle.wait(5s));
 }
 
 // With too little address space left for a thread's stack, the launch fails and says so.
@@ -212,12 +233,13 @@ static bool runWithoutAddressSpaceRaises()
     bool raised = false;
     setrlimit(RLIMIT_AS, &tight);
     try {
-        CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("Nothing"), data);
+        const zentrel::ThreadHandle handle =
+            CThreadLauncher().Run(QStringLiteral("Zentrel.Probe"), QStringLiteral("Nothing"), data);
     } catch (const ZError& error) {
         raised = error.number() == zentrel::kUnexpected;
     }
     setrlimit(RLIMIT_AS, &previous);
-    return raised && CThreadLauncher::runningCount() == 0;
+    return raised;
 }
 
 // In a fresh process, where no stack of an ended thread is kept for reuse.

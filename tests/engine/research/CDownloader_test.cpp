@@ -181,7 +181,8 @@ protected:
     void TearDown() override
     {
         m_server.reset();
-        EXPECT_TRUE(CThreadLauncher::waitForAll(20s));
+        EXPECT_TRUE(
+            testsupport::waitUntil([&] { return m_downloader->RunningWorkers() == 0; }, 20s));
         m_downloader.reset();
         qunsetenv("QUINTARA_ONLINE");
     }
@@ -406,7 +407,7 @@ TEST_F(CDownloaderTest, CompleteIsRaisedOncePerResult)
     cookies << m_downloader->Download(m_server->url(QStringLiteral("/missing")));
     for (const QString& cookie : cookies)
         waitFor(cookie);
-    ASSERT_TRUE(CThreadLauncher::waitForAll(10s));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return m_downloader->RunningWorkers() == 0; }, 10s));
     testsupport::waitUntil([] { return false; }, 200ms);
     EXPECT_EQ(m_results.size(), static_cast<size_t>(cookies.size()));
     for (const QString& cookie : cookies)

@@ -37,12 +37,7 @@ protected:
         engine.DBaser()->OpenProjectDB(home.file("First Project.vxp"));
     }
 
-    ~ResearchEndToEnd() override
-    {
-        engine.SEContacter()->StopJobs();
-        engine.Finalize();
-        CThreadLauncher::waitForAll(10s);
-    }
+    ~ResearchEndToEnd() override { engine.Shutdown(); }
 
     QStringList column(const QString& sql) const
     {

@@ -73,8 +73,11 @@ protected:
     {
         // Jobs still running get their events while the threads end.
         contacter.StopJobs();
+        downloader->StopAll();
         master->Finalize();
-        CThreadLauncher::waitForAll(10s);
+        testsupport::waitUntil(
+            [&] { return contacter.RunningThreads() == 0 && downloader->RunningWorkers() == 0; },
+            10s);
     }
 
     void addKeyword(const QString& kw)
@@ -447,7 +450,7 @@ TEST_F(ResearchJobsTest, StoppedJobsEndWithoutWaitingForTheirDownloads)
     contacter.GetSER(seGoogle, QStringLiteral("slow answer"), std::make_shared<CKeyedCollection>());
     ASSERT_TRUE(testsupport::waitUntil([&] { return downloader->ActiveCount() == 1; }, 5s));
     contacter.StopJobs();
-    EXPECT_TRUE(testsupport::waitUntil([&] { return contacter.RunningJobs() == 0; }, 2s));
+    EXPECT_TRUE(testsupport::waitUntil([&] { return contacter.RunningThreads() == 0; }, 2s));
     EXPECT_EQ(completes.count(), 0);
 }
 

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <thread>
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -37,7 +38,9 @@ public:
                      });
         m_server.Get("/gate", [this](const httplib::Request&, httplib::Response& response) {
             std::unique_lock lock(m_mutex);
+            ++m_held;
             m_changed.wait_for(lock, 20s, [this] { return m_open; });
+            --m_held;
             response.set_content("gate", "text/plain");
         });
         m_port = m_server.bind_to_any_port("127.0.0.1");
@@ -56,6 +59,12 @@ public:
 
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     QString url(const QString& path) const { return QStringLiteral("http://") + host() + path; }
+    // Requests waiting at the gate.
+    int held()
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_held;
+    }
     void openGate()
     {
         {
@@ -72,6 +81,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_open = false;
+    int m_held = 0;
 };
 
 // Kept with relevancy 5, they make "widget" a lead word.
@@ -95,6 +105,7 @@ protected:
         qputenv("QUINTARA_SUGGEST_HOST", m_server.host().toUtf8());
         m_log->Open(m_home.file(QStringLiteral("full.log")),
                     m_home.file(QStringLiteral("short.log")));
+        m_threadsBefore = testsupport::steadyThreadCount();
         m_scripting.Init(m_log);
         m_started =
             std::make_unique<QSignalSpy>(m_scripting.Downloader(), &CDownloader::StartDownload);
@@ -102,10 +113,8 @@ protected:
 
     void TearDown() override
     {
-        m_scripting.Downloader()->CancelAll();
-        m_scripting.Finalize();
+        EXPECT_TRUE(m_scripting.Shutdown());
         m_server.openGate();
-        EXPECT_TRUE(CThreadLauncher::waitForAll(20s));
         qunsetenv("QUINTARA_SEARCH_HOST");
         qunsetenv("QUINTARA_SUGGEST_HOST");
         qunsetenv("QUINTARA_ONLINE");
@@ -171,6 +180,7 @@ protected:
     CLogPtr m_log = std::make_shared<CLog>();
     Scripting m_scripting;
     std::unique_ptr<QSignalSpy> m_started;
+    int m_threadsBefore = 0;
 };
 
 TEST_F(ScriptingTest, InitBuildsTheEngineAndFinalizeIsHarmlessTwice)
@@ -180,11 +190,11 @@ TEST_F(ScriptingTest, InitBuildsTheEngineAndFinalizeIsHarmlessTwice)
     EXPECT_NE(m_scripting.DBaser(), nullptr);
     EXPECT_FALSE(m_scripting.AutoResearchPaused());
     EXPECT_EQ(m_scripting.SearchesCountInterval(), 20);
-    EXPECT_GT(CThreadLauncher::runningCount(), 0);
+    EXPECT_TRUE(testsupport::threadsSettleAt(m_threadsBefore + 4)) << "three timers and the poll";
 
     m_scripting.Finalize();
     EXPECT_NO_THROW(m_scripting.Finalize());
-    EXPECT_TRUE(CThreadLauncher::waitForAll(10s)); // the timers' threads have ended
+    EXPECT_TRUE(testsupport::threadsSettleAt(m_threadsBefore)) << "the timers' threads have ended";
     EXPECT_NE(m_scripting.Downloader(), nullptr);
 }
 
@@ -356,3 +366,23 @@ TEST_F(ScriptingTest, LeadWordsPassStopsAfterMoreThanTwoHundredImports)
 }
 
 } // namespace
+
+TEST_F(ScriptingTest, ShutdownEndsHeldDownloadsAtOnceAndRefusesNewOnes)
+{
+    QStringList cookies;
+    for (int i = 0; i < 5; ++i)
+        cookies << m_scripting.Downloader()->Download(
+            m_server.url(QStringLiteral("/gate?%1").arg(i)));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return m_server.held() == 5; }));
+    QSignalSpy completes(m_scripting.Downloader(), &CDownloader::Complete);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(m_scripting.Shutdown());
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(m_scripting.RunningThreads(), 0);
+    EXPECT_TRUE(testsupport::threadsSettleAt(m_threadsBefore));
+    EXPECT_EQ(completes.count(), 5) << "the given-up downloads still report their end";
+    EXPECT_THROW(m_scripting.Downloader()->Download(m_server.url(QStringLiteral("/search"))),
+                 ZError);
+    EXPECT_THROW(m_scripting.SEContacter()->RunOverture(QStringLiteral("late"), {}), ZError);
+}

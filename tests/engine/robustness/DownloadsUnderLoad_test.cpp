@@ -182,7 +182,8 @@ protected:
     void TearDown() override
     {
         m_server.reset();
-        EXPECT_TRUE(CThreadLauncher::waitForAll(30s));
+        EXPECT_TRUE(
+            testsupport::waitUntil([&] { return m_downloader->RunningWorkers() == 0; }, 30s));
         m_downloader.reset();
         qunsetenv("QUINTARA_ONLINE");
     }
