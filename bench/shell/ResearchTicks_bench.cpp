@@ -26,7 +26,6 @@
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/CLog.h"
-#include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/SqlTransaction.h"
 #include "engine/research/CDownloader.h"
 #include "engine/research/CSEContacter.h"
@@ -217,11 +216,8 @@ void BM_ResearchTicks(benchmark::State& state)
             static_cast<double>(window->scripting()->DBaser()->GetCount(123) - keywordsBefore);
         state.counters["boxes"] = static_cast<double>(script.shown().size());
         Q_UNUSED(toCount)
-        window->scripting()->SEContacter()->StopJobs();
-        window->scripting()->Downloader()->CancelAll();
-        window->close();
+        window->close(); // shuts the engine down, its threads included
         window.reset();
-        CThreadLauncher::waitForAll(std::chrono::seconds(20));
     }
 }
 

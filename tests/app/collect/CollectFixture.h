@@ -12,7 +12,6 @@
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/CLog.h"
-#include "engine/platform/CThreadLauncher.h"
 #include "engine/research/CDownloader.h"
 #include "engine/research/Scripting.h"
 #include "tests/engine/research/FixtureServer.h"
@@ -57,9 +56,7 @@ public:
     }
     ~Engine()
     {
-        scripting.Downloader()->CancelAll();
-        scripting.Finalize();
-        zentrel::CThreadLauncher::waitForAll(std::chrono::seconds(20));
+        scripting.Shutdown();
     }
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
