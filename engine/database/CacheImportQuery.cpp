@@ -1,21 +1,45 @@
 #include "engine/database/CacheImportQuery.h"
 
+#include "engine/database/CacheIndex.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/SqlTransaction.h"
 
 namespace zentrel {
 
+namespace {
+
+// The pieces that every found keyword holds: each word cut at its "*".
+QStringList pieces(const QStringList& words)
+{
+    QStringList all;
+    for (const QString& word : words)
+        all += word.split(QLatin1Char('*'), Qt::SkipEmptyParts);
+    return all;
+}
+
+} // namespace
+
 std::vector<CacheImportQuery::Row>
 CacheImportQuery::Run(const SqlDatabase& ProjectDB, const QStringList& Words, bool IncludeBanned)
 {
     const auto guard = ProjectDB.lock();
+    // The cache's keyword index narrows the keywords to those holding every piece it can look
+    // up; containsall() still decides.
+    const QString match = CacheIndex::matchAll(pieces(Words));
+    const bool indexed = !match.isEmpty() && CacheIndex::exists(ProjectDB);
+    QVariantList params{Words.join(QLatin1Char(' ')), IncludeBanned ? 1 : 0, kMaxRows};
+    if (indexed)
+        params << match;
     auto rows = ProjectDB.query(
         QStringLiteral("SELECT c.KW, c.Count FROM Cache AS c LEFT JOIN Keyword AS k ON "
-                       "k.Normalized = c.KW WHERE c.Count > 0 AND containsall(c.KW, ?1) AND "
-                       "(k.Relevancy IS NULL OR (?2 AND k.Relevancy = 0)) ORDER BY c.Count DESC, "
-                       "c.KW LIMIT ?3"),
-        {Words.join(QLatin1Char(' ')), IncludeBanned ? 1 : 0, kMaxRows});
+                       "k.Normalized = c.KW WHERE ") +
+            (indexed ? QStringLiteral("c.KW IN (SELECT KW FROM cache.CacheText WHERE CacheText "
+                                      "MATCH ?4) AND ")
+                     : QString()) +
+            QStringLiteral("c.Count > 0 AND containsall(c.KW, ?1) AND (k.Relevancy IS NULL OR "
+                           "(?2 AND k.Relevancy = 0)) ORDER BY c.Count DESC, c.KW LIMIT ?3"),
+        params);
     std::vector<Row> found;
     while (rows.next())
         found.push_back({rows.text(0), rows.int64(1)});

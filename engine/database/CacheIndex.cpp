@@ -122,6 +122,17 @@ QString CacheIndex::matchFor(const QString& text)
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+QString CacheIndex::matchAll(const QStringList& texts)
+{
+    QStringList phrases;
+    for (const QString& text : texts) {
+        const QString phrase = matchFor(text);
+        if (!phrase.isEmpty())
+            phrases << phrase;
+    }
+    return phrases.join(QStringLiteral(" AND "));
+}
+
 QStringList CacheIndex::keywordsWithWord(const SqlDatabase& project, const QString& word)
 {
     const QString filter = QStringLiteral(

@@ -30,6 +30,9 @@ public:
     // The index's MATCH text that finds the keywords holding the text, or an empty text when
     // the index cannot answer for it (then the caller scans).
     static QString matchFor(const QString& text);
+    // The MATCH text that finds the keywords holding every one of the texts that the index can
+    // answer for; empty when it can answer for none.
+    static QString matchAll(const QStringList& texts);
 };
 
 } // namespace zentrel

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "engine/database/CacheImportQuery.h"
 #include "engine/platform/SqlConnection.h"
 #include "tests/engine/database/DBaserFixture.h"
 
@@ -63,6 +64,40 @@ TEST_F(CacheIndexTest, MatchTextsAreQuotedAndOnlyForWhatTheIndexCanAnswer)
     EXPECT_EQ(CacheIndex::matchFor("say\"x"), "\"say\"\"x\"");
     EXPECT_EQ(CacheIndex::matchFor("ab"), QString());
     EXPECT_EQ(CacheIndex::matchFor("café"), QString());
+    EXPECT_EQ(CacheIndex::matchAll({"blue", "ab", "sky"}), "\"blue\" AND \"sky\"");
+    EXPECT_EQ(CacheIndex::matchAll({"ab", "é"}), QString());
+}
+
+TEST_F(CacheIndexTest, TheImportDialogsQueryFindsWhatItsScanFinds)
+{
+    int count = 1;
+    for (const char* kw : {"blue sky", "sky blue sea", "navy blue", "bluebird song", "blues",
+                           "Café noir", "café au lait", "it's blue", "ab cd", "b*ue"}) {
+        db->CacheDB()->execute("INSERT INTO Cache (KW, Count, dte) VALUES (?1, ?2, 1)",
+                               {kw, count++});
+    }
+    const std::vector<QStringList> filters = {
+        {"blue"}, {"BLUE", "sky"}, {"sky", "blue", "sea"}, {"blu*ird"}, {"*"},        {"ab"},
+        {"café"}, {"it's"},        {"b*ue", "s"},          {"nothing"}, {"ue", "blu"}};
+    const auto texts = [](const std::vector<CacheImportQuery::Row>& rows) {
+        QStringList list;
+        for (const auto& row : rows)
+            list << row.KW + "=" + QString::number(row.Count);
+        return list;
+    };
+    for (const QStringList& words : filters) {
+        for (const bool banned : {false, true}) {
+            const QStringList indexed =
+                texts(CacheImportQuery::Run(*db->ProjectDB(), words, banned));
+            CacheIndex::drop(*db->CacheDB());
+            const QStringList scanned =
+                texts(CacheImportQuery::Run(*db->ProjectDB(), words, banned));
+            CacheIndex::ensure(*db->CacheDB(), [](const QString&) {});
+            EXPECT_EQ(indexed, scanned) << words.join(' ').toStdString();
+        }
+    }
+    EXPECT_EQ(texts(CacheImportQuery::Run(*db->ProjectDB(), {"blue", "sky"}, false)),
+              QStringList({"sky blue sea=2", "blue sky=1"}));
 }
 
 TEST_F(CacheIndexTest, TheIndexFollowsEveryChangeOfTheCache)
