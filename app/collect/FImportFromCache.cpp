@@ -185,9 +185,9 @@ QWidget* FImportFromCache::buildLists()
     picked->addWidget(m_lvSelected, 1);
     picked->addWidget(m_lblSelectedTotal);
 
-    layout->addLayout(found, 3);
+    layout->addLayout(found, 1);
     layout->addLayout(moves);
-    layout->addLayout(picked, 2);
+    layout->addLayout(picked, 1);
     return area;
 }
 
