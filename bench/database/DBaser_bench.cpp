@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "engine/database/CacheImportQuery.h"
 #include "engine/database/CountStore.h"
 #include "engine/database/CountsRefresh.h"
 #include "engine/database/DBaser.h"
@@ -427,6 +428,21 @@ void BM_ImportBaseline(benchmark::State& state)
     state.counters["found"] = found;
 }
 
+// The cache import dialog's query for one word of a keyword's first vocabulary (held by one
+// cached keyword in 5,000) and for two words.
+void BM_CacheImportQuery(benchmark::State& state)
+{
+    Databases dbs;
+    const QStringList words =
+        state.range(0) == 1
+            ? QStringList{importWord()}
+            : QStringList{importWord(), vocabulary()[2 * benchsupport::kVocabulary + 539]};
+    size_t found = 0;
+    for (auto _ : state)
+        found = CacheImportQuery::Run(dbs.project(), words, false).size();
+    state.counters["found"] = static_cast<double>(found);
+}
+
 void registerAll()
 {
     using benchmark::kMillisecond;
@@ -505,6 +521,11 @@ void registerAll()
     benchmark::RegisterBenchmark("BM_ImportFromCacheForWord", BM_ImportFromCacheForWord)
         ->Unit(kMillisecond)
         ->Iterations(5);
+    benchmark::RegisterBenchmark("BM_CacheImportQuery", BM_CacheImportQuery)
+        ->Arg(1)
+        ->Arg(2)
+        ->Unit(kMillisecond)
+        ->Iterations(5);
 }
 
 std::vector<std::pair<std::string, std::string>> pairs()
@@ -529,6 +550,8 @@ std::vector<std::pair<std::string, std::string>> pairs()
     list.emplace_back("BM_Get1stForLookup", "BM_PointReadBaseline");
     list.emplace_back("BM_UpdateLookupDate", "BM_PointWriteBaseline");
     list.emplace_back("BM_ImportFromCacheForWord", "BM_ImportBaseline");
+    list.emplace_back("BM_CacheImportQuery/1", "BM_ImportBaseline");
+    list.emplace_back("BM_CacheImportQuery/2", "BM_ImportBaseline");
     return list;
 }
 
