@@ -18,8 +18,25 @@
 #include "app/shell/MsgScript.h"
 #include "app/shell/MsgService.h"
 #include "tests/support/OnModal.h"
+#include "tests/support/TestSupport.h"
 
 using testsupport::onModal;
+
+namespace {
+
+// Chooses path in a QFileDialog drawn by Qt and presses Open. selectFile does not touch the
+// file-name box while the box has the keyboard focus (it would overwrite what is being typed),
+// and the box takes the focus once the dialog is active; Open with the box empty then only
+// enters the folder and the dialog stays up. So the focus leaves the box first.
+void chooseFile(QFileDialog* dialog, const QString& path)
+{
+    if (QWidget* focused = dialog->focusWidget())
+        focused->clearFocus();
+    dialog->selectFile(path);
+    static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept is protected
+}
+
+} // namespace
 
 TEST(MsgService, EscapeAnswerIsCancelElseNoElseAbortElseOK)
 {
@@ -118,8 +135,9 @@ TEST(MsgService, RealOpenDialogAcceptsANameThatDoesNotExist)
         EXPECT_EQ(dialog->fileMode(), QFileDialog::AnyFile);
         EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("File New Project"));
-        dialog->selectFile(wanted);
-        static_cast<QDialog*>(dialog)->accept();
+        // Answered as the user meets it: active, with the keyboard in its file-name box.
+        testsupport::waitUntil([dialog] { return dialog->isActiveWindow(); });
+        chooseFile(dialog, wanted);
     });
     EXPECT_EQ(MsgService::openFileName(nullptr, QStringLiteral("File New Project"),
                                        QStringLiteral("Project (*.vxp)|*.vxp"), QDir::tempPath()),
