@@ -57,42 +57,6 @@ constexpr PageInfo kPages[FMain::kPageCount] = {
     {"Banned", "Banned", "ucBanned"}, {"Downloading", "Downloading", "ucDloads"},
 };
 
-// The menus that send a command identifier to a page.
-struct DispatchItem {
-    const char* menu;
-    const char* id;
-    int count; // items of a menu array, 0 for a single item
-};
-
-constexpr DispatchItem kDispatch[] = {
-    {"mnuExportAll", "CS_MENU_EXPORT_ALL", 0},
-    {"mnuExportSelected", "CS_MENU_EXPORT_SELECTED", 0},
-    {"mnuExportTop", "CS_MENU_EXPORT_TOP", 4},
-    {"mnuFind", "CS_MENU_FIND", 0},
-    {"mnuFindNext", "CS_MENU_FIND_NEXT", 0},
-    {"mnuCopy", "CS_MENU_COPY", 0},
-    {"mnuSelect", "CS_MENU_SELECT", 0},
-    {"mnuDelete", "CS_MENU_DELETE", 0},
-    {"mnuCollectBySelectedKeyword", "CS_MENU_COLLECT_BY_SELECTED_KEYWORD", 0},
-    {"mnuOpenSEforKW", "CS_MENU_OPEN_SER_FOR_KW", 7},
-    {"mnuOpenSEforCustomKW", "CS_MENU_OPEN_SER_FOR_CUSTOM_KW", 7},
-    {"mnuNewGroup", "CS_MENU_NEW_GROUP", 0},
-    {"mnuNewGroupToRoot", "CS_MENU_NEW_GROUP_TO_ROOT", 0},
-    {"mnuMoveGroup", "CS_MENU_MOVE_GROUP", 0},
-    {"mnuMoveGroupToRoot", "CS_MENU_MOVE_GROUP_TO_ROOT", 0},
-    {"mnuRenameGroup", "CS_MENU_RENAME_GROUP", 0},
-    {"mnuAddKeywordsToGroup", "CS_MENU_ADD_KWS_TO_GROUP", 0},
-    {"mnuMoveKeywordsToGroup", "CS_MENU_MOVE_KWS_TO_GROUP", 0},
-};
-
-// Commands that belong to the collection, import and feedback parts of the program.
-constexpr const char* kHandledElsewhere[] = {
-    "mnuImportKeywords",       "mnuPaste",           "mnuAddKeywords",
-    "mnuPickFromLocalPage",    "mnuPickFromURL",     "mnuCollectFromWebsite",
-    "mnuCollectFromPagesByKW", "mnuImportFromCache", "mnuAskQuestion",
-    "mnuMakeSuggestion",       "mnuReportBug",       "mnuSendTestimonial",
-};
-
 const QString kPlacement[4] = {QStringLiteral("Top"), QStringLiteral("Left"),
                                QStringLiteral("Width"), QStringLiteral("Height")};
 
@@ -139,13 +103,13 @@ QWidget* FMain::createPage(int number, QWidget* parent)
     case 1:
         return new ucHelp(parent);
     case 2:
-        return new ucKWHost(0, parent);
+        return new ucKWHost(KWPageType::Candidates, parent);
     case 3:
-        return new ucKWHost(2, parent);
+        return new ucKWHost(KWPageType::Keywords, parent);
     case 4:
         return new ucGroups(parent);
     case 5:
-        return new ucKWHost(3, parent);
+        return new ucKWHost(KWPageType::Banned, parent);
     case 6:
         return new ucDLoad(parent);
     default:
@@ -200,23 +164,11 @@ StatusPanel* FMain::panel(int number) const
     return number >= 1 && number <= 3 ? m_panels[number - 1] : nullptr;
 }
 
-void FMain::connectDispatch(const QString& menu, const QString& id, int index)
-{
-    if (QAction* action = m_menus.action(menu))
-        connect(action, &QAction::triggered, this,
-                [this, id, index] { DispatchMenuEvent(id, index); });
-}
-
 void FMain::connectMenus()
 {
-    for (const DispatchItem& item : kDispatch) {
-        const QString menu = QString::fromLatin1(item.menu);
-        const QString id = QString::fromLatin1(item.id);
-        if (item.count == 0)
-            connectDispatch(menu, id);
-        for (int i = 0; i < item.count; ++i)
-            connectDispatch(FMainMenus::arrayName(menu, i), id, i);
-    }
+    m_menus.connectPageCommands(
+        this, [this](const QString& id, int index) { DispatchMenuEvent(id, index); });
+    m_menus.connectOtherCommands(this, [this](const QString& menu) { RunCommand(menu); });
     const auto on = [this](const char* name, void (FMain::*handler)()) {
         connect(m_menus.action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
     };
@@ -229,11 +181,6 @@ void FMain::connectMenus()
     on("mnuVisitWebSite", &FMain::mnuVisitWebSite_Click);
     on("mnuAbout", &FMain::mnuAbout_Click);
     connect(m_menus.action(QStringLiteral("mnuExit")), &QAction::triggered, this, &QWidget::close);
-    for (const char* name : kHandledElsewhere) {
-        const QString menu = QString::fromLatin1(name);
-        connect(m_menus.action(menu), &QAction::triggered, this,
-                [this, menu] { RunCommand(menu); });
-    }
 }
 
 void FMain::setCommandHandler(std::function<void(const QString&)> handler)
@@ -343,23 +290,12 @@ void FMain::ShowCurrentPage()
 
 void FMain::UpdateMenus()
 {
-    const bool keywordPage = miCurrentPage >= 2 && miCurrentPage <= 5;
-    const bool groupPage = miCurrentPage == 4;
-    for (const QString& name : FMainMenus::keywordPageItems())
-        m_menus.action(name)->setEnabled(keywordPage);
-    for (const QString& name : FMainMenus::groupPageItems())
-        m_menus.action(name)->setEnabled(groupPage);
+    m_menus.enableForPage(miCurrentPage);
 }
 
 void FMain::FillSearchEngineMenus()
 {
-    const QStringList& names = FMainMenus::searchEngineNames();
-    for (int i = 0; i < names.size(); ++i) {
-        m_menus.action(FMainMenus::arrayName(QStringLiteral("mnuOpenSEforKW"), i))
-            ->setText(names.at(i));
-        m_menus.action(FMainMenus::arrayName(QStringLiteral("mnuOpenSEforCustomKW"), i))
-            ->setText(names.at(i));
-    }
+    m_menus.FillSearchEngineMenus();
 }
 
 void FMain::DispatchMenuEvent(const QString& MenuItemID, int Index)

@@ -124,7 +124,6 @@ private:
 
     void buildControls();
     void connectMenus();
-    void connectDispatch(const QString& menu, const QString& id, int index = 0);
     void writeLog(const QString& text, int level, const QString& source) const;
     void buildPages();
     void ShowCurrentPage();

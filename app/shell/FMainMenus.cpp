@@ -1,10 +1,98 @@
 #include "app/shell/FMainMenus.h"
 
+#include <QAction>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 
 #include "app/shell/MStrings.h"
+
+namespace {
+
+// The items that send a command identifier to a page.
+struct DispatchItem {
+    const char* menu;
+    const char* id;
+    int count; // items of a menu array, 0 for a single item
+};
+
+constexpr DispatchItem kDispatch[] = {
+    {"mnuExportAll", "CS_MENU_EXPORT_ALL", 0},
+    {"mnuExportSelected", "CS_MENU_EXPORT_SELECTED", 0},
+    {"mnuExportTop", "CS_MENU_EXPORT_TOP", 4},
+    {"mnuFind", "CS_MENU_FIND", 0},
+    {"mnuFindNext", "CS_MENU_FIND_NEXT", 0},
+    {"mnuCopy", "CS_MENU_COPY", 0},
+    {"mnuSelect", "CS_MENU_SELECT", 0},
+    {"mnuDelete", "CS_MENU_DELETE", 0},
+    {"mnuCollectBySelectedKeyword", "CS_MENU_COLLECT_BY_SELECTED_KEYWORD", 0},
+    {"mnuOpenSEforKW", "CS_MENU_OPEN_SER_FOR_KW", 7},
+    {"mnuOpenSEforCustomKW", "CS_MENU_OPEN_SER_FOR_CUSTOM_KW", 7},
+    {"mnuNewGroup", "CS_MENU_NEW_GROUP", 0},
+    {"mnuNewGroupToRoot", "CS_MENU_NEW_GROUP_TO_ROOT", 0},
+    {"mnuMoveGroup", "CS_MENU_MOVE_GROUP", 0},
+    {"mnuMoveGroupToRoot", "CS_MENU_MOVE_GROUP_TO_ROOT", 0},
+    {"mnuRenameGroup", "CS_MENU_RENAME_GROUP", 0},
+    {"mnuAddKeywordsToGroup", "CS_MENU_ADD_KWS_TO_GROUP", 0},
+    {"mnuMoveKeywordsToGroup", "CS_MENU_MOVE_KWS_TO_GROUP", 0},
+};
+
+// Commands that belong to the collection, import and feedback parts of the program.
+constexpr const char* kOtherCommands[] = {
+    "mnuImportKeywords",       "mnuPaste",           "mnuAddKeywords",
+    "mnuPickFromLocalPage",    "mnuPickFromURL",     "mnuCollectFromWebsite",
+    "mnuCollectFromPagesByKW", "mnuImportFromCache", "mnuAskQuestion",
+    "mnuMakeSuggestion",       "mnuReportBug",       "mnuSendTestimonial",
+};
+
+} // namespace
+
+void FMainMenus::connectPageCommands(
+    QObject* context, const std::function<void(const QString& id, int index)>& dispatch)
+{
+    const auto connectItem = [&](const QString& name, const QString& id, int index) {
+        if (QAction* item = action(name))
+            QObject::connect(item, &QAction::triggered, context,
+                             [dispatch, id, index] { dispatch(id, index); });
+    };
+    for (const DispatchItem& item : kDispatch) {
+        const QString menu = QString::fromLatin1(item.menu);
+        const QString id = QString::fromLatin1(item.id);
+        if (item.count == 0)
+            connectItem(menu, id, 0);
+        for (int i = 0; i < item.count; ++i)
+            connectItem(arrayName(menu, i), id, i);
+    }
+}
+
+void FMainMenus::connectOtherCommands(QObject* context,
+                                      const std::function<void(const QString&)>& run)
+{
+    for (const char* name : kOtherCommands) {
+        const QString menu = QString::fromLatin1(name);
+        if (QAction* item = action(menu))
+            QObject::connect(item, &QAction::triggered, context, [run, menu] { run(menu); });
+    }
+}
+
+void FMainMenus::enableForPage(int page)
+{
+    const bool keywordPage = page >= 2 && page <= 5;
+    const bool groupPage = page == 4;
+    for (const QString& name : keywordPageItems())
+        action(name)->setEnabled(keywordPage);
+    for (const QString& name : groupPageItems())
+        action(name)->setEnabled(groupPage);
+}
+
+void FMainMenus::FillSearchEngineMenus()
+{
+    const QStringList& names = searchEngineNames();
+    for (int i = 0; i < names.size(); ++i) {
+        action(arrayName(QStringLiteral("mnuOpenSEforKW"), i))->setText(names.at(i));
+        action(arrayName(QStringLiteral("mnuOpenSEforCustomKW"), i))->setText(names.at(i));
+    }
+}
 
 QString FMainMenus::arrayName(const QString& name, int index)
 {

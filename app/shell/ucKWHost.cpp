@@ -8,7 +8,7 @@
 #include "app/shell/FMain.h"
 #include "app/shell/FMainKWOwner.h"
 
-ucKWHost::ucKWHost(int pageType, QWidget* parent)
+ucKWHost::ucKWHost(KWPageType pageType, QWidget* parent)
     : QWidget(parent)
     , m_page(new ucKW(this))
 {

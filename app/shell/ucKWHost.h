@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include "app/keywords/KWPageType.h"
 #include "app/shell/IVXPage.h"
 
 class FMainKWOwner;
@@ -18,8 +19,7 @@ class ucKWHost final : public QWidget, public IVXPage {
     Q_DISABLE_COPY_MOVE(ucKWHost)
 
 public:
-    // pageType: 0 candidates, 2 kept keywords, 3 banned keywords.
-    ucKWHost(int pageType, QWidget* parent = nullptr);
+    ucKWHost(KWPageType pageType, QWidget* parent = nullptr);
     ~ucKWHost() override;
 
     void init(zentrel::Scripting* scripting, std::shared_ptr<zentrel::CLog> log,
