@@ -28,22 +28,33 @@ CacheImportQuery::Run(const SqlDatabase& ProjectDB, const QStringList& Words, bo
     // up; containsall() still decides.
     const QString match = CacheIndex::matchAll(pieces(Words));
     const bool indexed = !match.isEmpty() && CacheIndex::exists(ProjectDB);
-    QVariantList params{Words.join(QLatin1Char(' ')), IncludeBanned ? 1 : 0, kMaxRows};
-    if (indexed)
-        params << match;
-    auto rows = ProjectDB.query(
-        QStringLiteral("SELECT c.KW, c.Count FROM Cache AS c LEFT JOIN Keyword AS k ON "
-                       "k.Normalized = c.KW WHERE ") +
-            (indexed ? QStringLiteral("c.KW IN (SELECT KW FROM cache.CacheText WHERE CacheText "
-                                      "MATCH ?4) AND ")
-                     : QString()) +
-            QStringLiteral("c.Count > 0 AND containsall(c.KW, ?1) AND (k.Relevancy IS NULL OR "
-                           "(?2 AND k.Relevancy = 0)) ORDER BY c.Count DESC, c.KW LIMIT ?3"),
-        params);
-    std::vector<Row> found;
-    while (rows.next())
-        found.push_back({rows.text(0), rows.int64(1)});
-    return found;
+    const QString sql =
+        QStringLiteral("SELECT c.KW, c.Count, k.Relevancy IS NULL OR (?2 AND k.Relevancy = 0) "
+                       "FROM (SELECT KW, Count FROM Cache WHERE ") +
+        (indexed ? QStringLiteral("KW IN (SELECT KW FROM cache.CacheText WHERE CacheText MATCH "
+                                  "?4) AND ")
+                 : QString()) +
+        QStringLiteral("Count > 0 AND containsall(KW, ?1) ORDER BY Count DESC, KW LIMIT ?3) AS c "
+                       "LEFT JOIN Keyword AS k ON k.Normalized = c.KW ORDER BY c.Count DESC, "
+                       "c.KW");
+    // The matches are taken highest count first, a few more than are wanted, and only those are
+    // looked up in the project; when too many of them are held, more are taken. A lookup for
+    // every match would cost more than the scan when most keywords match.
+    for (qint64 taken = 2 * kMaxRows;; taken *= 4) {
+        QVariantList params{Words.join(QLatin1Char(' ')), IncludeBanned ? 1 : 0, taken};
+        if (indexed)
+            params << match;
+        auto rows = ProjectDB.query(sql, params);
+        std::vector<Row> found;
+        qint64 read = 0;
+        while (found.size() < static_cast<size_t>(kMaxRows) && rows.next()) {
+            ++read;
+            if (rows.int32(2) != 0)
+                found.push_back({rows.text(0), rows.int64(1)});
+        }
+        if (found.size() == static_cast<size_t>(kMaxRows) || read < taken)
+            return found;
+    }
 }
 
 int CacheImportQuery::Unban(const SqlDatabase& ProjectDB, const QStringList& KWs)

@@ -120,6 +120,25 @@ TEST_F(CacheImportQueryTest, AtMostFiveThousandRows)
     EXPECT_EQ(rows.back().Count, 1010);
 }
 
+TEST_F(CacheImportQueryTest, ManyHeldTopKeywordsStillLeaveFiveThousandOffered)
+{
+    constexpr int kHeld = 2 * CacheImportQuery::kMaxRows + 1;
+    {
+        SqlTransaction transaction(db->CacheDB()->connection());
+        for (int i = 0; i < kHeld + CacheImportQuery::kMaxRows + 10; ++i) {
+            const QString kw = QStringLiteral("bulk %1").arg(i, 6, 10, QLatin1Char('0'));
+            cache(kw, 100000 - i);
+            if (i < kHeld)
+                project(kw, 1 + i % 5);
+        }
+        transaction.commit();
+    }
+    const auto rows = CacheImportQuery::Run(*db->ProjectDB(), {"bulk"}, false);
+    ASSERT_EQ(rows.size(), static_cast<size_t>(CacheImportQuery::kMaxRows));
+    EXPECT_EQ(rows.front().KW, QStringLiteral("bulk %1").arg(kHeld, 6, 10, QLatin1Char('0')));
+    EXPECT_EQ(rows.back().Count, 100000 - kHeld - CacheImportQuery::kMaxRows + 1);
+}
+
 TEST_F(CacheImportQueryTest, UnbanMakesBannedKeywordsCandidatesAgain)
 {
     EXPECT_EQ(
