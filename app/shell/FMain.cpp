@@ -26,6 +26,7 @@
 #include "app/shell/MScreenSize.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MStrings.h"
+#include "app/shell/MainEngine.h"
 #include "app/shell/MsgService.h"
 #include "app/shell/ProjectFiles.h"
 #include "app/shell/StatusPanel.h"
@@ -33,12 +34,9 @@
 #include "app/shell/ucKWHost.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CLog.h"
-#include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/CUtilities.h"
 #include "engine/platform/Folders.h"
 #include "engine/platform/ZError.h"
-#include "engine/research/CDownloader.h"
-#include "engine/research/CSEContacter.h"
 #include "engine/research/Scripting.h"
 
 namespace {
@@ -426,9 +424,7 @@ bool FMain::Form_Load()
         writeLog(QStringLiteral("MDAC ver. ") + mdac + QStringLiteral(" Jet ver. ") + jet, 5,
                  source);
 
-        moScripting = std::make_unique<zentrel::Scripting>();
-        moScripting->Init(m_log);
-        moScripting->setSearchesCountInterval(MSettings::searchesCountInterval());
+        m_engine.Start(m_log, MSettings::searchesCountInterval());
 
         m_files->setLog(m_log);
         if (!m_files->OpenAtLoad())
@@ -523,14 +519,9 @@ void FMain::Form_Unload()
              QStringLiteral("FMain.Form_Terminate"));
 }
 
-// Every job is told to stop; the wait for the workers is bounded and keeps pumping, because a
-// worker may be waiting on this thread.
 void FMain::FinalizeEngine()
 {
-    if (!moScripting)
-        return;
-    moScripting->Shutdown();
-    moScripting.reset();
+    m_engine.Shutdown();
     mcolPages.clear();
 }
 
@@ -562,7 +553,7 @@ void FMain::refreshAfterProjectChange()
 
 void FMain::mnuPauseAutoResearch_Click()
 {
-    const bool paused = toggleAutoResearch();
+    const bool paused = m_engine.ToggleAutoResearch();
     m_menus.action(QStringLiteral("mnuPauseAutoResearch"))
         ->setText(MStrings::text(paused ? 189 : 188));
 }
@@ -572,7 +563,7 @@ void FMain::mnuRefreshSearchesCounts_Click()
     try {
         if (MsgService::showMsg(this, MStrings::text(190), 49) != MsgService::OK)
             return;
-        recalcOverTimes();
+        m_engine.RecalcOverTimes();
         for (int tab = 2; tab <= 5; ++tab)
             RefreshTab(tab);
         MsgService::showMsg(this, MStrings::text(191), MsgService::Information);
@@ -585,21 +576,7 @@ void FMain::mnuRefreshSearchesCounts_Click()
 
 zentrel::DBaser* FMain::database() const
 {
-    return moScripting ? moScripting->DBaser() : nullptr;
-}
-
-zentrel::DBaser& FMain::dbaser() const
-{
-    if (database() == nullptr)
-        throw zentrel::ZError(zentrel::kInvalidArgument,
-                              QStringLiteral("The engine is not running. "),
-                              QStringLiteral("FMain"));
-    return *database();
-}
-
-void FMain::recalcOverTimes()
-{
-    dbaser().RecalcOverTimes();
+    return m_engine.database();
 }
 
 std::unique_ptr<KWStore> FMain::createKWStore()
@@ -620,22 +597,12 @@ bool FMain::PickGroup(QWidget* parent, const QString& caption, const QString& pr
 
 void FMain::CollectBySelectedKeyword(const QString& kw)
 {
-    if (moScripting && moScripting->SEContacter() != nullptr)
-        moScripting->SEContacter()->GetSER(zentrel::seGoogle, kw,
-                                           std::make_shared<zentrel::CKeyedCollection>());
+    m_engine.CollectBySelectedKeyword(kw);
 }
 
 void FMain::OpenSERForKW(const QString& kw, int engine)
 {
     MMisc::OpenSERForKW(kw, engine, m_log);
-}
-
-bool FMain::toggleAutoResearch()
-{
-    if (!moScripting)
-        return false;
-    moScripting->setAutoResearchPaused(!moScripting->AutoResearchPaused());
-    return moScripting->AutoResearchPaused();
 }
 
 void FMain::mnuReadUsersManual_Click()

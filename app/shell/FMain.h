@@ -10,6 +10,7 @@
 
 #include "app/collect/GroupPickMemory.h"
 #include "app/shell/FMainMenus.h"
+#include "app/shell/MainEngine.h"
 
 class IVXPage;
 class ProjectFiles;
@@ -52,7 +53,7 @@ public:
     bool Form_Load();
     // The shutdown; runs once, also when the window is closed.
     void Form_Unload();
-    // Tells every job to stop, finalises the engine and waits (bounded, pumping) for its workers.
+    // Shuts the engine down (MainEngine) and lets go of the pages.
     void FinalizeEngine();
     void UpdateCaption();
     void SaveSettings();
@@ -69,7 +70,7 @@ public:
     bool advancedRankMode() const { return mbAdvancedRankMode; }
     QString cacheFileName() const;
     QString currentProjectFileName() const;
-    zentrel::Scripting* scripting() const { return moScripting.get(); }
+    zentrel::Scripting* scripting() const { return m_engine.scripting(); }
     // The engine's database object; null before the load and after the shutdown.
     zentrel::DBaser* database() const;
     bool unloaded() const { return m_unloaded; }
@@ -135,13 +136,8 @@ private:
     void restorePlacement();
     void refreshAfterProjectChange();
 
-    // The engine's side of the commands.
-    zentrel::DBaser& dbaser() const;
-    void recalcOverTimes();
-    bool toggleAutoResearch();
-
     std::shared_ptr<zentrel::CLog> m_log;
-    std::unique_ptr<zentrel::Scripting> moScripting;
+    MainEngine m_engine;
     std::unique_ptr<QLockFile> mhMutex;
     ProjectFiles* m_files;
     int miCurrentPage = 1;
