@@ -8,6 +8,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <thread>
 #include <vector>
 
@@ -152,12 +153,24 @@ public:
         m_timer.setInterval(1);
         QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
             const qint64 now = m_clock.nsecsElapsed();
-            m_gaps.push_back(static_cast<double>(now - m_last) / 1e6);
+            const double gap = static_cast<double>(now - m_last) / 1e6;
+            m_gaps.push_back(gap);
+            if (gap > 50) {
+                std::fprintf(stderr, "stall of %.1f ms at %.1f s, %.1f s after %s\n", gap,
+                             static_cast<double>(now) / 1e9,
+                             static_cast<double>(now - m_eventAt) / 1e9, m_event);
+            }
             m_last = now;
         });
         m_clock.start();
         m_last = m_clock.nsecsElapsed();
         m_timer.start();
+    }
+    // The engine event that came last (stalls are reported with it).
+    void note(const char* event)
+    {
+        m_event = event;
+        m_eventAt = m_clock.nsecsElapsed();
     }
     double longest() const
     {
@@ -174,7 +187,14 @@ private:
     QElapsedTimer m_clock;
     qint64 m_last = 0;
     std::vector<double> m_gaps;
+    const char* m_event = "nothing";
+    qint64 m_eventAt = 0;
 };
+
+QCoreApplication& app()
+{
+    return *QCoreApplication::instance();
+}
 
 void BM_ResearchTicks(benchmark::State& state)
 {
@@ -207,6 +227,10 @@ void BM_ResearchTicks(benchmark::State& state)
         state.counters["first_refresh_ms"] = static_cast<double>(first.elapsed());
         const qint64 keywordsBefore = window->scripting()->DBaser()->GetCount(123);
         StallMeter meter;
+        DBaser* dbaser = window->scripting()->DBaser();
+        QObject::connect(dbaser, &DBaser::NewKws, &app(), [&] { meter.note("NewKws"); });
+        QObject::connect(dbaser, &DBaser::NewOvertureCounts, &app(),
+                         [&] { meter.note("NewOvertureCounts"); });
         QEventLoop loop;
         QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
         loop.exec();

@@ -96,22 +96,30 @@ TEST_F(KeywordIndexesTest, MissingCountersAreRebuiltAtOpen)
 
 TEST_F(KeywordIndexesTest, ListingsAndPicksReadAnIndexInOrder)
 {
-    const QStringList statements = {
-        "SELECT * FROM Keyword WHERE Relevancy IS NULL ORDER BY Searches DESC, length(KW), "
-        "pkKeyword",
-        "SELECT * FROM Keyword WHERE Relevancy IS NOT NULL AND Relevancy > 0 ORDER BY Relevancy "
-        "DESC, Searches DESC, pkKeyword",
-        "SELECT * FROM Keyword WHERE Relevancy = 0 ORDER BY Searches DESC, pkKeyword",
-        "SELECT KW FROM Keyword WHERE Searches IS NULL AND (Relevancy <> 0 OR Relevancy IS NULL) "
-        "ORDER BY Relevancy DESC, length(KW), pkKeyword LIMIT 1",
-        "SELECT KW FROM Keyword WHERE Relevancy > 2 AND (LookupDate IS NULL OR LookupDate < 5) "
-        "ORDER BY Relevancy DESC, length(KW), pkKeyword LIMIT 1",
-        "UPDATE Keyword SET LookupDate = 1 WHERE KW = 'x'",
+    struct Case {
+        QString sql;
+        bool covering; // the rows come from the index alone
     };
-    for (const QString& sql : statements) {
-        const QString steps = plan(sql);
-        EXPECT_TRUE(steps.contains("INDEX")) << sql.toStdString() << ": " << steps.toStdString();
-        EXPECT_FALSE(steps.contains("TEMP B-TREE")) << sql.toStdString();
+    const QString listing = "SELECT pkKeyword, KW, Searches, Relevancy FROM Keyword ";
+    const std::vector<Case> cases = {
+        {listing + "WHERE Relevancy IS NULL ORDER BY Searches DESC, length(KW), pkKeyword", true},
+        {listing + "WHERE Relevancy IS NOT NULL AND Relevancy > 0 ORDER BY Relevancy DESC, "
+                   "Searches DESC, pkKeyword",
+         true},
+        {listing + "WHERE Relevancy = 0 ORDER BY Searches DESC, pkKeyword", true},
+        {"SELECT KW FROM Keyword WHERE Searches IS NULL AND (Relevancy <> 0 OR Relevancy IS "
+         "NULL) ORDER BY Relevancy DESC, length(KW), pkKeyword LIMIT 1",
+         false},
+        {"SELECT KW FROM Keyword WHERE Relevancy > 2 AND (LookupDate IS NULL OR LookupDate < 5) "
+         "ORDER BY Relevancy DESC, length(KW), pkKeyword LIMIT 1",
+         false},
+        {"UPDATE Keyword SET LookupDate = 1 WHERE KW = 'x'", false},
+    };
+    for (const Case& c : cases) {
+        const QString steps = plan(c.sql);
+        EXPECT_TRUE(steps.contains(c.covering ? "COVERING INDEX" : "INDEX"))
+            << c.sql.toStdString() << ": " << steps.toStdString();
+        EXPECT_FALSE(steps.contains("TEMP B-TREE")) << c.sql.toStdString();
     }
 }
 
