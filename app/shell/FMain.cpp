@@ -11,13 +11,12 @@
 
 #include "app/collect/CollectCommands.h"
 #include "app/collect/FMoveToGroup.h"
-#include "app/collect/ucDLoad.h"
-#include "app/collect/ucGroups.h"
 #include "app/feedback/ContactMenu.h"
 #include "app/keywords/KWProgramServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/shell/DBaserKWStore.h"
 #include "app/shell/FAbout.h"
+#include "app/shell/FMainPages.h"
 #include "app/shell/IVXPage.h"
 #include "app/shell/MBrowser.h"
 #include "app/shell/MIcons.h"
@@ -30,8 +29,6 @@
 #include "app/shell/MsgService.h"
 #include "app/shell/ProjectFiles.h"
 #include "app/shell/StatusPanel.h"
-#include "app/shell/ucHelp.h"
-#include "app/shell/ucKWHost.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CUtilities.h"
@@ -42,18 +39,6 @@
 namespace {
 
 const QString kProductName = QStringLiteral("Quintara Keywords");
-
-struct PageInfo {
-    const char* caption;
-    const char* tabKey;
-    const char* pageKey;
-};
-
-constexpr PageInfo kPages[FMain::kPageCount] = {
-    {"How To", "Help", "ucHelp"},     {"Candidates", "Raw", "ucRaw"},
-    {"Keywords", "KWs", "ucKWs"},     {"Groups", "Groups", "ucGroups"},
-    {"Banned", "Banned", "ucBanned"}, {"Downloading", "Downloading", "ucDloads"},
-};
 
 const QString kPlacement[4] = {QStringLiteral("Top"), QStringLiteral("Left"),
                                QStringLiteral("Width"), QStringLiteral("Height")};
@@ -83,36 +68,17 @@ FMain::~FMain()
 
 QString FMain::pageKey(int number)
 {
-    if (number < 1 || number > kPageCount)
-        return {};
-    return QString::fromLatin1(kPages[number - 1].pageKey);
+    return FMainPages::pageKey(number);
 }
 
 QString FMain::tabKey(int number)
 {
-    if (number < 1 || number > kPageCount)
-        return {};
-    return QString::fromLatin1(kPages[number - 1].tabKey);
+    return FMainPages::tabKey(number);
 }
 
 QWidget* FMain::createPage(int number, QWidget* parent)
 {
-    switch (number) {
-    case 1:
-        return new ucHelp(parent);
-    case 2:
-        return new ucKWHost(KWPageType::Candidates, parent);
-    case 3:
-        return new ucKWHost(KWPageType::Keywords, parent);
-    case 4:
-        return new ucGroups(parent);
-    case 5:
-        return new ucKWHost(KWPageType::Banned, parent);
-    case 6:
-        return new ucDLoad(parent);
-    default:
-        return nullptr;
-    }
+    return FMainPages::createPage(number, parent);
 }
 
 void FMain::buildControls()
@@ -126,7 +92,7 @@ void FMain::buildControls()
     m_ts->setFocusPolicy(Qt::NoFocus);
     m_ts->setExpanding(false);
     for (int i = 1; i <= kPageCount; ++i) {
-        const int index = m_ts->addTab(QString::fromLatin1(kPages[i - 1].caption));
+        const int index = m_ts->addTab(FMainPages::caption(i));
         m_ts->setTabData(index, tabKey(i));
     }
     // Whatever moves the tab (a click, the wheel, the keyboard) moves the page with it.
@@ -207,53 +173,29 @@ void FMain::writeLog(const QString& text, int level, const QString& source) cons
 
 IVXPage* FMain::page(int number) const
 {
-    if (number < 1 || number > static_cast<int>(mcolPages.size()))
-        return nullptr;
-    return mcolPages[static_cast<std::size_t>(number - 1)].page;
+    return mcolPages.page(number);
 }
 
 IVXPage* FMain::page(const QString& key) const
 {
-    for (const Page& entry : mcolPages) {
-        if (entry.key.compare(key, Qt::CaseInsensitive) == 0)
-            return entry.page;
-    }
-    return nullptr;
+    return mcolPages.page(key);
 }
 
 QWidget* FMain::pageWidget(int number) const
 {
-    if (number < 1 || number > static_cast<int>(mcolPages.size()))
-        return nullptr;
-    return mcolPages[static_cast<std::size_t>(number - 1)].widget;
-}
-
-void FMain::buildPages()
-{
-    mcolPages.clear();
-    for (int i = 1; i <= kPageCount; ++i) {
-        QWidget* widget = m_pageFactory(i, m_pageArea);
-        auto* page = dynamic_cast<IVXPage*>(widget);
-        if (widget == nullptr || page == nullptr)
-            throw zentrel::ZError(zentrel::kInvalidArgument,
-                                  QStringLiteral("The page %1 cannot be created. ").arg(pageKey(i)),
-                                  QStringLiteral("FMain.Form_Load"));
-        widget->setObjectName(pageKey(i));
-        m_pageLayout->addWidget(widget, 0, 0);
-        mcolPages.push_back({pageKey(i), widget, page});
-    }
+    return mcolPages.widget(number);
 }
 
 void FMain::SetRankMode(bool SetAdvanced)
 {
     mbAdvancedRankMode = SetAdvanced;
-    for (const Page& entry : mcolPages) {
+    mcolPages.forEach([SetAdvanced](IVXPage& page) {
         try {
-            entry.page->SetRankMode(SetAdvanced);
+            page.SetRankMode(SetAdvanced);
         } catch (const std::exception&) {
             // A page that cannot switch keeps its mode.
         }
-    }
+    });
 }
 
 void FMain::InitTab(int Tabb)
@@ -270,19 +212,9 @@ void FMain::RefreshTab(int Tabb)
 
 // ---- navigation and menus ----
 
-// The page on show is shown before the others hide and then takes the focus, so that no key
-// is left with a hidden page.
 void FMain::ShowCurrentPage()
 {
-    QWidget* shown = pageWidget(miCurrentPage);
-    if (shown != nullptr)
-        shown->setVisible(true);
-    for (const Page& entry : mcolPages) {
-        if (entry.widget != shown)
-            entry.widget->setVisible(false);
-    }
-    if (shown != nullptr)
-        shown->setFocus();
+    mcolPages.show(miCurrentPage);
     UpdateMenus();
 }
 
@@ -431,9 +363,8 @@ bool FMain::Form_Load()
             return false;
         UpdateCaption();
 
-        buildPages();
-        for (const Page& entry : mcolPages)
-            entry.page->init(scripting(), m_log, this);
+        mcolPages.build(m_pageFactory, m_pageLayout);
+        mcolPages.forEach([this](IVXPage& page) { page.init(scripting(), m_log, this); });
         FillSearchEngineMenus();
         miCurrentPage = 1;
         selectTab(1);
@@ -501,12 +432,12 @@ void FMain::Form_Unload()
         // The remaining steps still run.
     }
     WarningPicture = {};
-    for (const Page& entry : mcolPages) {
+    mcolPages.forEach([](IVXPage& page) {
         try {
-            entry.page->Finalize();
+            page.Finalize();
         } catch (const std::exception&) {
         }
-    }
+    });
     FinalizeEngine();
     MMinMaxInfo::UnhookFMain(this);
     try {

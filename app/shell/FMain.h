@@ -10,6 +10,7 @@
 
 #include "app/collect/GroupPickMemory.h"
 #include "app/shell/FMainMenus.h"
+#include "app/shell/FMainPages.h"
 #include "app/shell/MainEngine.h"
 
 class IVXPage;
@@ -32,10 +33,8 @@ class FMain final : public QMainWindow {
     Q_DISABLE_COPY_MOVE(FMain)
 
 public:
-    static constexpr int kPageCount = 6;
-
-    // Makes the widget of one page (1 to 6); it must also be an IVXPage.
-    using PageFactory = std::function<QWidget*(int number, QWidget* parent)>;
+    static constexpr int kPageCount = FMainPages::kPageCount;
+    using PageFactory = FMainPages::PageFactory;
 
     explicit FMain(QWidget* parent = nullptr);
     ~FMain() override;
@@ -117,16 +116,9 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    struct Page {
-        QString key;
-        QWidget* widget = nullptr;
-        IVXPage* page = nullptr;
-    };
-
     void buildControls();
     void connectMenus();
     void writeLog(const QString& text, int level, const QString& source) const;
-    void buildPages();
     void ShowCurrentPage();
     // Selects the page's tab without running the tab's handler, and shows the page.
     void selectTab(int number);
@@ -141,7 +133,7 @@ private:
     std::unique_ptr<QLockFile> mhMutex;
     ProjectFiles* m_files;
     int miCurrentPage = 1;
-    std::vector<Page> mcolPages;
+    FMainPages mcolPages;
     bool mbAdvancedRankMode = false;
     bool mbFirstActivate = false;
     bool m_unloaded = false;

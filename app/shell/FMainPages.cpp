@@ -1,0 +1,129 @@
+#include "app/shell/FMainPages.h"
+
+#include <QGridLayout>
+#include <QWidget>
+
+#include "app/collect/ucDLoad.h"
+#include "app/collect/ucGroups.h"
+#include "app/keywords/KWPageType.h"
+#include "app/shell/IVXPage.h"
+#include "app/shell/ucHelp.h"
+#include "app/shell/ucKWHost.h"
+#include "engine/platform/ZError.h"
+
+namespace {
+
+struct PageInfo {
+    const char* caption;
+    const char* tabKey;
+    const char* pageKey;
+};
+
+constexpr PageInfo kPages[FMainPages::kPageCount] = {
+    {"How To", "Help", "ucHelp"},     {"Candidates", "Raw", "ucRaw"},
+    {"Keywords", "KWs", "ucKWs"},     {"Groups", "Groups", "ucGroups"},
+    {"Banned", "Banned", "ucBanned"}, {"Downloading", "Downloading", "ucDloads"},
+};
+
+const PageInfo* infoOf(int number)
+{
+    return number >= 1 && number <= FMainPages::kPageCount ? &kPages[number - 1] : nullptr;
+}
+
+} // namespace
+
+QString FMainPages::caption(int number)
+{
+    const PageInfo* info = infoOf(number);
+    return info ? QString::fromLatin1(info->caption) : QString();
+}
+
+QString FMainPages::pageKey(int number)
+{
+    const PageInfo* info = infoOf(number);
+    return info ? QString::fromLatin1(info->pageKey) : QString();
+}
+
+QString FMainPages::tabKey(int number)
+{
+    const PageInfo* info = infoOf(number);
+    return info ? QString::fromLatin1(info->tabKey) : QString();
+}
+
+QWidget* FMainPages::createPage(int number, QWidget* parent)
+{
+    switch (number) {
+    case 1:
+        return new ucHelp(parent);
+    case 2:
+        return new ucKWHost(KWPageType::Candidates, parent);
+    case 3:
+        return new ucKWHost(KWPageType::Keywords, parent);
+    case 4:
+        return new ucGroups(parent);
+    case 5:
+        return new ucKWHost(KWPageType::Banned, parent);
+    case 6:
+        return new ucDLoad(parent);
+    default:
+        return nullptr;
+    }
+}
+
+void FMainPages::build(const PageFactory& factory, QGridLayout* layout)
+{
+    mcolPages.clear();
+    for (int i = 1; i <= kPageCount; ++i) {
+        QWidget* widget = factory(i, layout->parentWidget());
+        auto* page = dynamic_cast<IVXPage*>(widget);
+        if (widget == nullptr || page == nullptr)
+            throw zentrel::ZError(zentrel::kInvalidArgument,
+                                  QStringLiteral("The page %1 cannot be created. ").arg(pageKey(i)),
+                                  QStringLiteral("FMain.Form_Load"));
+        widget->setObjectName(pageKey(i));
+        layout->addWidget(widget, 0, 0);
+        mcolPages.push_back({pageKey(i), widget, page});
+    }
+}
+
+IVXPage* FMainPages::page(int number) const
+{
+    if (number < 1 || number > static_cast<int>(mcolPages.size()))
+        return nullptr;
+    return mcolPages[static_cast<std::size_t>(number - 1)].page;
+}
+
+IVXPage* FMainPages::page(const QString& key) const
+{
+    for (const Page& entry : mcolPages) {
+        if (entry.key.compare(key, Qt::CaseInsensitive) == 0)
+            return entry.page;
+    }
+    return nullptr;
+}
+
+QWidget* FMainPages::widget(int number) const
+{
+    if (number < 1 || number > static_cast<int>(mcolPages.size()))
+        return nullptr;
+    return mcolPages[static_cast<std::size_t>(number - 1)].widget;
+}
+
+void FMainPages::forEach(const std::function<void(IVXPage&)>& call) const
+{
+    for (const Page& entry : mcolPages)
+        call(*entry.page);
+}
+
+void FMainPages::show(int number) const
+{
+    QWidget* shown = widget(number);
+    if (shown != nullptr)
+        shown->setVisible(true);
+    for (const Page& entry : mcolPages) {
+        if (entry.widget != shown)
+            entry.widget->setVisible(false);
+    }
+    if (shown != nullptr)
+        shown->setFocus();
+}
