@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/collect/WaitCursor.h"
 #include "app/keywords/KWLog.h"
 #include "app/keywords/KWReport.h"
 #include "app/keywords/KWServices.h"
@@ -22,14 +23,6 @@
 namespace {
 
 const QString kNone = QStringLiteral("{none}");
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 

@@ -15,6 +15,7 @@
 #include <QTableView>
 #include <QTimer>
 
+#include "app/collect/WaitCursor.h"
 #include "app/keywords/FReorderWords.h"
 #include "app/keywords/FReorderWordsL.h"
 #include "app/keywords/KWExporter.h"
@@ -42,14 +43,6 @@ int px(int twips)
 {
     return twips / kTwips;
 }
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 

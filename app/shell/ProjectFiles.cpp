@@ -66,24 +66,27 @@ zentrel::DBaser& ProjectFiles::dbaser() const
 
 bool ProjectFiles::OpenAtLoad()
 {
-    msCacheFileName = MSettings::cache().value_or(QString());
-    if (msCacheFileName.isEmpty()) {
-        zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
-        msCacheFileName = MSettings::defaultCacheFile();
-    }
+    msCacheFileName = storedOrDefault(MSettings::cache(), MSettings::defaultCacheFile());
     if (!openWithRetry(msCacheFileName, MSettings::defaultCacheFile(), false))
         return false;
     MSettings::setCache(msCacheFileName);
 
-    msCurrentProjectFileName = MSettings::project().value_or(QString());
-    if (msCurrentProjectFileName.isEmpty()) {
-        zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
-        msCurrentProjectFileName = MSettings::defaultProjectFile();
-    }
+    msCurrentProjectFileName =
+        storedOrDefault(MSettings::project(), MSettings::defaultProjectFile());
     if (!openWithRetry(msCurrentProjectFileName, MSettings::defaultProjectFile(), true))
         return false;
     MSettings::setProject(msCurrentProjectFileName);
     return true;
+}
+
+// The stored path; when none is stored, the default file, whose folder is made.
+QString ProjectFiles::storedOrDefault(const std::optional<QString>& stored,
+                                      const QString& defaultFile)
+{
+    if (stored.has_value() && !stored->isEmpty())
+        return *stored;
+    zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
+    return defaultFile;
 }
 
 bool ProjectFiles::openWithRetry(QString& fileName, const QString& defaultFile, bool project)

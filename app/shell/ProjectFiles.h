@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QObject>
 #include <QString>
@@ -42,6 +43,8 @@ signals:
     void cacheChanged();
 
 private:
+    static QString storedOrDefault(const std::optional<QString>& stored,
+                                   const QString& defaultFile);
     bool openWithRetry(QString& fileName, const QString& defaultFile, bool project);
     void openProjectCommand(bool create);
     void openProject(const QString& fileName);
