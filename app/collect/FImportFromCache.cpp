@@ -46,13 +46,6 @@ QString cleanFilter(const QString& text)
     return filter;
 }
 
-QPushButton* plainButton(const QString& caption, QWidget* parent)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
 
 FImportFromCache::FImportFromCache(QWidget* parent)
@@ -61,18 +54,18 @@ FImportFromCache::FImportFromCache(QWidget* parent)
     , m_picked(new CacheKWListModel(&m_icons, this))
     , m_lblDescr(new QLabel(MStrings::text(kDescription), this))
     , m_txtFilter(new QLineEdit(this))
-    , m_cmdApplyFilter(plainButton(QStringLiteral("&Apply"), this))
+    , m_cmdApplyFilter(new QPushButton(QStringLiteral("&Apply"), this))
     , m_chkIncludeBanned(new QCheckBox(QStringLiteral("Include &Banned Keywords"), this))
     , m_lvCache(makeList(m_found))
     , m_lvSelected(makeList(m_picked))
     , m_lblCacheTotal(new QLabel(this))
     , m_lblSelectedTotal(new QLabel(this))
-    , m_cmdSelectAll(plainButton(QStringLiteral("S&elect All"), this))
-    , m_cmdClearAll(plainButton(QStringLiteral("&Clear All"), this))
-    , m_cmdSelect(plainButton(QStringLiteral("&Pick ->"), this))
-    , m_cmdUndo(plainButton(QStringLiteral("<- &Undo"), this))
+    , m_cmdSelectAll(new QPushButton(QStringLiteral("S&elect All"), this))
+    , m_cmdClearAll(new QPushButton(QStringLiteral("&Clear All"), this))
+    , m_cmdSelect(new QPushButton(QStringLiteral("&Pick ->"), this))
+    , m_cmdUndo(new QPushButton(QStringLiteral("<- &Undo"), this))
     , m_cmdOK(new QPushButton(QStringLiteral("OK"), this))
-    , m_cmdCancel(plainButton(QStringLiteral("Cancel"), this))
+    , m_cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
     , m_statusBar(new QStatusBar(this))
 {
     setWindowTitle(QStringLiteral("Import From Database"));

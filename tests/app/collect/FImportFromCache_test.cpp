@@ -228,7 +228,7 @@ TEST_F(FImportFromCacheTest, EnterActsInListsAndFilterElsewhereItPressesOK)
 {
     open("soft");
     dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
     select(dialog.lvCache(), {"soft toys"});
     QTest::keyClick(dialog.lvCache(), Qt::Key_Return);
     EXPECT_EQ(picked(), QStringList{"soft toys"});
@@ -249,6 +249,13 @@ TEST_F(FImportFromCacheTest, EnterActsInListsAndFilterElsewhereItPressesOK)
     EXPECT_EQ(found(), QStringList{"soft toys"});
     EXPECT_TRUE(dialog.isVisible());
 
+    // A focused button takes Return for itself.
+    dialog.cmdSelectAll()->setFocus();
+    QTest::keyClick(dialog.cmdSelectAll(), Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.lvCache()->selectionModel()->selectedRows().size(), 1);
+
+    dialog.chkIncludeBanned()->setFocus();
     QTest::keyClick(dialog.chkIncludeBanned(), Qt::Key_Return);
     EXPECT_TRUE(dialog.OKPressed());
     EXPECT_FALSE(dialog.isVisible());
