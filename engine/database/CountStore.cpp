@@ -10,6 +10,14 @@ namespace zentrel {
 namespace {
 constexpr double kStaleDays = 60.0;
 constexpr double kLookupDays = 30.0;
+
+QStringList column(SqlStatement rows)
+{
+    QStringList values;
+    while (rows.next())
+        values << rows.text(0);
+    return values;
+}
 } // namespace
 
 void CountStore::storeCounts(const SqlDatabase& cache,
@@ -63,25 +71,22 @@ void CountStore::clearCountCopies(const SqlDatabase& project)
     project.execute(QStringLiteral("UPDATE project.Keyword SET Searches = NULL, CacheDate = NULL"));
 }
 
-QString CountStore::firstWithoutCount(const SqlDatabase& project)
+QStringList CountStore::firstWithoutCount(const SqlDatabase& project, int count)
 {
-    return project
-        .scalar(QStringLiteral(
-            "SELECT KW FROM project.Keyword WHERE Searches IS NULL AND (Relevancy <> 0 "
-            "OR Relevancy IS NULL) ORDER BY Relevancy DESC, length(KW), "
-            "pkKeyword LIMIT 1"))
-        .toString();
+    return column(project.query(
+        QStringLiteral("SELECT KW FROM project.Keyword WHERE Searches IS NULL AND (Relevancy <> 0 "
+                       "OR Relevancy IS NULL) ORDER BY Relevancy DESC, length(KW), "
+                       "pkKeyword LIMIT ?1"),
+        {count}));
 }
 
-QString CountStore::firstForLookup(const SqlDatabase& project)
+QStringList CountStore::firstForLookup(const SqlDatabase& project, int count)
 {
-    return project
-        .scalar(
-            QStringLiteral("SELECT KW FROM project.Keyword WHERE Relevancy > 2 AND (LookupDate IS "
-                           "NULL OR LookupDate < ?1) ORDER BY Relevancy DESC, length(KW), "
-                           "pkKeyword LIMIT 1"),
-            {SqlDate::now() - kLookupDays})
-        .toString();
+    return column(project.query(
+        QStringLiteral("SELECT KW FROM project.Keyword WHERE Relevancy > 2 AND (LookupDate IS "
+                       "NULL OR LookupDate < ?1) ORDER BY Relevancy DESC, length(KW), "
+                       "pkKeyword LIMIT ?2"),
+        {SqlDate::now() - kLookupDays, count}));
 }
 
 void CountStore::updateLookupDate(const SqlDatabase& project, const QString& kw)

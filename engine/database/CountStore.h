@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 namespace zentrel {
@@ -23,8 +24,8 @@ public:
     // Deletes the counts older than 60 days of the project's keywords that are not banned.
     static void deleteStaleCounts(const SqlDatabase& project, const SqlDatabase& cache);
     static void clearCountCopies(const SqlDatabase& project);
-    static QString firstWithoutCount(const SqlDatabase& project);
-    static QString firstForLookup(const SqlDatabase& project);
+    static QStringList firstWithoutCount(const SqlDatabase& project, int count);
+    static QStringList firstForLookup(const SqlDatabase& project, int count);
     static void updateLookupDate(const SqlDatabase& project, const QString& kw);
 };
 

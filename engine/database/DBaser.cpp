@@ -543,16 +543,26 @@ void DBaser::RecalcOverTimes()
 
 QString DBaser::get1stNotOvertured()
 {
+    return NotOverturedFirst(1).value(0);
+}
+
+QStringList DBaser::NotOverturedFirst(int Count)
+{
     return guarded("get1stNotOvertured", [&] {
         auto guard = project().lock();
         refreshCounts();
-        return CountStore::firstWithoutCount(project());
+        return CountStore::firstWithoutCount(project(), Count);
     });
 }
 
 QString DBaser::get1stForLookup()
 {
-    return guarded("get1stForLookup", [&] { return CountStore::firstForLookup(project()); });
+    return ForLookupFirst(1).value(0);
+}
+
+QStringList DBaser::ForLookupFirst(int Count)
+{
+    return guarded("get1stForLookup", [&] { return CountStore::firstForLookup(project(), Count); });
 }
 
 void DBaser::UpdateLookupDate(const QString& KW)

@@ -90,6 +90,9 @@ public:
     QStringList GetMostPopularWords();
     int ImportFromCacheForWord(const QString& Word);
     QString get1stForLookup();
+    // The first Count keywords get1stNotOvertured and get1stForLookup would pick, in that order.
+    QStringList NotOverturedFirst(int Count);
+    QStringList ForLookupFirst(int Count);
     void UpdateLookupDate(const QString& KW);
     void InitMaster();
     void AttachByFileNames(CLogPtr Log, const QString& ProjectDBFilename,

@@ -96,6 +96,12 @@ void Scripting::Init(CLogPtr Log)
     m_dbaser->InitMaster();
     m_downloader->Init(m_log);
     m_contacter->Init(m_log, m_downloader, m_dbaser.get());
+    connect(m_contacter.get(), &CSEContacter::Complete, this,
+            [this](const QString& cookie, bool success) { lookupJobEnded(cookie, !success); });
+    connect(m_contacter.get(), &CSEContacter::JobEnded, this, [this](const QString& cookie) {
+        countJobEnded(cookie);
+        lookupJobEnded(cookie, true); // a job that ended without reporting failed
+    });
 
     moOvertureTimer = startTimer(kOvertureInterval);
     connect(moOvertureTimer.get(), &CTimer::Timer, this, &Scripting::moOvertureTimer_Timer);
@@ -199,9 +205,11 @@ void Scripting::moOvertureTimer_Timer()
         [&] {
             if (!m_dbaser || !m_contacter || !m_dbaser->ProjectDBOpened())
                 return;
-            const QString kw = m_dbaser->get1stNotOvertured();
+            const QString kw =
+                m_countTurns.pick(m_dbaser->NotOverturedFirst(m_countTurns.wanted()));
             if (!kw.isEmpty())
-                m_contacter->RunOverture(kw, std::make_shared<CKeyedCollection>());
+                m_countTurns.started(
+                    m_contacter->RunOverture(kw, std::make_shared<CKeyedCollection>()), kw);
         },
         [&](std::int32_t number, const QString& description) {
             logHandlerError(number, description, kOvertureSource);
@@ -221,9 +229,10 @@ void Scripting::moLookupTimer_Timer()
                 return;
             if (m_dbaser->GetCount(kCandidatesCount) > kMaxWaitingCandidates)
                 return;
-            const QString kw = m_dbaser->get1stForLookup();
+            const QString kw = m_lookupTurns.pick(m_dbaser->ForLookupFirst(m_lookupTurns.wanted()));
             if (!kw.isEmpty())
-                m_contacter->GetSER(seGoogle, kw, std::make_shared<CKeyedCollection>());
+                m_lookupTurns.started(
+                    m_contacter->GetSER(seGoogle, kw, std::make_shared<CKeyedCollection>()), kw);
         },
         [&](std::int32_t number, const QString& description) {
             logHandlerError(number, description, kLookupSource);
@@ -239,6 +248,26 @@ void Scripting::moLeadWordsTimer_Timer()
     if (m_leadWordsTicks < kLeadWordsTicksPerPass)
         return;
     leadWordsPass();
+}
+
+// A search-count job posts nothing: it failed when the keyword still has no count.
+void Scripting::countJobEnded(const QString& cookie)
+{
+    const QString kw = m_countTurns.keywordOf(cookie);
+    if (kw.isEmpty())
+        return;
+    bool failed = true;
+    try {
+        failed = !m_dbaser || neverCounted(m_dbaser->OverDate(kw));
+    } catch (...) {
+        // A keyword that cannot be read counts as failed.
+    }
+    m_countTurns.ended(cookie, failed);
+}
+
+void Scripting::lookupJobEnded(const QString& cookie, bool failed)
+{
+    m_lookupTurns.ended(cookie, failed);
 }
 
 void Scripting::leadWordsPass()

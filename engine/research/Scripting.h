@@ -11,6 +11,7 @@
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/CLog.h"
 #include "engine/research/CDownloader.h"
+#include "engine/research/ResearchTurns.h"
 
 namespace zentrel {
 
@@ -71,6 +72,8 @@ public:
     std::int32_t leadWordsTicks() const { return m_leadWordsTicks; }
 
 private:
+    void countJobEnded(const QString& cookie);
+    void lookupJobEnded(const QString& cookie, bool failed);
     void leadWordsPass();
     void walkLeadWords(const QStringList& words, zentrel::DBaser& worker);
     void logHandlerError(std::int32_t number, const QString& description, const QString& source);
@@ -88,6 +91,9 @@ private:
     std::unique_ptr<CTimer> moLeadWordsTimer;
     std::unique_ptr<CSEContacter> m_contacter;
     std::unique_ptr<CTimer> moOvertureTimer;
+    // Keywords whose counts or lookups failed wait behind the others.
+    ResearchTurns m_countTurns;
+    ResearchTurns m_lookupTurns;
     // Handlers that are half-way through are not entered again.
     bool m_inOverture = false;
     bool m_inLookup = false;
