@@ -1,11 +1,17 @@
 #include "app/keywords/KWPageCommands.h"
 
+#include <algorithm>
+
 #include <QStringList>
 
+#include "app/collect/WaitCursor.h"
+#include "app/keywords/KWExporter.h"
+#include "app/keywords/KWGridModel.h"
 #include "app/keywords/KWOwner.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/shell/MStrings.h"
+#include "engine/platform/ZError.h"
 
 namespace {
 
@@ -131,4 +137,50 @@ bool KWPageCommands::RemoveFromGroup(const QList<int>& ids)
     m_store->RemoveFromGroup(ids, m_groupId);
     refreshTab(PageTypeToTab(m_pageType));
     return true;
+}
+
+void KWPageCommands::ExportAll(QWidget* parent)
+{
+    if (m_rows->rowCount() == 0 || !m_store || !m_services)
+        return;
+    KWExportTable table;
+    {
+        const WaitCursor wait;
+        table = KWExporter::AllTable(*m_store, m_pageType, m_groupId);
+    }
+    if (!table.empty())
+        KWExporter::ExportWords(std::move(table), *m_services, parent,
+                                m_store->ProjectDBFilename());
+}
+
+void KWPageCommands::ExportRows(const QList<int>& rows, QWidget* parent)
+{
+    if (rows.isEmpty() || !m_services)
+        return;
+    KWExporter::ExportWords(KWExporter::GridTable(*m_rows, rows), *m_services, parent,
+                            m_store ? m_store->ProjectDBFilename() : QString());
+}
+
+void KWPageCommands::ExportTop(int index, QWidget* parent)
+{
+    static const int tops[] = {10, 20, 50, 100};
+    if (index < 0 || index > 3)
+        return;
+    QList<int> rows;
+    for (int row = 0; row < std::min(tops[index], m_rows->rowCount()); ++row)
+        rows << row;
+    ExportRows(rows, parent);
+}
+
+void KWPageCommands::ExportWords()
+{
+    if (m_rows->rowCount() == 0 || !m_services)
+        return;
+    const QStringList words = KWExporter::UsedWords(*m_rows);
+    if (words.isEmpty()) // nothing to show: the command ends as an error, logged only
+        throw zentrel::ZError(zentrel::kInvalidArgument,
+                              QStringLiteral("No word of two or more characters. "),
+                              QStringLiteral("ucKW.mnuContextExportWords_Click"));
+    m_services->AskInput(QStringLiteral("Used words: "), QString(),
+                         words.join(QStringLiteral(", ")));
 }

@@ -9,15 +9,22 @@
 #include "app/keywords/KWPageType.h"
 #include "app/keywords/KWStore.h"
 
+class KWGridModel;
 class KWOwner;
 class KWServices;
 class QWidget;
 
-// The keyword page's commands over the store and the selected keyword ids, without the grid:
-// ranking, deleting, respelling and the group commands, each with the refreshes of the main
-// window's tabs that follow it. `parent` is only handed on to the boxes they ask.
+// The keyword page's commands over the store, the grid's rows and the selected keyword ids,
+// without the page's widgets: ranking, deleting, respelling, the group commands (each with the
+// refreshes of the main window's tabs that follow it) and the exports. `parent` is only handed on
+// to the boxes and dialogs they show.
 class KWPageCommands {
 public:
+    explicit KWPageCommands(const KWGridModel* rows)
+        : m_rows(rows)
+    {
+    }
+
     void init(KWStore* store, KWServices* services, KWOwner* owner);
     void setPageType(KWPageType type) { m_pageType = type; }
     void setGroupId(int groupId) { m_groupId = groupId; }
@@ -39,10 +46,18 @@ public:
     bool MoveToGroup(const QList<int>& ids, QWidget* parent);
     bool RemoveFromGroup(const QList<int>& ids);
 
+    // The exports: every keyword of the page from the store, the given grid rows, the first 10,
+    // 20, 50 or 100 rows (index 0 to 3), and the words of the rows weighted by score.
+    void ExportAll(QWidget* parent);
+    void ExportRows(const QList<int>& rows, QWidget* parent);
+    void ExportTop(int index, QWidget* parent);
+    void ExportWords();
+
 private:
     void refreshTab(int tab) const;
     void showMovedMessage(QWidget* parent);
 
+    const KWGridModel* m_rows;
     QPointer<KWStore> m_store;
     KWServices* m_services = nullptr;
     KWOwner* m_owner = nullptr;

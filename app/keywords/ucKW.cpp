@@ -18,7 +18,6 @@
 #include "app/collect/WaitCursor.h"
 #include "app/keywords/FReorderWords.h"
 #include "app/keywords/FReorderWordsL.h"
-#include "app/keywords/KWExporter.h"
 #include "app/keywords/KWFinder.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/KWKeys.h"
@@ -49,6 +48,7 @@ int px(int twips)
 ucKW::ucKW(QWidget* parent)
     : QWidget(parent)
     , m_model(new KWGridModel(&m_icons, this))
+    , m_commands(m_model)
     , m_lv(new QTableView(this))
     , m_picRawIcon(new QLabel(this))
     , m_lblRawDescription(new QLabel(this))
@@ -640,60 +640,25 @@ void ucKW::mnuOpenSEForCustomKW_Click(int index)
 
 void ucKW::mnuExportAll_Click()
 {
-    guarded(4, QStringLiteral("ucKW.mnuExportAll_Click"), [&] {
-        if (m_model->rowCount() == 0 || !moDBaser || !m_log)
-            return;
-        KWExportTable table;
-        {
-            const WaitCursor wait;
-            table = KWExporter::AllTable(*moDBaser, m_pageType, m_groupId);
-        }
-        if (!table.empty())
-            KWExporter::ExportWords(std::move(table), *m_log, this, moDBaser->ProjectDBFilename());
-    });
+    guarded(4, QStringLiteral("ucKW.mnuExportAll_Click"), [&] { m_commands.ExportAll(this); });
 }
 
 void ucKW::mnuExportSelected_Click()
 {
-    guarded(4, QStringLiteral("ucKW.mnuExportSelected_Click"), [&] {
-        const QList<int> rows = selectedRows();
-        if (rows.isEmpty() || !m_log)
-            return;
-        KWExporter::ExportWords(KWExporter::GridTable(*m_model, rows), *m_log, this,
-                                moDBaser ? moDBaser->ProjectDBFilename() : QString());
-    });
+    guarded(4, QStringLiteral("ucKW.mnuExportSelected_Click"),
+            [&] { m_commands.ExportRows(selectedRows(), this); });
 }
 
 void ucKW::mnuExportTop_Click(int index)
 {
-    guarded(4, QStringLiteral("ucKW.mnuExportTop_Click"), [&] {
-        static const int tops[] = {10, 20, 50, 100};
-        if (index < 0 || index > 3 || !m_log)
-            return;
-        const int n = std::min(tops[index], m_model->rowCount());
-        if (n == 0)
-            return;
-        QList<int> rows;
-        for (int row = 0; row < n; ++row)
-            rows << row;
-        KWExporter::ExportWords(KWExporter::GridTable(*m_model, rows), *m_log, this,
-                                moDBaser ? moDBaser->ProjectDBFilename() : QString());
-    });
+    guarded(4, QStringLiteral("ucKW.mnuExportTop_Click"),
+            [&] { m_commands.ExportTop(index, this); });
 }
 
 void ucKW::mnuContextExportWords_Click()
 {
-    guarded(4, QStringLiteral("ucKW.mnuContextExportWords_Click"), [&] {
-        if (m_model->rowCount() == 0 || !m_log)
-            return;
-        const QStringList words = KWExporter::UsedWords(*m_model);
-        if (words.isEmpty()) // nothing to show: the command ends as an error, logged only
-            throw zentrel::ZError(zentrel::kInvalidArgument,
-                                  QStringLiteral("No word of two or more characters. "),
-                                  QStringLiteral("ucKW.mnuContextExportWords_Click"));
-        m_log->AskInput(QStringLiteral("Used words: "), QString(),
-                        words.join(QStringLiteral(", ")));
-    });
+    guarded(4, QStringLiteral("ucKW.mnuContextExportWords_Click"),
+            [&] { m_commands.ExportWords(); });
 }
 
 void ucKW::mnuSetRelevancySetN_Click(int index)

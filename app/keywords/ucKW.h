@@ -146,8 +146,8 @@ private:
 
     KWIcons m_icons;
     KWKeys m_keys;
-    KWPageCommands m_commands;
     KWGridModel* m_model;
+    KWPageCommands m_commands;
     QTableView* m_lv;
     QLabel* m_picRawIcon;
     QLabel* m_lblRawDescription;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/keywords/KWGridModel.h"
 #include "app/keywords/KWPageCommands.h"
 #include "tests/app/keywords/KWProjectFixture.h"
 #include "tests/app/keywords/KWTestDoubles.h"
@@ -24,7 +25,8 @@ TEST(KWPageCommands, RankRefreshesTheTabsItTouches)
         kwtest::ScriptedServices services;
         kwtest::PagesOwner owner;
         const int id = project.add(QStringLiteral("blue widgets"), 100, -1);
-        KWPageCommands commands;
+        KWGridModel rows(nullptr);
+        KWPageCommands commands(&rows);
         commands.init(project.store.get(), &services, &owner);
         commands.setPageType(c.page);
         commands.Rank({id}, c.relevancy, nullptr);
@@ -41,7 +43,8 @@ TEST(KWPageCommands, DeleteAsksFirstAndRespellKeepsTheWords)
     kwtest::ScriptedServices services;
     kwtest::PagesOwner owner;
     const int id = project.add(QStringLiteral("blue widgets"), 100, 0);
-    KWPageCommands commands;
+    KWGridModel rows(nullptr);
+    KWPageCommands commands(&rows);
     EXPECT_FALSE(commands.ready());
     commands.init(project.store.get(), &services, &owner);
     commands.setPageType(KWPageType::Banned);
