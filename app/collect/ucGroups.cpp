@@ -26,7 +26,7 @@ namespace {
 
 constexpr int kTwips = 15; // twips per pixel
 constexpr int kMargin = 60;
-constexpr int kGroupPageType = 4;
+constexpr KWPageType kGroupPageType = KWPageType::Group;
 
 int px(int twips)
 {

@@ -69,7 +69,7 @@ ucKW::ucKW(QWidget* parent)
     m_mnuMoveToGroup = groupItems.moveToGroup;
     m_mnuRemoveFromGroup = groupItems.removeFromGroup;
     KWPageMenus::BuildCollectMenu(*this, m_mnuGetFromPage);
-    setPageType(3);
+    setPageType(KWPageType::Banned);
     SetRankMode(false);
 }
 
