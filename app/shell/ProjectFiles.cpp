@@ -1,5 +1,7 @@
 #include "app/shell/ProjectFiles.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +13,7 @@
 #include "engine/database/DBaser.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
+#include "engine/platform/Folders.h"
 #include "engine/platform/ZError.h"
 
 namespace {
@@ -131,6 +134,18 @@ bool ProjectFiles::openWithRetry(QString& fileName, const QString& defaultFile, 
     }
 }
 
+// No file the program has open is deleted under it: the two databases, the logs and the lock.
+bool ProjectFiles::isOpenFile(const QString& fileName) const
+{
+    QStringList open = {msCurrentProjectFileName, msCacheFileName,
+                        zentrel::Folders::dataPath(QStringLiteral("short.log")),
+                        zentrel::Folders::dataPath(QStringLiteral("VXWorking"))};
+    if (m_log)
+        open << m_log->LogFile();
+    return std::any_of(open.cbegin(), open.cend(),
+                       [&](const QString& path) { return sameFile(fileName, path); });
+}
+
 void ProjectFiles::NewProject()
 {
     openProjectCommand(true);
@@ -155,8 +170,7 @@ void ProjectFiles::openProjectCommand(bool create)
             if (MsgService::showMsg(m_window, MStrings::format(126, {fileName}), 49) !=
                 MsgService::OK)
                 return;
-            // No file the program has open is deleted under its connection.
-            if (sameFile(fileName, msCurrentProjectFileName) || sameFile(fileName, msCacheFileName))
+            if (isOpenFile(fileName))
                 throw zentrel::ZError(0x800A0037u,
                                       QStringLiteral("File already open: '") + fileName +
                                           QStringLiteral("'. "),

@@ -46,6 +46,7 @@ private:
     static QString storedOrDefault(const std::optional<QString>& stored,
                                    const QString& defaultFile);
     bool openWithRetry(QString& fileName, const QString& defaultFile, bool project);
+    bool isOpenFile(const QString& fileName) const;
     void openProjectCommand(bool create);
     void openProject(const QString& fileName);
     void reopenPreviousProject();

@@ -25,6 +25,10 @@ struct Files {
 
     Files()
     {
+        auto log = std::make_shared<zentrel::CLog>();
+        log->Open(home.file("QuintaraKeywords.log"), home.file("short.log"));
+        log->Write(0, QStringLiteral("start"), 5, QStringLiteral("test"));
+        window.setLog(log);
         window.setPageFactory([](int number, QWidget* parent) -> QWidget* {
             if (number == 1)
                 return new ucHelp(parent);
@@ -53,7 +57,8 @@ TEST(FMainFiles, NewProjectRefusesEveryOpenFile)
     Files f;
     const QString cache = f.window.cacheFileName();
     const QString project = f.window.currentProjectFileName();
-    for (const QString& open : {cache, project}) {
+    const QString log = f.home.file("QuintaraKeywords.log");
+    for (const QString& open : {cache, project, log}) {
         f.script.clear();
         f.script.file(open);
         f.script.answer(MsgService::OK);
@@ -64,6 +69,7 @@ TEST(FMainFiles, NewProjectRefusesEveryOpenFile)
         EXPECT_EQ(messages.at(1).style, 48);
         EXPECT_TRUE(messages.at(1).prompt.contains(open));
     }
+    EXPECT_TRUE(QFile::exists(log));
     EXPECT_EQ(cacheRows(cache), 0); // still the cache, with its table
     EXPECT_EQ(f.window.database()->CacheDBFilename(), cache);
     EXPECT_EQ(f.window.database()->ProjectDBFilename(), project);
