@@ -722,7 +722,7 @@ bool ucKW::event(QEvent* event)
 {
     // The page's keys win over the main window's menu shortcuts wherever the focus is on the
     // page; they run on release.
-    if (event->type() == QEvent::ShortcutOverride &&
+    if (event->type() == QEvent::ShortcutOverride && onShow() &&
         KWKeys::IsPageKey(static_cast<QKeyEvent*>(event))) {
         event->accept();
         return true;
@@ -736,7 +736,7 @@ bool ucKW::eventFilter(QObject* watched, QEvent* event)
         switch (event->type()) {
         case QEvent::ShortcutOverride:
             // The grid's own keys win over the main window's menu shortcuts.
-            if (KWKeys::IsGridKey(static_cast<QKeyEvent*>(event))) {
+            if (onShow() && KWKeys::IsGridKey(static_cast<QKeyEvent*>(event))) {
                 event->accept();
                 return true;
             }
