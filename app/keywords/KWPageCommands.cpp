@@ -6,8 +6,10 @@
 
 #include "app/collect/WaitCursor.h"
 #include "app/keywords/KWExporter.h"
+#include "app/keywords/KWFinder.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/KWOwner.h"
+#include "app/keywords/KWPattern.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/shell/MStrings.h"
@@ -183,4 +185,54 @@ void KWPageCommands::ExportWords()
                               QStringLiteral("ucKW.mnuContextExportWords_Click"));
     m_services->AskInput(QStringLiteral("Used words: "), QString(),
                          words.join(QStringLiteral(", ")));
+}
+
+bool KWPageCommands::compilePattern(const QString& pattern, std::vector<KWPattern>& out,
+                                    const QString& source)
+{
+    try {
+        out.emplace_back(pattern);
+        return true;
+    } catch (const zentrel::ZError& error) {
+        m_services->Write(error.signedNumber(), error.description(), 4, source);
+        m_services->ShowMsg(error.description() + QStringLiteral(": ") + pattern, 48);
+        return false;
+    }
+}
+
+std::optional<int> KWPageCommands::Find()
+{
+    if (!m_services)
+        return std::nullopt;
+    m_findPattern = KWFinder::FindPattern(m_services->AskInput(MStrings::text(113)));
+    if (m_findPattern.isEmpty())
+        return std::nullopt;
+    std::vector<KWPattern> patterns;
+    if (!compilePattern(m_findPattern, patterns, QStringLiteral("ucKW.mnuFindKW_Click")))
+        return -1;
+    return KWFinder::FirstMatch(*m_rows, patterns.front(), 0);
+}
+
+std::optional<int> KWPageCommands::FindNext(const QList<int>& selectedRows)
+{
+    if (m_findPattern.isEmpty() || selectedRows.isEmpty() || !m_services)
+        return std::nullopt;
+    std::vector<KWPattern> patterns;
+    if (!compilePattern(m_findPattern, patterns, QStringLiteral("ucKW.mnuFindNextKW_Click")))
+        return -1;
+    return KWFinder::FirstMatch(*m_rows, patterns.front(), selectedRows.first() + 1);
+}
+
+std::optional<QList<int>> KWPageCommands::SelectByWords()
+{
+    if (!m_services)
+        return std::nullopt;
+    const QString answer = m_services->AskInput(MStrings::text(114));
+    if (answer.isEmpty())
+        return std::nullopt;
+    std::vector<KWPattern> patterns;
+    for (const QString& pattern : KWFinder::SelectPatterns(answer))
+        if (!compilePattern(pattern, patterns, QStringLiteral("ucKW.mnuSelectByWildCard_Click")))
+            return std::nullopt;
+    return patterns.empty() ? QList<int>() : KWFinder::Matches(*m_rows, patterns);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include <QList>
 #include <QPointer>
@@ -10,14 +12,15 @@
 #include "app/keywords/KWStore.h"
 
 class KWGridModel;
+class KWPattern;
 class KWOwner;
 class KWServices;
 class QWidget;
 
 // The keyword page's commands over the store, the grid's rows and the selected keyword ids,
 // without the page's widgets: ranking, deleting, respelling, the group commands (each with the
-// refreshes of the main window's tabs that follow it) and the exports. `parent` is only handed on
-// to the boxes and dialogs they show.
+// refreshes of the main window's tabs that follow it), find and select, and the exports. `parent`
+// is only handed on to the boxes and dialogs they show.
 class KWPageCommands {
 public:
     explicit KWPageCommands(const KWGridModel* rows)
@@ -46,6 +49,13 @@ public:
     bool MoveToGroup(const QList<int>& ids, QWidget* parent);
     bool RemoveFromGroup(const QList<int>& ids);
 
+    // Find, Find Next (from the first selected row) and Select by words ask for what to look for
+    // and give the rows to select: none (nullopt) leaves the selection alone; -1 or an empty
+    // list only clears it.
+    std::optional<int> Find();
+    std::optional<int> FindNext(const QList<int>& selectedRows);
+    std::optional<QList<int>> SelectByWords();
+
     // The exports: every keyword of the page from the store, the given grid rows, the first 10,
     // 20, 50 or 100 rows (index 0 to 3), and the words of the rows weighted by score.
     void ExportAll(QWidget* parent);
@@ -56,6 +66,7 @@ public:
 private:
     void refreshTab(int tab) const;
     void showMovedMessage(QWidget* parent);
+    bool compilePattern(const QString& pattern, std::vector<KWPattern>& out, const QString& source);
 
     const KWGridModel* m_rows;
     QPointer<KWStore> m_store;
@@ -63,6 +74,7 @@ private:
     KWOwner* m_owner = nullptr;
     KWPageType m_pageType = KWPageType::Banned;
     int m_groupId = 0;
+    QString m_findPattern;
     std::function<void()> m_refreshPage;
     bool m_noMovedMessage = false; // the one-time message is not shown again this run
 };

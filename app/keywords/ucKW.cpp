@@ -18,14 +18,12 @@
 #include "app/collect/WaitCursor.h"
 #include "app/keywords/FReorderWords.h"
 #include "app/keywords/FReorderWordsL.h"
-#include "app/keywords/KWFinder.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/KWKeys.h"
 #include "app/keywords/KWOwner.h"
 #include "app/keywords/KWPageCommands.h"
 #include "app/keywords/KWPageLayout.h"
 #include "app/keywords/KWPageMenus.h"
-#include "app/keywords/KWPattern.h"
 #include "app/keywords/KWScore.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
@@ -457,73 +455,35 @@ void ucKW::cmdRank_Click(int index)
     });
 }
 
-bool ucKW::compilePattern(const QString& pattern, std::vector<KWPattern>& out,
-                          const QString& source)
-{
-    try {
-        out.emplace_back(pattern);
-        return true;
-    } catch (const zentrel::ZError& error) {
-        logError(error, 4, source);
-        if (m_log)
-            m_log->ShowMsg(error.description() + QStringLiteral(": ") + pattern, 48);
-        return false;
-    }
-}
-
 void ucKW::mnuFindKW_Click()
 {
-    const QString source = QStringLiteral("ucKW.mnuFindKW_Click");
-    guarded(4, source, [&] {
-        if (!m_log)
-            return;
-        m_findPattern = KWFinder::FindPattern(m_log->AskInput(MStrings::text(113)));
-        if (m_findPattern.isEmpty())
-            return;
-        m_lv->selectionModel()->clearSelection();
-        std::vector<KWPattern> patterns;
-        if (!compilePattern(m_findPattern, patterns, source))
-            return;
-        if (const int row = KWFinder::FirstMatch(*m_model, patterns.front(), 0); row >= 0)
-            selectAndShow(row);
-    });
+    guarded(4, QStringLiteral("ucKW.mnuFindKW_Click"), [&] { showFound(m_commands.Find()); });
 }
 
 void ucKW::mnuFindNextKW_Click()
 {
-    const QString source = QStringLiteral("ucKW.mnuFindNextKW_Click");
-    guarded(4, source, [&] {
-        if (m_findPattern.isEmpty())
-            return;
-        const QList<int> rows = selectedRows();
-        if (rows.isEmpty())
-            return;
-        m_lv->selectionModel()->clearSelection();
-        std::vector<KWPattern> patterns;
-        if (!compilePattern(m_findPattern, patterns, source))
-            return;
-        if (const int row = KWFinder::FirstMatch(*m_model, patterns.front(), rows.first() + 1);
-            row >= 0)
-            selectAndShow(row);
-    });
+    guarded(4, QStringLiteral("ucKW.mnuFindNextKW_Click"),
+            [&] { showFound(m_commands.FindNext(selectedRows())); });
+}
+
+// A find's answer: no row leaves the selection alone; otherwise the row found is selected
+// alone and shown, or nothing is selected.
+void ucKW::showFound(std::optional<int> row)
+{
+    if (!row.has_value())
+        return;
+    m_lv->selectionModel()->clearSelection();
+    if (*row >= 0)
+        selectAndShow(*row);
 }
 
 void ucKW::mnuSelectByWildCard_Click()
 {
-    const QString source = QStringLiteral("ucKW.mnuSelectByWildCard_Click");
-    guarded(4, source, [&] {
-        if (!m_log)
-            return;
-        const QString answer = m_log->AskInput(MStrings::text(114));
-        if (answer.isEmpty())
-            return;
-        std::vector<KWPattern> patterns;
-        for (const QString& pattern : KWFinder::SelectPatterns(answer))
-            if (!compilePattern(pattern, patterns, source))
-                return;
-        m_lv->selectionModel()->clearSelection();
-        if (!patterns.empty())
-            selectRows(KWFinder::Matches(*m_model, patterns));
+    guarded(4, QStringLiteral("ucKW.mnuSelectByWildCard_Click"), [&] {
+        if (const std::optional<QList<int>> rows = m_commands.SelectByWords()) {
+            m_lv->selectionModel()->clearSelection();
+            selectRows(*rows);
+        }
     });
 }
 

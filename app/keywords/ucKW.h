@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include <QIcon>
@@ -16,7 +17,6 @@
 #include "app/shell/IVXPage.h"
 
 class KWGridModel;
-class KWPattern;
 class KWOwner;
 class KWServices;
 class KWStore;
@@ -130,7 +130,7 @@ private:
     void setFocusedRow(int row);
     QString focusedKeyword() const;
     void selectAndShow(int row);
-    bool compilePattern(const QString& pattern, std::vector<KWPattern>& out, const QString& source);
+    void showFound(std::optional<int> row);
     void logError(const std::exception& error, int level, const QString& source);
     template <class F> void guarded(int level, const QString& source, F&& command);
 
@@ -141,7 +141,6 @@ private:
     KWPageType m_pageType = KWPageType::Banned;
     int m_groupId = 0;
     int mlRowCap = 32000;
-    QString m_findPattern;
     bool m_rankModeGuard = false;
 
     KWIcons m_icons;
