@@ -34,6 +34,33 @@ void KWPageCommands::refreshTab(int tab) const
         m_owner->RefreshTab(tab);
 }
 
+KWRecords KWPageCommands::Fetch(int rowCap, bool excludeGrouped) const
+{
+    if (!m_store)
+        return {};
+    KWStore::Query query;
+    query.maxCount = rowCap;
+    switch (m_pageType) {
+    case KWPageType::Candidates:
+        query.kind = KWStore::kwk_raw;
+        break;
+    case KWPageType::Keywords:
+        query.kind = KWStore::kwk_kws;
+        query.excludeGrouped = excludeGrouped;
+        break;
+    case KWPageType::Banned:
+        query.kind = KWStore::kwk_banned;
+        break;
+    case KWPageType::Group:
+        query.forGroup = true;
+        query.groupId = m_groupId;
+        break;
+    default:
+        return {};
+    }
+    return m_store->getKWsEx(query);
+}
+
 void KWPageCommands::Rank(const QList<int>& ids, int relevancy, QWidget* parent)
 {
     if (!m_store)

@@ -35,6 +35,10 @@ public:
     void setRefreshPage(std::function<void()> refresh) { m_refreshPage = std::move(refresh); }
     bool ready() const { return m_store != nullptr; }
 
+    // The page's keywords from the store, at most rowCap (on the kept-keywords page without the
+    // grouped ones when excludeGrouped); none for a number that is no page type.
+    KWRecords Fetch(int rowCap, bool excludeGrouped) const;
+
     // Gives the keywords the relevancy (0 bans) and refreshes the tabs it touches; the first
     // move out of the candidates shows the one-time message.
     void Rank(const QList<int>& ids, int relevancy, QWidget* parent);

@@ -278,31 +278,7 @@ void ucKW::RefreshGrid()
     {
         const WaitCursor wait;
         guarded(4, QStringLiteral("ucKW.RefreshGrid"), [&] {
-            KWRecords records;
-            KWStore::Query query;
-            query.maxCount = mlRowCap;
-            bool fetch = moDBaser != nullptr;
-            switch (m_pageType) {
-            case KWPageType::Candidates:
-                query.kind = KWStore::kwk_raw;
-                break;
-            case KWPageType::Keywords:
-                query.kind = KWStore::kwk_kws;
-                query.excludeGrouped = m_chkHideGrouped->isChecked();
-                break;
-            case KWPageType::Banned:
-                query.kind = KWStore::kwk_banned;
-                break;
-            case KWPageType::Group:
-                query.forGroup = true;
-                query.groupId = m_groupId;
-                break;
-            default:
-                fetch = false;
-                break;
-            }
-            if (fetch)
-                records = moDBaser->getKWsEx(query);
+            const KWRecords records = m_commands.Fetch(mlRowCap, m_chkHideGrouped->isChecked());
             const int currentRow = focusedRow();
             const int currentId = currentRow >= 0 ? m_model->rowAt(currentRow).id : 0;
             if (records.empty()) {
