@@ -6,6 +6,7 @@
 
 #include "app/keywords/FExportParams.h"
 #include "app/keywords/KWGridModel.h"
+#include "app/keywords/KWPageCommands.h"
 #include "app/keywords/KWScore.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
@@ -14,27 +15,11 @@
 
 KWExportTable KWExporter::AllTable(KWStore& store, KWPageType pageType, int groupId)
 {
-    KWStore::Query query;
-    query.all = true;
-    switch (pageType) {
-    case KWPageType::Candidates:
-        query.kind = KWStore::kwk_raw;
-        break;
-    case KWPageType::Keywords:
-        query.kind = KWStore::kwk_kws;
-        break;
-    case KWPageType::Banned:
-        query.kind = KWStore::kwk_banned;
-        break;
-    case KWPageType::Group:
-        query.kind = KWStore::kwk_raw;
-        query.forGroup = true;
-        query.groupId = groupId;
-        break;
-    default:
+    std::optional<KWStore::Query> query = KWPageCommands::PageQuery(pageType, groupId);
+    if (!query)
         return {};
-    }
-    return SortedTable(store.getKWsEx(query));
+    query->all = true;
+    return SortedTable(store.getKWsEx(*query));
 }
 
 KWExportRow KWExporter::RecordRow(const KWRecord& record)

@@ -34,31 +34,35 @@ void KWPageCommands::refreshTab(int tab) const
         m_owner->RefreshTab(tab);
 }
 
-KWRecords KWPageCommands::Fetch(int rowCap, bool excludeGrouped) const
+std::optional<KWStore::Query> KWPageCommands::PageQuery(KWPageType type, int groupId)
 {
-    if (!m_store)
-        return {};
     KWStore::Query query;
-    query.maxCount = rowCap;
-    switch (m_pageType) {
+    switch (type) {
     case KWPageType::Candidates:
         query.kind = KWStore::kwk_raw;
-        break;
+        return query;
     case KWPageType::Keywords:
         query.kind = KWStore::kwk_kws;
-        query.excludeGrouped = excludeGrouped;
-        break;
+        return query;
     case KWPageType::Banned:
         query.kind = KWStore::kwk_banned;
-        break;
+        return query;
     case KWPageType::Group:
         query.forGroup = true;
-        query.groupId = m_groupId;
-        break;
-    default:
-        return {};
+        query.groupId = groupId;
+        return query;
     }
-    return m_store->getKWsEx(query);
+    return std::nullopt;
+}
+
+KWRecords KWPageCommands::Fetch(int rowCap, bool excludeGrouped) const
+{
+    std::optional<KWStore::Query> query = PageQuery(m_pageType, m_groupId);
+    if (!m_store || !query)
+        return {};
+    query->maxCount = rowCap;
+    query->excludeGrouped = excludeGrouped && m_pageType == KWPageType::Keywords;
+    return m_store->getKWsEx(*query);
 }
 
 void KWPageCommands::Rank(const QList<int>& ids, int relevancy, QWidget* parent)
