@@ -275,8 +275,8 @@ MInstall::Result MInstall::SeedCache(const QString& cacheFile, const QString& se
     for (size_t i = 0; i < lines.size(); ++i) {
         const Line& line = lines[i];
         try {
-            insert.reset();
-            insert.bindText(1, line.utf8).bind(2, line.count).bind(3, now).execute();
+            // Every binding is set again, and execute() leaves the statement reset.
+            insert.bindText(1, line.utf8).bindInt64(2, line.count).bindDouble(3, now).execute();
             ++result.stored;
         } catch (const zentrel::ZError&) {
             ++result.skipped;

@@ -91,6 +91,22 @@ SqlStatement& SqlStatement::bindText(int index, const QByteArray& utf8)
     return *this;
 }
 
+SqlStatement& SqlStatement::bindInt64(int index, qint64 value)
+{
+    const int rc = sqlite3_bind_int64(m_statement, index, value);
+    if (rc != SQLITE_OK)
+        throw SqlError::fromHandle(sqlite3_db_handle(m_statement), rc);
+    return *this;
+}
+
+SqlStatement& SqlStatement::bindDouble(int index, double value)
+{
+    const int rc = sqlite3_bind_double(m_statement, index, value);
+    if (rc != SQLITE_OK)
+        throw SqlError::fromHandle(sqlite3_db_handle(m_statement), rc);
+    return *this;
+}
+
 SqlStatement& SqlStatement::bindAll(const QVariantList& values)
 {
     for (int i = 0; i < values.size(); ++i)

@@ -27,8 +27,10 @@ public:
     SqlStatement& operator=(const SqlStatement&) = delete;
 
     SqlStatement& bind(int index, const QVariant& value);
-    // Binds text given as UTF-8.
+    // Binds text given as UTF-8, and numbers, without a QVariant (for bulk loads).
     SqlStatement& bindText(int index, const QByteArray& utf8);
+    SqlStatement& bindInt64(int index, qint64 value);
+    SqlStatement& bindDouble(int index, double value);
     SqlStatement& bindAll(const QVariantList& values);
     void clearBindings();
 
