@@ -9,9 +9,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "app/collect/WaitCursor.h"
@@ -204,12 +207,28 @@ void FExportParams::RefreshPreview()
     const WaitCursor wait;
     try {
         m_preview = KWExportText::build(m_table, current);
-        m_txtPreview->setPlainText(m_preview);
+        showPreview();
     } catch (const std::exception& e) {
         if (m_log)
             m_log->Write(0, QString::fromLocal8Bit(e.what()), 0,
                          QStringLiteral("FExportParams.RefreshPreview"));
     }
+}
+
+// The text goes into a new document before the view gets it: no undo record, no layout while
+// the lines go in, and no second pass over every character to set the view's format.
+void FExportParams::showPreview()
+{
+    auto* document = new QTextDocument(m_txtPreview);
+    document->setUndoRedoEnabled(false);
+    document->setDefaultFont(m_txtPreview->font());
+    document->setPlainText(m_preview);
+    document->setDocumentLayout(new QPlainTextDocumentLayout(document));
+    // the view deletes the document it made itself; one made here goes once replaced
+    const QPointer<QTextDocument> previous = m_txtPreview->document();
+    m_txtPreview->setDocument(document);
+    if (previous && previous->parent() == m_txtPreview)
+        delete previous;
 }
 
 void FExportParams::Copy()

@@ -66,6 +66,7 @@ private:
     QLayout* buildDelimiterBox();
     void connectControls();
     void RefreshPreview();
+    void showPreview();
     void readSettings();
     void writeSettings();
     void readBool(const QString& name, QCheckBox* box);

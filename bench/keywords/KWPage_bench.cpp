@@ -5,6 +5,7 @@
 #include <memory>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QFile>
 #include <QPlainTextEdit>
@@ -189,7 +190,8 @@ void BM_ExportAllPreview(benchmark::State& state)
     Project& p = project();
     KWExportText::Options options;
     options.searches = true;
-    const QString text = KWExportText::build(KWExporter::AllTable(*p.store, KWPageType::Keywords, 0), options);
+    const QString text =
+        KWExportText::build(KWExporter::AllTable(*p.store, KWPageType::Keywords, 0), options);
     for (auto _ : state) {
         QPlainTextEdit preview;
         preview.setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -198,6 +200,26 @@ void BM_ExportAllPreview(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ExportAllPreview)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The export dialog's own preview as it shows: the text built and put into the view.
+void BM_ExportAllDialogPreview(benchmark::State& state)
+{
+    Project& p = project();
+    const KWExportTable table = KWExporter::AllTable(*p.store, KWPageType::Keywords, 0);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto dialog = std::make_unique<FExportParams>(&p.services);
+        dialog->init(table, nullptr, QString());
+        dialog->chkSearchs()->setChecked(true);
+        state.ResumeTiming();
+        dialog->activate();
+        benchmark::DoNotOptimize(dialog->txtPreview()->document()->blockCount());
+        state.PauseTiming();
+        dialog.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ExportAllDialogPreview)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The page's rows read straight from the table in the page's order: the kept keywords, at most
 // `limit` of them (all with a negative limit).

@@ -43,6 +43,14 @@ TEST(FExportParams, DesignValuesAndPreview)
     EXPECT_EQ(dialog.PreviewText(), QStringLiteral("it's mine,0.4,4.1\r\nunknown, ,\r\n"));
     dialog.cboTextQualifier()->setCurrentText(QStringLiteral("'"));
     EXPECT_EQ(dialog.PreviewText(), QStringLiteral("'it''s mine',0.4,4.1\r\n'unknown', ,\r\n"));
+    // the view shows the same lines after each rebuild, still read-only and unwrapped
+    EXPECT_EQ(dialog.txtPreview()->toPlainText(),
+              QStringLiteral("'it''s mine',0.4,4.1\n'unknown', ,\n"));
+    EXPECT_EQ(dialog.txtPreview()->document()->blockCount(), 3);
+    EXPECT_TRUE(dialog.txtPreview()->isReadOnly());
+    EXPECT_EQ(dialog.txtPreview()->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(dialog.txtPreview()->document()->defaultFont(), dialog.txtPreview()->font());
+    EXPECT_FALSE(dialog.txtPreview()->document()->isUndoRedoEnabled());
 
     dialog.chkKW()->click();
     dialog.chkSearchs()->click();
