@@ -54,10 +54,10 @@ public:
     void setAllowAppend(bool on) { m_options.fGrow = on ? 1 : 0; }
 
     void ClearFileSpecs() { m_specs.clear(); }
-    // Appends a specification; returns the new count, which is its 1-based index.
+    // Appends a file pattern; returns the new count, which is its 1-based index.
     int AddFileSpec(const QString& sSpec);
     int FileSpecCount() const { return static_cast<int>(m_specs.size()); }
-    // The specification at a 1-based index; empty outside the list.
+    // The file pattern at a 1-based index; empty outside the list.
     QString FileSpec(int nIndex) const;
 
     // Packs the files named by the specifications into ZipFile. False when the archive could not

@@ -38,7 +38,7 @@ public:
     {
     }
 
-    // False when the specification matched nothing.
+    // False when the pattern matched nothing.
     bool add(const QString& spec)
     {
         const QFileInfo info(m_base.absoluteFilePath(spec));

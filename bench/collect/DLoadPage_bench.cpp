@@ -17,6 +17,7 @@
 #include "app/collect/ucDLoad.h"
 #include "app/shell/MIcons.h"
 #include "app/shell/StatusPanel.h"
+#include "bench/support/BenchWidgetMain.h"
 
 namespace {
 
@@ -181,11 +182,5 @@ BENCHMARK(BM_ListWidgetRowByRow)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)-
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchsupport::runWidgetBenchmarks(argc, argv);
 }

@@ -21,6 +21,7 @@
 #include "app/keywords/ucKW.h"
 #include "app/shell/DBaserKWStore.h"
 #include "bench/support/BenchKeywords.h"
+#include "bench/support/BenchWidgetMain.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/CLog.h"
@@ -218,11 +219,5 @@ BENCHMARK(BM_ClickGroupOf10000)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchsupport::runWidgetBenchmarks(argc, argv);
 }

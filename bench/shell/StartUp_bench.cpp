@@ -26,6 +26,7 @@
 #include "engine/platform/SqlTransaction.h"
 
 #include "bench/support/BenchKeywords.h"
+#include "bench/support/BenchWidgetMain.h"
 
 using namespace zentrel;
 
@@ -214,10 +215,5 @@ BENCHMARK(BM_NormalStart)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return benchsupport::runWidgetBenchmarks(argc, argv);
 }
