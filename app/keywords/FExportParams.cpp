@@ -9,18 +9,15 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextDocumentLayout>
-#include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "app/collect/WaitCursor.h"
 #include "app/keywords/KWLog.h"
 #include "app/keywords/KWReport.h"
 #include "app/keywords/KWServices.h"
+#include "app/keywords/TextLinesView.h"
 #include "engine/platform/ZError.h"
 
 namespace {
@@ -53,9 +50,7 @@ QString FExportParams::SettingsKey()
 
 void FExportParams::buildControls()
 {
-    m_txtPreview = new QPlainTextEdit(this);
-    m_txtPreview->setReadOnly(true);
-    m_txtPreview->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_txtPreview = new TextLinesView(this);
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     m_cmdCopy = new QPushButton(QStringLiteral("Co&py"), this);
@@ -207,28 +202,12 @@ void FExportParams::RefreshPreview()
     const WaitCursor wait;
     try {
         m_preview = KWExportText::build(m_table, current);
-        showPreview();
+        m_txtPreview->setText(m_preview);
     } catch (const std::exception& e) {
         if (m_log)
             m_log->Write(0, QString::fromLocal8Bit(e.what()), 0,
                          QStringLiteral("FExportParams.RefreshPreview"));
     }
-}
-
-// The text goes into a new document before the view gets it: no undo record, no layout while
-// the lines go in, and no second pass over every character to set the view's format.
-void FExportParams::showPreview()
-{
-    auto* document = new QTextDocument(m_txtPreview);
-    document->setUndoRedoEnabled(false);
-    document->setDefaultFont(m_txtPreview->font());
-    document->setPlainText(m_preview);
-    document->setDocumentLayout(new QPlainTextDocumentLayout(document));
-    // the view deletes the document it made itself; one made here goes once replaced
-    const QPointer<QTextDocument> previous = m_txtPreview->document();
-    m_txtPreview->setDocument(document);
-    if (previous && previous->parent() == m_txtPreview)
-        delete previous;
 }
 
 void FExportParams::Copy()

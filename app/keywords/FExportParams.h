@@ -12,9 +12,9 @@ class KWServices;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class TextLinesView;
 
 // "Export Options": columns, delimiter, qualifier and field names for an export, with a preview of
 // the exact text, Copy and the HTML report. The choices are kept under "Export Keywords\".
@@ -51,7 +51,7 @@ public:
     QRadioButton* optDel(int index) const { return m_optDel[static_cast<std::size_t>(index)]; }
     QLineEdit* txtCustomDelimiter() const { return m_txtCustomDelimiter; }
     QComboBox* cboTextQualifier() const { return m_cboTextQualifier; }
-    QPlainTextEdit* txtPreview() const { return m_txtPreview; }
+    TextLinesView* txtPreview() const { return m_txtPreview; }
     QPushButton* cmdOK() const { return m_cmdOK; }
 
     void accept() override;
@@ -66,7 +66,6 @@ private:
     QLayout* buildDelimiterBox();
     void connectControls();
     void RefreshPreview();
-    void showPreview();
     void readSettings();
     void writeSettings();
     void readBool(const QString& name, QCheckBox* box);
@@ -89,7 +88,7 @@ private:
     std::array<QRadioButton*, 5> m_optDel{};
     QLineEdit* m_txtCustomDelimiter = nullptr;
     QComboBox* m_cboTextQualifier = nullptr;
-    QPlainTextEdit* m_txtPreview = nullptr;
+    TextLinesView* m_txtPreview = nullptr;
     QPushButton* m_cmdOK = nullptr;
     QPushButton* m_cmdCancel = nullptr;
     QPushButton* m_cmdCopy = nullptr;

@@ -4,12 +4,12 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 
 #include "app/keywords/FExportParams.h"
+#include "app/keywords/TextLinesView.h"
 #include "tests/app/keywords/KWTestDoubles.h"
 
 namespace {
@@ -43,19 +43,16 @@ TEST(FExportParams, DesignValuesAndPreview)
     EXPECT_EQ(dialog.PreviewText(), QStringLiteral("it's mine,0.4,4.1\r\nunknown, ,\r\n"));
     dialog.cboTextQualifier()->setCurrentText(QStringLiteral("'"));
     EXPECT_EQ(dialog.PreviewText(), QStringLiteral("'it''s mine',0.4,4.1\r\n'unknown', ,\r\n"));
-    // the view shows the same lines after each rebuild, still read-only and unwrapped
-    EXPECT_EQ(dialog.txtPreview()->toPlainText(),
-              QStringLiteral("'it''s mine',0.4,4.1\n'unknown', ,\n"));
-    EXPECT_EQ(dialog.txtPreview()->document()->blockCount(), 3);
-    EXPECT_TRUE(dialog.txtPreview()->isReadOnly());
-    EXPECT_EQ(dialog.txtPreview()->lineWrapMode(), QPlainTextEdit::NoWrap);
-    EXPECT_EQ(dialog.txtPreview()->document()->defaultFont(), dialog.txtPreview()->font());
-    EXPECT_FALSE(dialog.txtPreview()->document()->isUndoRedoEnabled());
+    // the view shows the same lines after each rebuild
+    EXPECT_EQ(dialog.txtPreview()->text(), dialog.PreviewText());
+    EXPECT_EQ(dialog.txtPreview()->lineCount(), 2);
+    EXPECT_EQ(dialog.txtPreview()->line(1), QStringLiteral("'unknown', ,"));
 
     dialog.chkKW()->click();
     dialog.chkSearchs()->click();
     dialog.chkScore()->click();
     EXPECT_TRUE(dialog.PreviewText().isEmpty());
+    EXPECT_EQ(dialog.txtPreview()->lineCount(), 0);
     EXPECT_FALSE(dialog.cmdOK()->isEnabled());
 }
 
