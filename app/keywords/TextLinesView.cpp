@@ -33,8 +33,7 @@ void TextLinesView::setText(const QString& text)
     m_text = text;
     m_anchor = m_current = -1;
     indexLines();
-    m_contentWidth =
-        m_longest < 0 ? 0 : fontMetrics().horizontalAdvance(line(m_longest)) + 2 * kMargin;
+    m_contentWidth = longestLineWidth();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
     updateScrollBars();
@@ -82,6 +81,11 @@ QString TextLinesView::line(qsizetype index) const
         return {};
     const qsizetype start = m_starts[static_cast<std::size_t>(index)];
     return m_text.mid(start, lineEnd(index) - start);
+}
+
+int TextLinesView::longestLineWidth() const
+{
+    return m_longest < 0 ? 0 : fontMetrics().horizontalAdvance(line(m_longest)) + 2 * kMargin;
 }
 
 int TextLinesView::lineHeight() const
@@ -162,8 +166,7 @@ void TextLinesView::changeEvent(QEvent* event)
 {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        m_contentWidth =
-            m_longest < 0 ? 0 : fontMetrics().horizontalAdvance(line(m_longest)) + 2 * kMargin;
+        m_contentWidth = longestLineWidth();
         updateScrollBars();
     }
 }

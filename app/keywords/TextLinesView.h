@@ -44,6 +44,7 @@ private:
     void indexLines();
     qsizetype lineEnd(qsizetype index) const;
     qsizetype lineAt(int y) const;
+    int longestLineWidth() const;
     int lineHeight() const;
     int visibleLines() const;
     void updateScrollBars();
