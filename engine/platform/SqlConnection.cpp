@@ -163,6 +163,11 @@ qint64 SqlConnection::lastInsertRowId() const
     return sqlite3_last_insert_rowid(m_db);
 }
 
+bool SqlConnection::isInTransaction() const
+{
+    return sqlite3_get_autocommit(m_db) == 0;
+}
+
 void SqlConnection::beginTransaction()
 {
     auto guard = lock();

@@ -54,6 +54,9 @@ public:
     void commitTransaction();
     void rollbackTransaction();
     int transactionDepth() const { return m_depth; }
+    // Whether SQLite holds a transaction open: false once it rolled one back by itself (a full
+    // disk, a failed write), even inside begin and commit.
+    bool isInTransaction() const;
 
     sqlite3* handle() const { return m_db; }
 

@@ -91,6 +91,17 @@ SqlStatement& SqlStatement::bindText(int index, const QByteArray& utf8)
     return *this;
 }
 
+SqlStatement& SqlStatement::bindTextNoCopy(int index, QByteArrayView utf8)
+{
+    // An empty view may hold no pointer, which would bind NULL.
+    const int rc =
+        sqlite3_bind_text64(m_statement, index, utf8.data() ? utf8.data() : "",
+                            static_cast<sqlite3_uint64>(utf8.size()), SQLITE_STATIC, SQLITE_UTF8);
+    if (rc != SQLITE_OK)
+        throw SqlError::fromHandle(sqlite3_db_handle(m_statement), rc);
+    return *this;
+}
+
 SqlStatement& SqlStatement::bindInt64(int index, qint64 value)
 {
     const int rc = sqlite3_bind_int64(m_statement, index, value);

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -29,6 +30,9 @@ public:
     SqlStatement& bind(int index, const QVariant& value);
     // Binds text given as UTF-8, and numbers, without a QVariant (for bulk loads).
     SqlStatement& bindText(int index, const QByteArray& utf8);
+    // Binds UTF-8 text without copying it: the bytes must stay as they are until the statement
+    // has run.
+    SqlStatement& bindTextNoCopy(int index, QByteArrayView utf8);
     SqlStatement& bindInt64(int index, qint64 value);
     SqlStatement& bindDouble(int index, double value);
     SqlStatement& bindAll(const QVariantList& values);

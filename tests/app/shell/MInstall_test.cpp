@@ -127,3 +127,55 @@ TEST(MInstall, EveryLineIsReadAsTheEngineNormalisesIt)
         stored.insert(row.kw, row.count);
     EXPECT_EQ(stored, expected);
 }
+
+TEST(MInstall, TheFirstOfEqualKeysAnywhereInTheFileIsStored)
+{
+    testsupport::TempHome home;
+    const QString cache = freshCache(home);
+    // Equal keys in every part of a long file, in other capitals and word orders.
+    constexpr int kKeys = 97;
+    constexpr int kLines = 3000;
+    QByteArray text;
+    for (int i = 0; i < kLines; ++i) {
+        const int key = i % kKeys;
+        QString kw = key % 3 == 0 ? QStringLiteral("été %1 Zug").arg(key)
+                                  : QStringLiteral("word %1 blue").arg(key);
+        if (i % 2 == 1)
+            kw = kw.toUpper();
+        if (i % 5 == 4)
+            kw = kw.section(' ', 1) + ' ' + kw.section(' ', 0, 0);
+        text += QByteArray::number(i) + '\t' + kw.toUtf8() + "\r\n";
+    }
+    writeSetup(text);
+    const MInstall::Result result = MInstall::SeedCache(cache, MInstall::setupFile());
+    EXPECT_TRUE(result.committed);
+    EXPECT_EQ(result.stored, kKeys);
+    EXPECT_EQ(result.skipped, kLines - kKeys);
+    const QList<Row> stored = rows(cache);
+    ASSERT_EQ(stored.size(), kKeys);
+    for (const Row& row : stored) {
+        const int key = row.count;
+        ASSERT_LT(key, kKeys) << row.kw.toStdString();
+        const QString first = key % 3 == 0 ? QStringLiteral("été %1 Zug").arg(key)
+                                           : QStringLiteral("word %1 blue").arg(key);
+        EXPECT_EQ(row.kw, zentrel::MParser::NormalizeKW(zentrel::MParser::LowerCase(first)));
+    }
+}
+
+TEST(MInstall, ALoadThatSQLiteRollsBackLeavesTheCacheAsItWas)
+{
+    testsupport::TempHome home;
+    const QString cache = freshCache(home);
+    {
+        auto connection = zentrel::SqlConnection::open(cache);
+        connection->exec("INSERT INTO Cache (KW, Count, dte) VALUES ('kept', 1, 0);"
+                         "CREATE TRIGGER Refuse BEFORE INSERT ON Cache WHEN new.KW = 'boom' "
+                         "BEGIN SELECT RAISE(ROLLBACK, 'refused'); END");
+    }
+    writeSetup("1\taaa\n2\tboom\n3\tzzz\n");
+    EXPECT_ANY_THROW(MInstall::SeedCache(cache, MInstall::setupFile()));
+    const QList<Row> stored = rows(cache);
+    ASSERT_EQ(stored.size(), 1);
+    EXPECT_EQ(stored.first().kw, QStringLiteral("kept"));
+    EXPECT_TRUE(QFile::exists(MInstall::setupFile()));
+}
