@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "engine/database/CountsCopy.h"
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/SqlError.h"
 
@@ -170,7 +171,7 @@ void CountsRefresh::markAttached(const SqlDatabase& db)
 
 void CountsRefresh::refreshAll(const SqlDatabase& project)
 {
-    project.execute(copySql({}));
+    CountsCopy::copyAll(project);
 }
 
 void CountsRefresh::refresh(const SqlDatabase& project)

@@ -228,4 +228,12 @@ QString SqlStatement::text(int column) const
     return QString::fromUtf8(data, sqlite3_column_bytes(m_statement, column));
 }
 
+std::string_view SqlStatement::utf8(int column) const
+{
+    const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    return data ? std::string_view(data,
+                                   static_cast<size_t>(sqlite3_column_bytes(m_statement, column)))
+                : std::string_view();
+}
+
 } // namespace zentrel

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -55,6 +56,8 @@ public:
     int int32(int column) const;
     double real(int column) const;
     QString text(int column) const;
+    // The column's text as UTF-8, without a copy; valid until the next step.
+    std::string_view utf8(int column) const;
 
 private:
     std::shared_ptr<SqlConnection> m_connection;

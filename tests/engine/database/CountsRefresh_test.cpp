@@ -1,5 +1,8 @@
 #include "engine/database/CountsRefresh.h"
 
+#include <functional>
+#include <utility>
+
 #include "engine/platform/SqlConnection.h"
 #include "engine/platform/SqlTransaction.h"
 #include "tests/engine/database/DBaserFixture.h"
@@ -68,6 +71,43 @@ TEST_F(CountsRefreshTest, AWorkersStoresAreCopiedByTheMastersPoll)
     EXPECT_TRUE(projectScalar("SELECT Searches FROM Keyword WHERE KW = 'green widget'").isNull());
     db->moEventTimer_Timer();
     EXPECT_EQ(searches("green widget"), 5);
+    worker.Finalize();
+}
+
+// What research does between two ticks, on the master and on a worker sharing its connection,
+// never costs a copy of every count.
+TEST_F(CountsRefreshTest, ResearchNeverCopiesEverything)
+{
+    DBaser worker;
+    worker.AttachByObjects(log, db->ProjectDB(), db->CacheDB(), db->NewKWsEventName(),
+                           db->NewOvertureCountsEventName());
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"search-count tick", [&] { db->get1stNotOvertured(); }},
+        {"lookup tick", [&] { db->get1stForLookup(); }},
+        {"counts stored by a worker",
+         [&] {
+             CDataNode counts;
+             counts.Attributes().Add("blue widget", 12);
+             worker.AddOvertured(counts, {});
+         }},
+        {"keywords added by a worker",
+         [&] {
+             CDataNode operation;
+             worker.AddKWs(words({"green widget", "widget yellow"}), operation);
+         }},
+        {"the master's poll", [&] { db->moEventTimer_Timer(); }},
+        {"a keyword added on the master", [&] { addKeywords({"purple widget"}); }},
+        {"a lookup date", [&] { worker.UpdateLookupDate("blue widget"); }},
+        {"a lead-word import", [&] { db->ImportFromCacheForWord("widget"); }},
+        {"a keyword kept", [&] { db->SetRelevancy(words({"blue widget"}), 3); }},
+    };
+    for (const auto& [name, step] : steps) {
+        SCOPED_TRACE(name);
+        tamper("red widget");
+        step();
+        db->get1stNotOvertured();
+        EXPECT_EQ(searches("red widget"), 999);
+    }
     worker.Finalize();
 }
 

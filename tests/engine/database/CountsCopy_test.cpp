@@ -1,0 +1,118 @@
+#include "engine/database/CountsCopy.h"
+
+#include <optional>
+
+#include "tests/engine/database/DBaserFixture.h"
+
+using namespace dbasertest;
+
+namespace {
+
+struct Row {
+    const char* key;
+    // The keyword's copies before (nullopt: no keyword of that key).
+    std::optional<QVariant> searches;
+    QVariant cacheDate;
+    // The cache's row (nullopt: no row of that key).
+    std::optional<QVariant> count;
+    QVariant dte;
+    // The copies after, and whether the keyword is written.
+    QVariant searchesAfter;
+    QVariant cacheDateAfter;
+    bool written;
+};
+
+const QVariant none;
+
+// Keys chosen so that the two sides interleave: keys held by one side only sit before, between
+// and after the shared ones; keys differing in case, also beyond ASCII, are the same key.
+const Row kRows[] = {
+    {"aa", 1, 2.0, std::nullopt, none, 1, 2.0, false},
+    {"ab", std::nullopt, none, 5, 3.0, none, none, false},
+    {"b same", 7, 4.5, 7, 4.5, 7, 4.5, false},
+    {"c count", 7, 4.5, 8, 4.5, 8, 4.5, true},
+    {"d date", 7, 4.5, 7, 4.75, 7, 4.75, true},
+    {"e none yet", none, none, 9, 1.0, 9, 1.0, true},
+    {"f count gone", 7, 4.5, none, 4.5, none, 4.5, true},
+    {"g both null", none, none, none, none, none, none, false},
+    {"H Case", 1, 1.0, 2, 1.0, 2, 1.0, true},
+    {"m only cache", std::nullopt, none, 3, 3.0, none, none, false},
+    {"n only project", 4, 4.0, std::nullopt, none, 4, 4.0, false},
+    {"\xc3\x84rger x", 1, 1.0, 6, 6.0, 6, 6.0, true},
+    {"zz", std::nullopt, none, 1, 1.0, none, none, false},
+};
+
+class CountsCopyTest : public DBaserFixture {
+protected:
+    void SetUp() override { openBoth(); }
+
+    const SqlDatabase& project() const { return *db->ProjectDB(); }
+
+    // The cache spells a key in lower case where the project spells it otherwise.
+    static QString cacheKey(const Row& row) { return QString::fromUtf8(row.key).toLower(); }
+
+    void fill(bool sparse) const
+    {
+        for (const Row& row : kRows) {
+            if (sparse)
+                insertKeyword(QStringLiteral("gap ") + QString::fromUtf8(row.key), none, none);
+            if (row.searches)
+                insertKeyword(QString::fromUtf8(row.key), *row.searches, row.cacheDate);
+            if (row.count)
+                project().execute("INSERT INTO cache.Cache (KW, Count, dte) VALUES (?1, ?2, ?3)",
+                                  {cacheKey(row), *row.count, row.dte});
+        }
+        project().execute("DELETE FROM Keyword WHERE KW LIKE 'gap %'");
+    }
+
+    void insertKeyword(const QString& key, const QVariant& searches, const QVariant& date) const
+    {
+        project().execute("INSERT INTO Keyword (KW, Normalized, Searches, CacheDate) VALUES (?1, "
+                          "?1, ?2, ?3)",
+                          {key, searches, date});
+    }
+
+    qint64 totalChanges() const { return project().scalar("SELECT total_changes()").toLongLong(); }
+};
+
+TEST_F(CountsCopyTest, CopiesWhatDiffersAndWritesNothingElse)
+{
+    for (const bool sparse : {false, true}) {
+        SCOPED_TRACE(sparse ? "ids with gaps" : "dense ids");
+        project().execute("DELETE FROM Keyword");
+        project().execute("DELETE FROM cache.Cache");
+        fill(sparse);
+        const qint64 before = totalChanges();
+        CountsCopy::copyAll(project());
+        qint64 written = 0;
+        for (const Row& row : kRows) {
+            SCOPED_TRACE(row.key);
+            written += row.written ? 1 : 0;
+            if (!row.searches)
+                continue;
+            auto copy = project().query("SELECT Searches, CacheDate FROM Keyword WHERE KW = ?1",
+                                        {QString::fromUtf8(row.key)});
+            ASSERT_TRUE(copy.next());
+            EXPECT_EQ(copy.value(0), row.searchesAfter);
+            EXPECT_EQ(copy.value(1), row.cacheDateAfter);
+        }
+        EXPECT_EQ(totalChanges() - before, written);
+        const qint64 again = totalChanges();
+        CountsCopy::copyAll(project());
+        EXPECT_EQ(totalChanges(), again) << "a second copy finds nothing to write";
+    }
+}
+
+TEST_F(CountsCopyTest, EmptySidesCopyNothing)
+{
+    CountsCopy::copyAll(project());
+    insertKeyword("lonely", 3, 1.0);
+    CountsCopy::copyAll(project());
+    EXPECT_EQ(projectScalar("SELECT Searches FROM Keyword").toInt(), 3);
+    project().execute("DELETE FROM Keyword");
+    project().execute("INSERT INTO cache.Cache (KW, Count, dte) VALUES ('lonely', 4, 1)");
+    CountsCopy::copyAll(project());
+    EXPECT_EQ(keywordCount(), 0);
+}
+
+} // namespace
