@@ -1,298 +1,192 @@
 #include "app/shell/SetupLines.h"
 
 #include <algorithm>
-#include <charconv>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <string>
-#include <string_view>
 #include <thread>
-
-#include <QString>
-
-#include "engine/database/MParser.h"
 
 namespace {
 
-bool isAscii(QByteArrayView bytes)
+using Row = SetupLineParser::Row;
+
+constexpr size_t kRanges = 32;
+constexpr size_t kSampleLines = 4096;
+
+size_t threadCount()
 {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return static_cast<size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
 }
 
-bool isAsciiSpace(char c)
+// The pieces' bounds: equal parts of the text, each ending after a line's end.
+std::vector<qsizetype> pieceBounds(QByteArrayView text, size_t pieces)
 {
-    return c == ' ' || (c >= '\t' && c <= '\r');
+    std::vector<qsizetype> bounds{0};
+    for (size_t t = 1; t < pieces; ++t) {
+        const qsizetype at = text.indexOf('\n', text.size() * static_cast<qsizetype>(t) /
+                                                    static_cast<qsizetype>(pieces));
+        bounds.push_back(at < 0 ? text.size() : std::max(bounds.back(), at + 1));
+    }
+    bounds.push_back(text.size());
+    return bounds;
 }
 
-QByteArrayView trimmedAscii(QByteArrayView text)
+// Prefixes that split the keys of lines spread evenly over the text into ranges of about
+// the same number of rows; equal prefixes always fall into one range.
+std::vector<quint64> splittersOf(QByteArrayView text)
 {
-    while (!text.isEmpty() && isAsciiSpace(text.front()))
-        text = text.sliced(1);
-    while (!text.isEmpty() && isAsciiSpace(text.back()))
-        text.chop(1);
-    return text;
+    SetupLineParser sample;
+    const qsizetype step = std::max<qsizetype>(1, text.size() / qsizetype(kSampleLines));
+    for (qsizetype at = 0; at < text.size(); at += step) {
+        const qsizetype start = at == 0 ? 0 : text.indexOf('\n', at - 1) + 1;
+        if (start <= 0 && at != 0)
+            break;
+        const qsizetype end = text.indexOf('\n', start);
+        sample.parseLine(text.sliced(start, (end < 0 ? text.size() : end) - start));
+    }
+    std::vector<quint64> prefixes;
+    for (const Row& row : sample.rows())
+        prefixes.push_back(row.prefix);
+    std::sort(prefixes.begin(), prefixes.end());
+    std::vector<quint64> splitters;
+    for (size_t r = 1; r < kRanges && !prefixes.empty(); ++r) {
+        const quint64 splitter = prefixes[r * prefixes.size() / kRanges];
+        if (splitters.empty() || splitter > splitters.back())
+            splitters.push_back(splitter);
+    }
+    return splitters;
 }
 
-// The count field as QString::toLongLong reads it once trimmed; plain digits without a
-// detour through QString.
-bool parseCount(QByteArrayView field, int& count)
-{
-    const QByteArrayView digits = trimmedAscii(field);
-    const bool plain =
-        !digits.isEmpty() && digits.size() <= 18 &&
-        std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
-    bool ok = plain;
-    qint64 value = 0;
-    if (plain)
-        std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    else
-        value = QString::fromUtf8(field).trimmed().toLongLong(&ok);
-    if (!ok || value < INT32_MIN || value > INT32_MAX)
-        return false;
-    count = static_cast<int>(value);
-    return true;
-}
-
-// The first 8 bytes of a sort key, big-endian: they decide most comparisons without touching
-// the key itself.
-quint64 prefixOf(std::string_view key)
-{
-    quint64 prefix = 0;
-    for (size_t i = 0; i < 8; ++i)
-        prefix = (prefix << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
-    return prefix;
-}
-
-// A row's texts lie one after the other in its piece's text: the keyword as the cache stores
-// it, then its sort key when that differs (the keyword case-folded, beyond ASCII).
-struct Row {
-    quint64 prefix = 0;
-    size_t offset = 0;
-    quint32 keyLength = 0;
-    quint32 sortKeyLength = 0; // 0: the keyword is its own sort key
-    int count = 0;
-};
-
-// Parses the lines of one piece into a text of its own, with no allocation per line.
-class PieceParser {
-public:
+// One range's rows in key order, their texts laid out in that order, so that the store reads
+// memory from front to back.
+struct Run {
     std::string text;
     std::vector<Row> rows;
-    int skipped = 0;
+};
 
-    void parse(QByteArrayView data)
-    {
-        text.reserve(static_cast<size_t>(data.size()));
-        for (qsizetype from = 0; from < data.size();) {
-            qsizetype end = data.indexOf('\n', from);
-            end = end < 0 ? data.size() : end + 1;
-            if (!parseLine(data.sliced(from, end - from)))
-                ++skipped;
-            from = end;
+Run sortedRange(const std::vector<SetupLineParser>& pieces,
+                const std::vector<std::vector<std::vector<quint32>>>& ranges, size_t range)
+{
+    struct Ref {
+        quint64 prefix;
+        quint32 piece;
+        quint32 index;
+    };
+    std::vector<Ref> refs;
+    size_t bytes = 0;
+    for (size_t p = 0; p < pieces.size(); ++p) {
+        for (const quint32 index : ranges[p][range]) {
+            const Row& row = pieces[p].rows()[index];
+            refs.push_back({row.prefix, static_cast<quint32>(p), index});
+            bytes += row.keyLength + row.sortKeyLength;
         }
+    }
+    const auto sortKey = [&](const Ref& ref) {
+        return pieces[ref.piece].sortKey(pieces[ref.piece].rows()[ref.index]);
+    };
+    // Equal keys in file order: by piece, then by line.
+    std::sort(refs.begin(), refs.end(), [&](const Ref& a, const Ref& b) {
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const int c = sortKey(a).compare(sortKey(b));
+        if (c != 0)
+            return c < 0;
+        return a.piece != b.piece ? a.piece < b.piece : a.index < b.index;
+    });
+    Run run;
+    run.text.reserve(bytes);
+    run.rows.reserve(refs.size());
+    for (const Ref& ref : refs) {
+        const SetupLineParser& piece = pieces[ref.piece];
+        Row row = piece.rows()[ref.index];
+        const size_t from = row.offset;
+        row.offset = run.text.size();
+        run.text.append(piece.text(), from, row.keyLength + row.sortKeyLength);
+        run.rows.push_back(row);
+    }
+    return run;
+}
+
+// Sorted ranges, handed from the sorting threads to the storing one in key order.
+class RunQueue {
+public:
+    explicit RunQueue(size_t runs)
+        : m_runs(runs)
+    {
+    }
+    void put(size_t index, Run run)
+    {
+        {
+            const std::lock_guard guard(m_mutex);
+            m_runs[index] = std::move(run);
+        }
+        m_ready.notify_all();
+    }
+    Run take(size_t index)
+    {
+        std::unique_lock guard(m_mutex);
+        m_ready.wait(guard, [&] { return m_runs[index].has_value(); });
+        Run run = std::move(*m_runs[index]);
+        m_runs[index].reset();
+        return run;
     }
 
 private:
-    bool parseLine(QByteArrayView raw)
-    {
-        while (raw.endsWith('\n') || raw.endsWith('\r'))
-            raw.chop(1);
-        const qsizetype tab = raw.indexOf('\t');
-        if (tab < 0)
-            return false;
-        qsizetype end = raw.indexOf('\t', tab + 1);
-        if (end < 0)
-            end = raw.size();
-        Row row;
-        if (!parseCount(raw.first(tab), row.count))
-            return false;
-        row.offset = text.size();
-        const QByteArrayView keyword = raw.sliced(tab + 1, end - tab - 1);
-        if (isAscii(keyword))
-            appendNormalizedAscii(trimmedAscii(keyword));
-        else
-            appendNormalized(keyword, row);
-        row.keyLength = static_cast<quint32>(text.size() - row.offset - row.sortKeyLength);
-        if (row.keyLength == 0) {
-            text.resize(row.offset);
-            return false;
-        }
-        const size_t sortKey = row.offset + (row.sortKeyLength == 0 ? 0 : row.keyLength);
-        row.prefix = prefixOf(std::string_view(text).substr(sortKey));
-        rows.push_back(row);
-        return true;
-    }
-
-    // The normalised form of a trimmed ASCII keyword, as MParser::NormalizeKW makes it of the
-    // lower-cased text, without going through QString: a byte-wise sort of ASCII words is the
-    // same as the ordinal sort of their UTF-16 forms.
-    void appendNormalizedAscii(QByteArrayView keyword)
-    {
-        m_lower.assign(keyword.data(), static_cast<size_t>(keyword.size()));
-        for (char& c : m_lower) {
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-            else if (c == '-' || c == '~')
-                c = ' ';
-        }
-        m_words.clear();
-        const std::string_view lower(m_lower);
-        for (size_t from = 0; from < lower.size();) {
-            size_t to = lower.find(' ', from);
-            if (to == std::string_view::npos)
-                to = lower.size();
-            if (to > from)
-                m_words.push_back(lower.substr(from, to - from));
-            from = to + 1;
-        }
-        std::sort(m_words.begin(), m_words.end());
-        const size_t start = text.size();
-        for (const std::string_view word : m_words) {
-            if (text.size() > start)
-                text += ' ';
-            text += word;
-        }
-    }
-
-    void appendNormalized(QByteArrayView keyword, Row& row)
-    {
-        const QString kw = zentrel::MParser::NormalizeKW(
-            zentrel::MParser::LowerCase(QString::fromUtf8(keyword).trimmed()));
-        const QByteArray utf8 = kw.toUtf8();
-        text.append(utf8.constData(), static_cast<size_t>(utf8.size()));
-        // Byte order of the folded keys is the order of the cache's case-blind key.
-        if (!utf8.isEmpty() && !isAscii(utf8)) {
-            const QByteArray folded = kw.toCaseFolded().toUtf8();
-            text.append(folded.constData(), static_cast<size_t>(folded.size()));
-            row.sortKeyLength = static_cast<quint32>(folded.size());
-        }
-    }
-
-    std::string m_lower;
-    std::vector<std::string_view> m_words;
+    std::mutex m_mutex;
+    std::condition_variable m_ready;
+    std::vector<std::optional<Run>> m_runs;
 };
-
-} // namespace
-
-// One piece's rows in key order, their texts laid out in that order, so that the store reads
-// memory from front to back.
-struct SetupLines::Run {
-    std::string text;
-    std::vector<Row> rows;
-
-    std::string_view keyword(const Row& row) const
-    {
-        return std::string_view(text).substr(row.offset, row.keyLength);
-    }
-    std::string_view sortKey(const Row& row) const
-    {
-        return row.sortKeyLength == 0
-                   ? keyword(row)
-                   : std::string_view(text).substr(row.offset + row.keyLength, row.sortKeyLength);
-    }
-};
-
-namespace {
-
-// Sorts a parsed piece (equal keys in file order) and copies its texts in that order.
-void sortInto(const PieceParser& piece, SetupLines::Run& run)
-{
-    struct Order {
-        quint64 prefix;
-        quint32 index;
-    };
-    const auto sortKey = [&](quint32 index) {
-        const Row& row = piece.rows[index];
-        return std::string_view(piece.text)
-            .substr(row.offset + (row.sortKeyLength == 0 ? 0 : row.keyLength),
-                    row.sortKeyLength == 0 ? row.keyLength : row.sortKeyLength);
-    };
-    std::vector<Order> order(piece.rows.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = {piece.rows[i].prefix, static_cast<quint32>(i)};
-    std::sort(order.begin(), order.end(), [&](const Order& a, const Order& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        const int c = sortKey(a.index).compare(sortKey(b.index));
-        return c != 0 ? c < 0 : a.index < b.index;
-    });
-    run.text.reserve(piece.text.size());
-    run.rows.reserve(order.size());
-    for (const Order& o : order) {
-        Row row = piece.rows[o.index];
-        const size_t length = row.keyLength + row.sortKeyLength;
-        const size_t offset = row.offset;
-        row.offset = run.text.size();
-        run.text.append(piece.text, offset, length);
-        run.rows.push_back(row);
-    }
-}
 
 } // namespace
 
 SetupLines::SetupLines(const QByteArray& text)
+    : m_splitters(splittersOf(text))
 {
-    const auto threads =
-        static_cast<size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
-    std::vector<qsizetype> bounds{0};
-    for (size_t t = 1; t < threads; ++t) {
-        const qsizetype at = text.indexOf('\n', text.size() * static_cast<qsizetype>(t) /
-                                                    static_cast<qsizetype>(threads));
-        bounds.push_back(at < 0 ? text.size() : std::max(bounds.back(), at + 1));
-    }
-    bounds.push_back(text.size());
-    m_runs.resize(threads);
-    std::vector<int> skipped(threads);
+    const size_t threads = threadCount();
+    const std::vector<qsizetype> bounds = pieceBounds(text, threads);
+    m_pieces.resize(threads);
+    m_ranges.assign(threads, std::vector<std::vector<quint32>>(m_splitters.size() + 1));
     {
         std::vector<std::jthread> workers;
         for (size_t t = 0; t < threads; ++t) {
             workers.emplace_back([&, t] {
-                PieceParser piece;
+                SetupLineParser& piece = m_pieces[t];
                 piece.parse(QByteArrayView(text).sliced(bounds[t], bounds[t + 1] - bounds[t]));
-                skipped[t] = piece.skipped;
-                sortInto(piece, m_runs[t]);
+                for (size_t i = 0; i < piece.rows().size(); ++i)
+                    m_ranges[t][rangeOf(piece.rows()[i].prefix)].push_back(static_cast<quint32>(i));
             });
         }
     }
-    for (const int n : skipped)
-        m_skipped += n;
+    for (const SetupLineParser& piece : m_pieces)
+        m_skipped += piece.skipped();
 }
 
-SetupLines::~SetupLines() = default;
-
-size_t SetupLines::size() const
+size_t SetupLines::rangeOf(quint64 prefix) const
 {
-    size_t rows = 0;
-    for (const Run& run : m_runs)
-        rows += run.rows.size();
-    return rows;
+    return static_cast<size_t>(std::upper_bound(m_splitters.begin(), m_splitters.end(), prefix) -
+                               m_splitters.begin());
 }
 
 void SetupLines::forEachInKeyOrder(
     const std::function<void(QByteArrayView keyword, int count)>& store) const
 {
-    // Merges the runs: the next row is the least head; on equal keys the earlier piece's.
-    std::vector<size_t> next(m_runs.size(), 0);
-    for (;;) {
-        const Run* least = nullptr;
-        size_t leastRun = 0;
-        for (size_t r = 0; r < m_runs.size(); ++r) {
-            if (next[r] == m_runs[r].rows.size())
-                continue;
-            const Run& run = m_runs[r];
-            const Row& row = run.rows[next[r]];
-            if (least) {
-                const Row& best = least->rows[next[leastRun]];
-                if (row.prefix > best.prefix ||
-                    (row.prefix == best.prefix && run.sortKey(row) >= least->sortKey(best)))
-                    continue;
-            }
-            least = &run;
-            leastRun = r;
-        }
-        if (!least)
-            return;
-        const Row& row = least->rows[next[leastRun]++];
-        const std::string_view keyword = least->keyword(row);
-        store(QByteArrayView(keyword.data(), static_cast<qsizetype>(keyword.size())), row.count);
+    const size_t ranges = m_splitters.size() + 1;
+    RunQueue queue(ranges);
+    std::atomic<size_t> nextRange{0};
+    // The sorters stop after their current range when store raises.
+    std::vector<std::jthread> sorters;
+    for (size_t t = 0; t < std::min(threadCount(), ranges); ++t) {
+        sorters.emplace_back([&](std::stop_token stop) {
+            for (size_t range = nextRange++; range < ranges && !stop.stop_requested();
+                 range = nextRange++)
+                queue.put(range, sortedRange(m_pieces, m_ranges, range));
+        });
+    }
+    for (size_t range = 0; range < ranges; ++range) {
+        const Run run = queue.take(range);
+        for (const Row& row : run.rows)
+            store(QByteArrayView(run.text.data() + row.offset, row.keyLength), row.count);
     }
 }

@@ -7,27 +7,29 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-// The usable lines of a SetupKWs.txt (count, tab, keyword): each keyword trimmed, lower-cased
-// and in the cache's normalised form, with its whole count. The text is parsed and sorted in
-// pieces on a few threads; the rows come out in the cache's key order, so that they fill the
-// table's pages one after the other. Equal keys keep their file order.
+#include "app/shell/SetupLineParser.h"
+
+// The usable lines of a SetupKWs.txt, handed out in the cache's key order (equal keys in file
+// order), so that the rows fill the table's pages one after the other. The text is parsed in
+// pieces on a few threads, each piece's rows dealt into ranges of keys split at a sample of
+// the file's keys; the ranges are sorted on those threads while the first ones are stored.
 class SetupLines {
 public:
     explicit SetupLines(const QByteArray& text);
-    ~SetupLines();
-    SetupLines(const SetupLines&) = delete;
-    SetupLines& operator=(const SetupLines&) = delete;
 
     int skipped() const { return m_skipped; }
-    size_t size() const;
 
-    // Hands every row to store in key order; the keyword's bytes live as long as this object.
+    // Hands every row to store in key order, on the calling thread; the keyword's bytes last
+    // until store returns.
     void
     forEachInKeyOrder(const std::function<void(QByteArrayView keyword, int count)>& store) const;
 
-    struct Run; // one piece's rows, sorted
-
 private:
-    std::vector<Run> m_runs;
+    size_t rangeOf(quint64 prefix) const;
+
+    std::vector<quint64> m_splitters; // a range holds the prefixes below its splitter
+    std::vector<SetupLineParser> m_pieces;
+    std::vector<std::vector<std::vector<quint32>>>
+        m_ranges; // per piece and range: rows in file order
     int m_skipped = 0;
 };
