@@ -18,6 +18,7 @@
 #include "engine/database/CountStore.h"
 #include "engine/database/CountsRefresh.h"
 #include "engine/database/DBaser.h"
+#include "engine/database/LargeWriteCache.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/SqlConnection.h"
 #include "engine/platform/SqlDate.h"
@@ -153,8 +154,13 @@ struct Databases {
 
 // ---- Storing keywords ------------------------------------------------------------------------
 
+// With the page cache the program gives a large write.
 void storeRaw(const SqlDatabase& db, const QStringList& texts, const QString& operation)
 {
+    const QVariant cacheSize = db.scalar("PRAGMA project.cache_size");
+    const bool large = texts.size() >= LargeWriteCache::kLargeWrite;
+    if (large)
+        db.execute(QString("PRAGMA project.cache_size = %1").arg(-LargeWriteCache::kCacheKiB));
     SqlTransaction transaction(db.connection());
     db.execute("INSERT INTO Operation (pkOperation) VALUES (?1)", {operation});
     auto insert = db.query("INSERT INTO Keyword (KW, Normalized) VALUES (?1, ?2)");
@@ -166,6 +172,8 @@ void storeRaw(const SqlDatabase& db, const QStringList& texts, const QString& op
         link.execute();
     }
     transaction.commit();
+    if (large)
+        db.execute(QString("PRAGMA project.cache_size = %1").arg(cacheSize.toLongLong()));
 }
 
 // The least SQLite work with the store's effect: prepared inserts of each keyword (text and

@@ -5,6 +5,7 @@
 
 #include <QVariant>
 
+#include "engine/database/LargeWriteCache.h"
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/SqlFunctions.h"
 #include "engine/platform/SqlStatement.h"
@@ -129,6 +130,7 @@ void CountsCopy::copyAll(const SqlDatabase& project)
     const std::vector<Change> changes = changedCopies(project);
     if (changes.empty())
         return;
+    const LargeWriteCache largeWrite(project, static_cast<qsizetype>(changes.size()));
     SqlTransaction transaction(project.connection());
     auto update = project.query(QStringLiteral(
         "UPDATE project.Keyword SET Searches = ?1, CacheDate = ?2 WHERE pkKeyword = ?3"));

@@ -12,6 +12,7 @@
 #include "engine/database/GroupStore.h"
 #include "engine/database/IDBaserOwner.h"
 #include "engine/database/KeywordStore.h"
+#include "engine/database/LargeWriteCache.h"
 #include "engine/database/LeadWords.h"
 #include "engine/platform/CUtilities.h"
 #include "engine/platform/Folders.h"
@@ -322,6 +323,7 @@ CKeyedCollection DBaser::AddKWsEx(const CKeyedCollection& KWs, CDataNode& Operat
                 : QString();
         {
             const SqlDatabase& db = project();
+            const LargeWriteCache largeWrite(db, filtered.accepted.size());
             SqlTransaction transaction(db.connection());
             KeywordStore::storeOperation(db, Operation.Value(), description,
                                          Operation.SaveToText());

@@ -47,6 +47,16 @@ ZError cannotLink(const QString& reason)
                   EngineMessages::text(EngineMessages::CannotLinkCache) + reason);
 }
 
+// Temporary files in memory: with them on disk every statement of a long write transaction
+// copied the pages it changed to a statement journal file, as much work as the write itself.
+// Set before any temporary table exists, as changing it drops them.
+SqlConnectionPtr openConnection()
+{
+    auto connection = SqlConnection::open(QStringLiteral(":memory:"));
+    connection->exec(QStringLiteral("PRAGMA temp_store = MEMORY"));
+    return connection;
+}
+
 } // namespace
 
 DatabaseFiles::DatabaseFiles(QString templateFolder)
@@ -57,7 +67,7 @@ DatabaseFiles::DatabaseFiles(QString templateFolder)
 SqlConnection& DatabaseFiles::connection()
 {
     if (!m_connection)
-        m_connection = SqlConnection::open(QStringLiteral(":memory:"));
+        m_connection = openConnection();
     return *m_connection;
 }
 
@@ -159,7 +169,7 @@ void DatabaseFiles::share(SqlDatabasePtr project, SqlDatabasePtr cache)
 
 void DatabaseFiles::openExisting(const QString& projectFile, const QString& cacheFile)
 {
-    auto shared = SqlConnection::open(QStringLiteral(":memory:"));
+    auto shared = openConnection();
     shared->attach(cacheFile, kCacheSchema);
     shared->attach(projectFile, kProjectSchema);
     m_connection = shared;
