@@ -15,45 +15,46 @@ namespace zentrel {
 
 namespace {
 
-// One column of a keyword's copy, as SQL compares it.
-struct CopiedValue {
-    enum Kind : quint8 { Null, Integer, Real, Other };
-    Kind kind = Null;
-    qint64 integer = 0;
-    double real = 0;
+enum class Kind : quint8 { Null, Integer, Real, Other };
 
-    static CopiedValue of(const QVariant& value)
-    {
-        if (value.isNull())
-            return {};
-        if (value.typeId() == QMetaType::LongLong)
-            return {Integer, value.toLongLong(), 0};
-        if (value.typeId() == QMetaType::Double)
-            return {Real, 0, value.toDouble()};
-        return {Other, 0, 0};
-    }
+Kind kindOf(const QVariant& value)
+{
+    if (value.isNull())
+        return Kind::Null;
+    if (value.typeId() == QMetaType::LongLong)
+        return Kind::Integer;
+    return value.typeId() == QMetaType::Double ? Kind::Real : Kind::Other;
+}
 
-    // SQL's "IS NOT" against the source. A value of another kind than expected counts as
-    // different, so that writing it converts or refuses it just as a plain UPDATE would.
-    bool differsFrom(const QVariant& source, Kind expected) const
-    {
-        const CopiedValue other = of(source);
-        if (kind == Null || other.kind == Null)
-            return kind != other.kind;
-        if (kind != expected || other.kind != expected)
-            return true;
-        return expected == Integer ? integer != other.integer : real != other.real;
-    }
-};
-
+// A keyword's two copies, kept small: a million of them are held at once.
 struct KeywordCopy {
-    qint64 keyword = 0;
-    CopiedValue searches;
-    CopiedValue cacheDate;
+    qint64 searches = 0;
+    double cacheDate = 0;
+    Kind searchesKind = Kind::Null;
+    Kind cacheDateKind = Kind::Null;
+
+    // SQL's "IS NOT" against the cache's values. A value of another kind than the column's
+    // counts as different, so that writing it converts or refuses it just as a plain UPDATE
+    // would.
+    bool differsFrom(const QVariant& count, const QVariant& dte) const
+    {
+        return differs(searchesKind, kindOf(count), Kind::Integer,
+                       [&] { return searches != count.toLongLong(); }) ||
+               differs(cacheDateKind, kindOf(dte), Kind::Real,
+                       [&] { return cacheDate != dte.toDouble(); });
+    }
+
+    template <class Unequal>
+    static bool differs(Kind copy, Kind source, Kind expected, Unequal unequal)
+    {
+        if (copy == Kind::Null || source == Kind::Null)
+            return copy != source;
+        return copy != expected || source != expected || unequal();
+    }
 };
 
 // Every keyword's copies, by id. Ids are mostly dense, so a keyword is found by its offset
-// from the first id; when deletions left them sparse, by a binary search.
+// from the first id; when deletions left them sparse, by a binary search of the ids.
 class KeywordCopies {
 public:
     explicit KeywordCopies(const SqlDatabase& project)
@@ -61,30 +62,34 @@ public:
         auto rows = project.query(QStringLiteral(
             "SELECT pkKeyword, Searches, CacheDate FROM project.Keyword ORDER BY pkKeyword"));
         while (rows.next()) {
+            m_ids.push_back(rows.int64(0));
+            const QVariant searches = rows.value(1);
+            const QVariant cacheDate = rows.value(2);
             m_copies.push_back(
-                {rows.int64(0), CopiedValue::of(rows.value(1)), CopiedValue::of(rows.value(2))});
+                {searches.toLongLong(), cacheDate.toDouble(), kindOf(searches), kindOf(cacheDate)});
         }
-        m_dense = !m_copies.empty() && m_copies.back().keyword - m_copies.front().keyword + 1 ==
-                                           static_cast<qint64>(m_copies.size());
+        if (!m_ids.empty())
+            m_first = m_ids.front();
+        if (!m_ids.empty() && m_ids.back() - m_first + 1 == static_cast<qint64>(m_ids.size()))
+            std::vector<qint64>().swap(m_ids); // dense: the offset is enough
     }
 
     const KeywordCopy* find(qint64 keyword) const
     {
-        if (m_copies.empty())
-            return nullptr;
-        if (m_dense) {
-            const qint64 at = keyword - m_copies.front().keyword;
-            return at >= 0 && at < static_cast<qint64>(m_copies.size()) ? &m_copies[at] : nullptr;
+        qint64 at = keyword - m_first;
+        if (!m_ids.empty()) {
+            const auto it = std::lower_bound(m_ids.begin(), m_ids.end(), keyword);
+            if (it == m_ids.end() || *it != keyword)
+                return nullptr;
+            at = it - m_ids.begin();
         }
-        const auto it =
-            std::lower_bound(m_copies.begin(), m_copies.end(), keyword,
-                             [](const KeywordCopy& copy, qint64 id) { return copy.keyword < id; });
-        return it != m_copies.end() && it->keyword == keyword ? &*it : nullptr;
+        return at >= 0 && at < static_cast<qint64>(m_copies.size()) ? &m_copies[at] : nullptr;
     }
 
 private:
     std::vector<KeywordCopy> m_copies;
-    bool m_dense = false;
+    std::vector<qint64> m_ids; // empty when the ids are dense
+    qint64 m_first = 0;
 };
 
 struct Change {
@@ -110,8 +115,7 @@ std::vector<Change> changedCopies(const SqlDatabase& project)
             const QVariant searches = counts.value(1);
             const QVariant cacheDate = counts.value(2);
             const KeywordCopy* copy = copies.find(keys.int64(1));
-            if (copy == nullptr || copy->searches.differsFrom(searches, CopiedValue::Integer) ||
-                copy->cacheDate.differsFrom(cacheDate, CopiedValue::Real))
+            if (copy == nullptr || copy->differsFrom(searches, cacheDate))
                 changes.push_back({keys.int64(1), searches, cacheDate});
         }
         if (order <= 0)
