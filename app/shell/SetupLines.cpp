@@ -17,7 +17,7 @@ constexpr size_t kSampleLines = 4096;
 
 size_t threadCount()
 {
-    return static_cast<size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    return static_cast<size_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
 }
 
 // The pieces' bounds: equal parts of the text, each ending after a line's end.
@@ -175,9 +175,11 @@ void SetupLines::forEachInKeyOrder(
     const size_t ranges = m_splitters.size() + 1;
     RunQueue queue(ranges);
     std::atomic<size_t> nextRange{0};
-    // The sorters stop after their current range when store raises.
+    // The sorters leave a core to the storing thread, and stop after their current range when
+    // store raises.
+    const size_t sorterCount = std::min(std::max<size_t>(1, threadCount() - 1), ranges);
     std::vector<std::jthread> sorters;
-    for (size_t t = 0; t < std::min(threadCount(), ranges); ++t) {
+    for (size_t t = 0; t < sorterCount; ++t) {
         sorters.emplace_back([&](std::stop_token stop) {
             for (size_t range = nextRange++; range < ranges && !stop.stop_requested();
                  range = nextRange++)
