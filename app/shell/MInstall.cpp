@@ -16,6 +16,21 @@
 #include "engine/platform/ZError.h"
 #include "engine/research/Scripting.h"
 
+namespace {
+
+// The file's bytes, mapped into memory where the system allows it (the parsing threads then
+// read it in parallel, without a copy first); valid while the file stays open.
+QByteArray contentsOf(QFile& file)
+{
+    if (file.size() > 0) {
+        if (const uchar* mapped = file.map(0, file.size()))
+            return QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size());
+    }
+    return file.readAll();
+}
+
+} // namespace
+
 QString MInstall::setupFile()
 {
     return zentrel::Folders::dataPath(QStringLiteral("SetupKWs.txt"));
@@ -27,7 +42,7 @@ MInstall::Result MInstall::SeedCache(const QString& cacheFile, const QString& se
     if (!setup.open(QIODevice::ReadOnly))
         throw zentrel::ZError(0x800A0035u, setup.errorString(), QStringLiteral("MInstall"));
     Result result;
-    const SetupLines lines(setup.readAll());
+    const SetupLines lines(contentsOf(setup));
     result.skipped = lines.skipped();
 
     const auto connection = zentrel::SqlConnection::open(QStringLiteral(":memory:"));

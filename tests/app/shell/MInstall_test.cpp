@@ -179,3 +179,15 @@ TEST(MInstall, ALoadThatSQLiteRollsBackLeavesTheCacheAsItWas)
     EXPECT_EQ(stored.first().kw, QStringLiteral("kept"));
     EXPECT_TRUE(QFile::exists(MInstall::setupFile()));
 }
+
+TEST(MInstall, AnEmptySetupFileStoresNothing)
+{
+    testsupport::TempHome home;
+    const QString cache = freshCache(home);
+    writeSetup(QByteArray());
+    const MInstall::Result result = MInstall::SeedCache(cache, MInstall::setupFile());
+    EXPECT_TRUE(result.committed);
+    EXPECT_EQ(result.stored, 0);
+    EXPECT_EQ(result.skipped, 0);
+    EXPECT_TRUE(rows(cache).isEmpty());
+}
