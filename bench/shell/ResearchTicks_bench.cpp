@@ -222,7 +222,7 @@ void BM_ResearchTicks(benchmark::State& state)
         window->scripting()->setSearchesCountInterval(15);
         QElapsedTimer first;
         first.start();
-        // The first refresh after the open: nothing to copy when the files did not change.
+        // The first tick's refresh: the open brought the copies up to date, so nothing is left.
         const QString toCount = window->scripting()->DBaser()->get1stNotOvertured();
         state.counters["first_refresh_ms"] = static_cast<double>(first.elapsed());
         const qint64 keywordsBefore = window->scripting()->DBaser()->GetCount(123);

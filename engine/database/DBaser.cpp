@@ -148,6 +148,19 @@ void DBaser::refreshCounts()
     CountsRefresh::refresh(project());
 }
 
+// Done when a file is opened rather than at the first research tick: a cache that changed since
+// the project was last brought up to date (research in another project) costs a copy of every
+// count.
+void DBaser::refreshCountsAfterOpen()
+{
+    try {
+        refreshCounts();
+    } catch (const ZError& error) {
+        // The next refresh tries again.
+        logError(error, 4, QStringLiteral("DBaser.RefreshCounts"));
+    }
+}
+
 void DBaser::InitMaster()
 {
     m_master = true;
@@ -250,6 +263,8 @@ void DBaser::OpenCacheDB(const QString& CacheDBFilename)
         m_cacheDBFilename = CacheDBFilename;
         m_cacheDBOpened = true;
         CountsRefresh::markAttached(cache());
+        if (m_projectDBOpened)
+            refreshCountsAfterOpen();
     } catch (const ZError& error) {
         raiseOpenError(error, EngineMessages::CannotOpenCache, CacheDBFilename,
                        QStringLiteral("DBaser.OpenCacheDB"));
@@ -267,6 +282,7 @@ void DBaser::OpenProjectDB(const QString& ProjectDBFilename)
         m_projectDBFilename = ProjectDBFilename;
         m_projectDBOpened = true;
         CountsRefresh::markAttached(project());
+        refreshCountsAfterOpen();
     } catch (const ZError& error) {
         raiseOpenError(error, EngineMessages::CannotOpenProject, ProjectDBFilename,
                        QStringLiteral("DBaser.OpenProjectDB"));

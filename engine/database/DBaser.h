@@ -119,6 +119,7 @@ private:
     const SqlDatabase& project() const;
     const SqlDatabase& cache() const;
     void refreshCounts();
+    void refreshCountsAfterOpen();
     void raiseNewKws();
     void raiseNewOvertureCounts();
     void signalNewKws();

@@ -164,6 +164,19 @@ TEST_F(CountsRefreshTest, AnotherCacheOrOneChangedMeanwhileCopiesEverything)
     EXPECT_EQ(searches("red widget"), 21) << "the cache changed while another was attached";
 }
 
+// Research in another project on the same cache changes counts this project holds: they are
+// copied when the project opens, so that its first research tick has nothing to catch up on.
+TEST_F(CountsRefreshTest, ACacheChangedMeanwhileIsCopiedAtTheOpenNotAtTheFirstTick)
+{
+    db->OpenProjectDB(home.file("Other.vxp"));
+    store("red widget", 21);
+    db->OpenProjectDB(projectFile);
+    EXPECT_EQ(searches("red widget"), 21);
+    tamper("red widget");
+    db->get1stNotOvertured();
+    EXPECT_EQ(searches("red widget"), 999);
+}
+
 TEST_F(CountsRefreshTest, KeywordsAddedWhileTheProjectWasClosedAreCopied)
 {
     db->OpenProjectDB(home.file("Other.vxp"));
