@@ -1,6 +1,10 @@
 #include "engine/database/CountsCopy.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include <QVariant>
@@ -98,40 +102,108 @@ struct Change {
     QVariant cacheDate;
 };
 
-// The keys of both sides are read in their indexes' order, so a walk side by side pairs them.
-std::vector<Change> changedCopies(const SqlDatabase& project)
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// One side of the walk, whose keys must come strictly ascending in the collation's order. A
+// file whose index was built under another NOCASE (the sqlite3 client's own folds ASCII letters
+// only) may hold keys beyond ASCII in another order, and the walk would miss keys; two keys of
+// plain ASCII come in the same order under either.
+class KeyWalk {
+public:
+    explicit KeyWalk(SqlStatement rows)
+        : m_rows(std::move(rows))
+    {
+        m_valid = m_rows.next();
+        if (m_valid)
+            remember();
+    }
+
+    bool valid() const { return m_valid; }
+    std::string_view key() const { return m_rows.utf8(0); }
+    const SqlStatement& row() const { return m_rows; }
+
+    // Steps on; false when the next key is out of order.
+    bool next()
+    {
+        m_valid = m_rows.next();
+        if (!m_valid)
+            return true;
+        const bool bothAscii = m_previousAscii && isAscii(key());
+        if (!bothAscii && SqlFunctions::compareNoCase(m_previous, key()) >= 0)
+            return false;
+        remember();
+        return true;
+    }
+
+private:
+    void remember()
+    {
+        m_previous.assign(key());
+        m_previousAscii = isAscii(m_previous);
+    }
+
+    SqlStatement m_rows;
+    std::string m_previous;
+    bool m_previousAscii = true;
+    bool m_valid = false;
+};
+
+// The keys of both sides are read in their indexes' order, so a walk side by side pairs them;
+// nothing when either side is out of order.
+std::optional<std::vector<Change>> changedCopies(const SqlDatabase& project)
 {
     const KeywordCopies copies(project);
-    auto keys = project.query(
-        QStringLiteral("SELECT Normalized, pkKeyword FROM project.Keyword ORDER BY Normalized"));
-    auto counts =
-        project.query(QStringLiteral("SELECT KW, Count, dte FROM cache.Cache ORDER BY KW"));
+    KeyWalk keys(project.query(QStringLiteral(
+        "SELECT Normalized, pkKeyword FROM project.Keyword ORDER BY Normalized COLLATE NOCASE")));
+    KeyWalk counts(project.query(
+        QStringLiteral("SELECT KW, Count, dte FROM cache.Cache ORDER BY KW COLLATE NOCASE")));
     std::vector<Change> changes;
-    bool key = keys.next();
-    bool count = counts.next();
-    while (key && count) {
-        const int order = SqlFunctions::compareNoCase(keys.utf8(0), counts.utf8(0));
+    while (keys.valid() && counts.valid()) {
+        const int order = SqlFunctions::compareNoCase(keys.key(), counts.key());
         if (order == 0) {
-            const QVariant searches = counts.value(1);
-            const QVariant cacheDate = counts.value(2);
-            const KeywordCopy* copy = copies.find(keys.int64(1));
+            const qint64 keyword = keys.row().int64(1);
+            const QVariant searches = counts.row().value(1);
+            const QVariant cacheDate = counts.row().value(2);
+            const KeywordCopy* copy = copies.find(keyword);
             if (copy == nullptr || copy->differsFrom(searches, cacheDate))
-                changes.push_back({keys.int64(1), searches, cacheDate});
+                changes.push_back({keyword, searches, cacheDate});
         }
-        if (order <= 0)
-            key = keys.next();
-        if (order >= 0)
-            count = counts.next();
+        if (order <= 0 && !keys.next())
+            return std::nullopt;
+        if (order >= 0 && !counts.next())
+            return std::nullopt;
     }
     return changes;
 }
 
 } // namespace
 
+void CountsCopy::copyWhere(const SqlDatabase& project, const QString& where,
+                           const QVariantList& params)
+{
+    project.execute(
+        QStringLiteral("UPDATE project.Keyword SET (Searches, CacheDate) = (SELECT c.Count, "
+                       "c.dte FROM cache.Cache AS c WHERE c.KW = Keyword.Normalized) WHERE ") +
+            where +
+            QStringLiteral("EXISTS (SELECT 1 FROM cache.Cache AS c WHERE c.KW = "
+                           "Keyword.Normalized AND (c.Count IS NOT Keyword.Searches OR c.dte IS "
+                           "NOT Keyword.CacheDate))"),
+        params);
+}
+
 void CountsCopy::copyAll(const SqlDatabase& project)
 {
     auto guard = project.lock();
-    const std::vector<Change> changes = changedCopies(project);
+    const std::optional<std::vector<Change>> found = changedCopies(project);
+    if (!found) {
+        copyWhere(project, {});
+        return;
+    }
+    const std::vector<Change>& changes = *found;
     if (changes.empty())
         return;
     const LargeWriteCache largeWrite(project, static_cast<qsizetype>(changes.size()));

@@ -10,17 +10,6 @@ namespace zentrel {
 
 namespace {
 
-// The copy statement with the rows it covers; only rows whose copy differs are written.
-QString copySql(const QString& where)
-{
-    return QStringLiteral("UPDATE project.Keyword SET (Searches, CacheDate) = (SELECT c.Count, "
-                          "c.dte FROM cache.Cache AS c WHERE c.KW = Keyword.Normalized) WHERE ") +
-           where +
-           QStringLiteral("EXISTS (SELECT 1 FROM cache.Cache AS c WHERE c.KW = "
-                          "Keyword.Normalized AND (c.Count IS NOT Keyword.Searches OR c.dte IS "
-                          "NOT Keyword.CacheDate))");
-}
-
 void ensureTables(const SqlDatabase& db)
 {
     db.connection().exec(QStringLiteral(
@@ -181,9 +170,9 @@ void CountsRefresh::refresh(const SqlDatabase& project)
     ensurePersisted(project);
     const Versions now = dataVersions(project);
     if (const auto upTo = syncedUpTo(project, now)) {
-        project.execute(copySql(QStringLiteral("pkKeyword > ?1 AND ")), {*upTo});
-        project.execute(
-            copySql(QStringLiteral("Normalized IN (SELECT KW FROM temp.CountsPending) AND ")));
+        CountsCopy::copyWhere(project, QStringLiteral("pkKeyword > ?1 AND "), {*upTo});
+        CountsCopy::copyWhere(
+            project, QStringLiteral("Normalized IN (SELECT KW FROM temp.CountsPending) AND "));
     } else {
         refreshAll(project);
     }

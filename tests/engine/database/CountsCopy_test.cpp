@@ -1,5 +1,7 @@
 #include "engine/database/CountsCopy.h"
 
+#include <sqlite3.h>
+
 #include <optional>
 
 #include "tests/engine/database/DBaserFixture.h"
@@ -113,6 +115,35 @@ TEST_F(CountsCopyTest, EmptySidesCopyNothing)
     project().execute("INSERT INTO cache.Cache (KW, Count, dte) VALUES ('lonely', 4, 1)");
     CountsCopy::copyAll(project());
     EXPECT_EQ(keywordCount(), 0);
+}
+
+// The sqlite3 client's own NOCASE folds ASCII letters only, so a cache it wrote holds keys
+// beyond ASCII in another order than the program's collation: the copy then gives what a lookup
+// of each keyword gives.
+TEST_F(CountsCopyTest, ACacheInAnotherOrderIsCopiedAsByLookups)
+{
+    const QStringList keys = {"äa x", "äb x", "äc x", "äz x", "zz"};
+    for (const QString& key : keys)
+        insertKeyword(key, none, none);
+    sqlite3* plain = nullptr;
+    ASSERT_EQ(
+        sqlite3_open_v2(cacheFile.toUtf8().constData(), &plain, SQLITE_OPEN_READWRITE, nullptr),
+        SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(plain,
+                           "INSERT INTO Cache (KW, Count, dte) VALUES ('Äz x', 1, 1), "
+                           "('äa x', 2, 1), ('äb x', 3, 1), ('äc x', 4, 1), "
+                           "('zz', 5, 1)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(plain);
+    const QString copies = "SELECT group_concat(KW || '=' || ifnull(Searches, '-'), ' ') FROM "
+                           "(SELECT KW, Searches FROM Keyword ORDER BY pkKeyword)";
+    CountsCopy::copyAll(project());
+    const QString walked = projectScalar(copies).toString();
+    project().execute("UPDATE Keyword SET Searches = NULL, CacheDate = NULL");
+    CountsCopy::copyWhere(project(), {});
+    EXPECT_EQ(walked, projectScalar(copies).toString());
+    EXPECT_TRUE(walked.endsWith("zz=5"));
 }
 
 } // namespace
