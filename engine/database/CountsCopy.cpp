@@ -104,49 +104,58 @@ struct Change {
 
 bool isAscii(std::string_view text)
 {
-    return std::all_of(text.begin(), text.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    unsigned char bits = 0;
+    for (const char c : text)
+        bits |= static_cast<unsigned char>(c);
+    return bits < 0x80;
 }
 
 // One side of the walk, whose keys must come strictly ascending in the collation's order. A
 // file whose index was built under another NOCASE (the sqlite3 client's own folds ASCII letters
 // only) may hold keys beyond ASCII in another order, and the walk would miss keys; two keys of
-// plain ASCII come in the same order under either.
+// plain ASCII come in the same order under either. The key is read once per row.
 class KeyWalk {
 public:
     explicit KeyWalk(SqlStatement rows)
         : m_rows(std::move(rows))
     {
-        m_valid = m_rows.next();
-        if (m_valid)
+        if (step())
             remember();
     }
 
     bool valid() const { return m_valid; }
-    std::string_view key() const { return m_rows.utf8(0); }
+    std::string_view key() const { return m_key; }
     const SqlStatement& row() const { return m_rows; }
 
     // Steps on; false when the next key is out of order.
     bool next()
     {
-        m_valid = m_rows.next();
-        if (!m_valid)
+        if (!step())
             return true;
-        const bool bothAscii = m_previousAscii && isAscii(key());
-        if (!bothAscii && SqlFunctions::compareNoCase(m_previous, key()) >= 0)
+        const bool ascii = isAscii(m_key);
+        if (!(ascii && m_previousAscii) && SqlFunctions::compareNoCase(m_previous, m_key) >= 0)
             return false;
-        remember();
+        m_previous.assign(m_key);
+        m_previousAscii = ascii;
         return true;
     }
 
 private:
+    bool step()
+    {
+        m_valid = m_rows.next();
+        m_key = m_valid ? m_rows.utf8(0) : std::string_view();
+        return m_valid;
+    }
+
     void remember()
     {
-        m_previous.assign(key());
-        m_previousAscii = isAscii(m_previous);
+        m_previous.assign(m_key);
+        m_previousAscii = isAscii(m_key);
     }
 
     SqlStatement m_rows;
+    std::string_view m_key;
     std::string m_previous;
     bool m_previousAscii = true;
     bool m_valid = false;
