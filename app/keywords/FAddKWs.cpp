@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "app/shell/MMain.h"
@@ -142,9 +143,10 @@ QString FAddKWs::statusText() const
     return m_sb->currentMessage();
 }
 
+// The document's own block count: building the text would copy every line on each change.
 void FAddKWs::refreshLineCount()
 {
-    const int count = LineCount(Text());
+    const int count = m_txtKWs->document()->isEmpty() ? 0 : m_txtKWs->blockCount();
     m_cmdOK->setEnabled(count >= 1);
     const QString status = MStrings::format(104, {QString::number(count)});
     if (status != m_sb->currentMessage())

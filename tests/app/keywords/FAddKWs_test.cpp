@@ -41,6 +41,11 @@ TEST_F(FAddKWsTest, LineCountAndOkState)
     EXPECT_EQ(dialog.statusText(), QStringLiteral("Total 2 Lines."));
     EXPECT_EQ(FAddKWs::LineCount(QStringLiteral("a\r\n\r\nb")), 3);
     EXPECT_EQ(dialog.Text(), QStringLiteral("a\r\n"));
+    dialog.setText(QStringLiteral("a\r\n\r\nb"));
+    EXPECT_EQ(dialog.statusText(), QStringLiteral("Total 3 Lines."));
+    dialog.setText(QString());
+    EXPECT_EQ(dialog.statusText(), QStringLiteral("Total 0 Lines."));
+    EXPECT_FALSE(dialog.cmdOK()->isEnabled());
 }
 
 TEST_F(FAddKWsTest, KeywordsOncePerLineWithSingleBlanks)
