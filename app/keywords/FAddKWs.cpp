@@ -133,11 +133,6 @@ zentrel::CKeyedCollection FAddKWs::SplitKWs(QString text)
     return kws;
 }
 
-int FAddKWs::LineCount(const QString& text)
-{
-    return text.isEmpty() ? 0 : static_cast<int>(text.count(kCrLf)) + 1;
-}
-
 QString FAddKWs::statusText() const
 {
     return m_sb->currentMessage();

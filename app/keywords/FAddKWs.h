@@ -35,7 +35,6 @@ public:
     QString Text() const;
     void setText(const QString& text);
 
-    static int LineCount(const QString& text);
     static zentrel::CKeyedCollection SplitKWs(QString text);
 
     QPlainTextEdit* txtKWs() const { return m_txtKWs; }
