@@ -107,7 +107,7 @@ KeywordStore::Filtered KeywordStore::filter(const QStringList& keywords)
 {
     Filtered result;
     for (const QString& item : keywords) {
-        QString kw = MParser::LowerCase(MParser::TrimBlanks(item));
+        QString kw = MParser::LowerCase(MParser::TrimBlanks(MParser::StripInvisible(item)));
         if (breaksRules(kw)) {
             result.rejected << kw;
             continue;
@@ -178,8 +178,9 @@ void KeywordStore::storeKeywords(const SqlDatabase& db, const QStringList& accep
 
 bool KeywordStore::updateKW(const SqlDatabase& db, const QString& kw)
 {
+    const QString text = MParser::StripInvisible(kw);
     return db.execute(QStringLiteral("UPDATE project.Keyword SET KW = ?1 WHERE Normalized = ?2"),
-                      {kw, MParser::NormalizeKW(kw)}) > 0;
+                      {text, MParser::NormalizeKW(text)}) > 0;
 }
 
 std::vector<QVariantList> KeywordStore::pieces(const QVariantList& ids)

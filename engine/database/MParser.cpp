@@ -32,6 +32,22 @@ QString encodedQuery(const QString& kw)
     }
     return kept.join(QLatin1Char('+'));
 }
+
+enum class Invisible { Keep, Blank, Remove };
+
+Invisible invisibleKind(char16_t c)
+{
+    if (c >= 0x20 && c < 0x7F)
+        return Invisible::Keep;
+    if (c == u'\t' || c == u'\n' || c == u'\r')
+        return Invisible::Blank;
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+        return Invisible::Remove;
+    const bool bidi = c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+                      (c >= 0x2066 && c <= 0x2069);
+    const bool zeroWidth = (c >= 0x200B && c <= 0x200D) || c == 0x2060 || c == 0xFEFF;
+    return bidi || zeroWidth ? Invisible::Remove : Invisible::Keep;
+}
 } // namespace
 
 QString MParser::TrimBlanks(const QString& text)
@@ -43,6 +59,30 @@ QString MParser::TrimBlanks(const QString& text)
     while (last > first && text.at(last - 1) == QLatin1Char(' '))
         --last;
     return text.mid(first, last - first);
+}
+
+QString MParser::StripInvisible(const QString& text)
+{
+    const auto isKept = [](QChar c) { return invisibleKind(c.unicode()) == Invisible::Keep; };
+    const auto first = std::find_if_not(text.cbegin(), text.cend(), isKept);
+    if (first == text.cend())
+        return text;
+    QString cleaned;
+    cleaned.reserve(text.size());
+    cleaned.append(text.constData(), first - text.cbegin());
+    for (auto it = first; it != text.cend(); ++it) {
+        switch (invisibleKind(it->unicode())) {
+        case Invisible::Keep:
+            cleaned.append(*it);
+            break;
+        case Invisible::Blank:
+            cleaned.append(QLatin1Char(' '));
+            break;
+        case Invisible::Remove:
+            break;
+        }
+    }
+    return cleaned;
 }
 
 QString MParser::LowerCase(const QString& text)

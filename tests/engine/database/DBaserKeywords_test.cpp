@@ -88,6 +88,54 @@ TEST_F(DBaserKeywords, KeywordsAreTrimmedLowerCasedFilteredAndNormalised)
     EXPECT_EQ(keywordCount(), 7);
 }
 
+TEST_F(DBaserKeywords, NoKeywordHoldsAControlBidiOrZeroWidthCharacter)
+{
+    struct Case {
+        QString given;
+        QString stored;   // KW as stored, empty when rejected
+        QString rejected; // as returned
+    };
+    const std::vector<Case> cases = {
+        {QStringLiteral("blue\twidgets"), "blue widgets", {}},
+        {QStringLiteral("\tred widgets\t"), "red widgets", {}},
+        {QStringLiteral("green\nwidgets\r"), "green widgets", {}},
+        {QStringLiteral("caf\u202E\u00E9 cr\u00E8me"), QStringLiteral("caf\u00E9 cr\u00E8me"), {}},
+        {QStringLiteral("\u2066pink\u2069 \u200Ewidgets\u200F\u061C"), "pink widgets", {}},
+        {QStringLiteral("\uFEFFGrey Widgets"), "grey widgets", {}},
+        {QStringLiteral("nul") + QChar(0) + QStringLiteral(" widgets\u0007\u007F\u0085"),
+         "nul widgets",
+         {}},
+        {QStringLiteral("zero\u200B\u200C\u200D\u2060width"), "zerowidth", {}},
+        // An invisible twin of a keyword given before is that keyword.
+        {QStringLiteral("blue\u200B widgets"), "blue widgets", {}},
+        // The rules see the text a reader sees.
+        {QStringLiteral("ab\u200B\u200B"), {}, "ab"},
+        {QStringLiteral("a\u200Bb:c"), {}, "ab:c"},
+        {QStringLiteral("\u200B\u200B\u200B\u200B"), {}, ""},
+        {QStringLiteral("\t\t\t"), {}, ""},
+    };
+    QStringList given;
+    QStringList expectedRejected;
+    for (const auto& c : cases) {
+        given << c.given;
+        if (c.stored.isEmpty())
+            expectedRejected << c.rejected;
+    }
+    EXPECT_EQ(add(given), expectedRejected);
+    QStringList expectedStored;
+    for (const auto& c : cases) {
+        if (!c.stored.isEmpty() && !expectedStored.contains(c.stored))
+            expectedStored << c.stored;
+    }
+    QStringList stored;
+    auto rows = db->ProjectDB()->query("SELECT KW, Normalized FROM Keyword ORDER BY pkKeyword");
+    while (rows.next()) {
+        stored << rows.text(0);
+        EXPECT_EQ(rows.text(1), MParser::NormalizeKW(rows.text(0)));
+    }
+    EXPECT_EQ(stored, expectedStored);
+}
+
 TEST_F(DBaserKeywords, TheSameWordsInAnotherOrderFindTheRowAndTheNewestSpellingWins)
 {
     add({"blue widget"});
@@ -214,6 +262,9 @@ TEST_F(DBaserKeywords, UpdateKWRewritesTheSpellingOfTheSameIdentity)
     EXPECT_TRUE(db->UpdateKW("Widget  Blue"));
     EXPECT_EQ(projectScalar("SELECT KW FROM Keyword").toString(), "Widget  Blue");
     EXPECT_FALSE(db->UpdateKW("red widget"));
+    // The new spelling is the text a reader sees.
+    EXPECT_TRUE(db->UpdateKW(QStringLiteral("widget\u202E\tblue\u200B")));
+    EXPECT_EQ(projectScalar("SELECT KW FROM Keyword").toString(), "widget blue");
 }
 
 TEST_F(DBaserKeywords, ListingsKeepTheirOrderLimitsAndKinds)

@@ -47,3 +47,33 @@ TEST(MParserLowerCase, OneCharacterForOne)
         EXPECT_EQ(out.size(), in.size()) << c.in;
     }
 }
+
+TEST(MParserStripInvisible, ControlBidiAndZeroWidthCharacters)
+{
+    const struct {
+        QString in;
+        QString out;
+    } cases[] = {
+        {QStringLiteral("blue widgets"), QStringLiteral("blue widgets")},
+        {QStringLiteral("blue\twidgets\t"), QStringLiteral("blue widgets ")},
+        {QStringLiteral("line\r\nbreak\nwords"), QStringLiteral("line  break words")},
+        {QStringLiteral("nul") + QChar(0) + QStringLiteral("led"), QStringLiteral("nulled")},
+        {QStringLiteral("a\u0001b\u001Fc\u007Fd\u0080e\u0085f\u009Fg"), QStringLiteral("abcdefg")},
+        {QStringLiteral("\u202Eexe.gnp"), QStringLiteral("exe.gnp")},
+        {QStringLiteral("\u202Aa\u202Bb\u202Cc\u202Dd"), QStringLiteral("abcd")},
+        {QStringLiteral("\u2066x\u2067y\u2068z\u2069 \u200El\u200Fr\u061Cq"),
+         QStringLiteral("xyz lrq")},
+        {QStringLiteral("blue\u200B widgets"), QStringLiteral("blue widgets")},
+        {QStringLiteral("\uFEFFbom a\u2060b"), QStringLiteral("bom ab")},
+        {QStringLiteral("\U0001F469\u200D\U0001F4BB n\u200Cw"),
+         QStringLiteral("\U0001F469\U0001F4BB nw")},
+        {QStringLiteral("\u200B\u200C\u200D"), QStringLiteral("")},
+        // Other spaces, letters and marks stay.
+        {QStringLiteral("no\u00A0break caf\u00E9 e\u0301 \u00AD\u2028"),
+         QStringLiteral("no\u00A0break caf\u00E9 e\u0301 \u00AD\u2028")},
+        {QStringLiteral("\U0001D11E clef"), QStringLiteral("\U0001D11E clef")},
+        {QStringLiteral(""), QStringLiteral("")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MParser::StripInvisible(c.in), c.out) << c.in.toStdString();
+}
