@@ -65,7 +65,8 @@ int CacheImportQuery::Unban(const SqlDatabase& ProjectDB, const QStringList& KWs
         "UPDATE Keyword SET Relevancy = NULL WHERE Normalized = ?1 AND Relevancy = 0"));
     int changed = 0;
     for (const QString& kw : KWs) {
-        unban.bind(1, MParser::NormalizeKW(MParser::TrimBlanks(kw).toLower()));
+        unban.bind(
+            1, MParser::NormalizeKW(MParser::TrimBlanks(MParser::StripInvisible(kw)).toLower()));
         changed += unban.execute();
         unban.reset();
     }

@@ -28,8 +28,10 @@ void CountStore::storeCounts(const SqlDatabase& cache,
                                             "excluded.Count, dte = excluded.dte")
                                  .arg(cache.qualified("Cache")));
     QStringList stored;
-    for (const auto& [name, count] : counts) {
-        if (name.size() >= 256)
+    for (const auto& [given, count] : counts) {
+        // Stored as the identity of the text a reader sees; nothing left names no keyword.
+        const QString name = MParser::NormalizeKW(MParser::StripInvisible(given));
+        if (name.isEmpty() || name.size() >= 256)
             continue;
         store.bind(1, name).bind(2, count).bind(3, SqlDate::now());
         store.execute();

@@ -147,6 +147,12 @@ TEST_F(CacheImportQueryTest, UnbanMakesBannedKeywordsCandidatesAgain)
     EXPECT_EQ(projectScalar("SELECT Relevancy FROM Keyword WHERE KW = 'ranked soft'").toInt(), 3);
 }
 
+TEST_F(CacheImportQueryTest, UnbanFindsTheKeywordThatAnInvisibleTwinIsStoredAs)
+{
+    EXPECT_EQ(CacheImportQuery::Unban(*db->ProjectDB(), {QStringLiteral("banned\u200B\tsoft")}), 1);
+    EXPECT_TRUE(projectScalar("SELECT Relevancy FROM Keyword WHERE KW = 'banned soft'").isNull());
+}
+
 TEST(SqlFunctionsContainsAll, PatternRules)
 {
     EXPECT_TRUE(SqlFunctions::containsAll("abc", ""));

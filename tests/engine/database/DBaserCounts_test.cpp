@@ -65,6 +65,16 @@ TEST_F(DBaserCounts, ACountReplacesTheOldOneAndKeepsTheStoredSpelling)
     EXPECT_FALSE(row.next());
 }
 
+TEST_F(DBaserCounts, ACountIsStoredUnderTheIdentityOfTheTextAReaderSees)
+{
+    add({"blue widget"});
+    store(QStringLiteral("blue \u200B\twidget\u202E"), 10);
+    store(QStringLiteral("\u200B\u2066"), 5);
+    EXPECT_EQ(db->CacheSize(), 1);
+    EXPECT_EQ(db->CacheDB()->scalar("SELECT KW FROM Cache").toString(), "blue widget");
+    EXPECT_EQ(projectScalar("SELECT Searches FROM Keyword").toInt(), 10);
+}
+
 TEST_F(DBaserCounts, NamesOf256CharactersAreSkipped)
 {
     CDataNode counts;
