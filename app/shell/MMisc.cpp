@@ -54,7 +54,7 @@ QString MMisc::NormalizeKWList(const QString& text)
     for (const QString& raw : all.split(u'\r')) {
         if (raw.isEmpty())
             continue;
-        const QString line = zentrel::MParser::TrimBlanks(raw);
+        const QString line = zentrel::MParser::TrimBlanks(zentrel::MParser::StripInvisible(raw));
         if (!line.contains(u' ')) {
             kept.append(line);
             continue;

@@ -15,6 +15,12 @@ bool isAscii(QByteArrayView bytes)
                        [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
+// ASCII without control characters: nothing for MParser::StripInvisible to change.
+bool isPrintableAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
 bool isAsciiSpace(char c)
 {
     return c == ' ' || (c >= '\t' && c <= '\r');
@@ -78,8 +84,8 @@ bool SetupLineParser::parseLine(QByteArrayView line)
         return false;
     row.offset = m_text.size();
     const QByteArrayView keyword = line.sliced(tab + 1, end - tab - 1);
-    if (isAscii(keyword))
-        appendNormalizedAscii(trimmedAscii(keyword));
+    if (const QByteArrayView trimmed = trimmedAscii(keyword); isPrintableAscii(trimmed))
+        appendNormalizedAscii(trimmed);
     else
         appendNormalized(keyword, row);
     row.keyLength = static_cast<quint32>(m_text.size() - row.offset - row.sortKeyLength);
@@ -145,8 +151,8 @@ void SetupLineParser::appendNormalizedAscii(QByteArrayView keyword)
 
 void SetupLineParser::appendNormalized(QByteArrayView keyword, Row& row)
 {
-    const QString kw = zentrel::MParser::NormalizeKW(
-        zentrel::MParser::LowerCase(QString::fromUtf8(keyword).trimmed()));
+    const QString kw = zentrel::MParser::NormalizeKW(zentrel::MParser::LowerCase(
+        zentrel::MParser::StripInvisible(QString::fromUtf8(keyword)).trimmed()));
     const QByteArray utf8 = kw.toUtf8();
     m_text.append(utf8.constData(), static_cast<size_t>(utf8.size()));
     if (!utf8.isEmpty() && !isAscii(utf8)) {

@@ -9,7 +9,8 @@
 
 // Parses the lines of a SetupKWs.txt (count, tab, keyword) into one text, with no allocation
 // per line: each keyword trimmed, lower-cased and in the cache's normalised form, with its
-// whole count. A line without a tab, a whole count or a keyword is skipped.
+// whole count; control, bidirectional and zero-width characters go as MParser::StripInvisible
+// says. A line without a tab, a whole count or a keyword is skipped.
 class SetupLineParser {
 public:
     // A row's texts lie one after the other in the parser's text: the keyword as the cache

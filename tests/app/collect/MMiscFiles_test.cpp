@@ -58,6 +58,59 @@ TEST_F(MMiscFiles, AddedKeywordsBecomeCandidatesOfOneManualOperation)
     EXPECT_TRUE(e.logSources().isEmpty());
 }
 
+TEST_F(MMiscFiles, TypedKeywordsAreStoredAsAReaderSeesThem)
+{
+    const struct {
+        const char* what;
+        QString typed;
+        QStringList stored;
+    } cases[] = {
+        {"right-to-left override", QStringLiteral("invoice \u202Efdp.exe"), {"invoice fdp.exe"}},
+        {"invisible twin", QStringLiteral("blue widgets\r\nblue\u200B widgets"), {"blue widgets"}},
+        {"tab inside", QStringLiteral("red\tgadgets"), {"red gadgets"}},
+        {"isolates, marks and a byte-order mark",
+         QStringLiteral("\uFEFF\u2067green\u2069 \u200Etools\u200F"),
+         {"green tools"}},
+        {"control characters", QStringLiteral("grey\u0007 boxes\u001B"), {"grey boxes"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        e.db().ProjectDB()->execute(QStringLiteral("DELETE FROM Keyword"));
+        collecttest::onActiveModal<FAddKWs>(
+            [&](FAddKWs* dialog) { answerAdd(dialog, c.typed, 0); });
+        MMisc::AddKeywords(e.log, e.scripting, e.owner);
+        EXPECT_EQ(e.keywords(), c.stored);
+    }
+    EXPECT_TRUE(e.script.shown().isEmpty());
+}
+
+TEST_F(MMiscFiles, ARejectedKeywordComesBackAsAReaderSeesIt)
+{
+    QString shownAgain;
+    collecttest::onActiveModal<FAddKWs>([&](FAddKWs* dialog) {
+        answerAdd(dialog, QStringLiteral("ab\u200B\u200B\r\nwhat\u202E?"), 0);
+        collecttest::onActiveModal<FAddKWs>([&](FAddKWs* again) {
+            shownAgain = again->Text();
+            again->reject();
+        });
+    });
+    MMisc::AddKeywords(e.log, e.scripting, e.owner);
+    EXPECT_EQ(shownAgain, QStringLiteral("ab\r\nwhat?\r\n"));
+    EXPECT_TRUE(e.keywords().isEmpty());
+}
+
+TEST_F(MMiscFiles, PastedKeywordsAreShownAsAReaderSeesThem)
+{
+    QApplication::clipboard()->setText(
+        QStringLiteral("blue\u200B widgets\n2005\tred widgets\n\u202Egadgets"));
+    collecttest::onActiveModal<FAddKWs>([](FAddKWs* dialog) {
+        EXPECT_EQ(dialog->Text(), QStringLiteral("blue widgets\r\nred widgets\r\ngadgets"));
+        dialog->accept();
+    });
+    MMisc::PasteKWs(e.owner, e.log, e.scripting);
+    EXPECT_EQ(e.keywords(), (QStringList{"blue widgets", "red widgets", "gadgets"}));
+}
+
 TEST_F(MMiscFiles, RejectedKeywordsComeBackUntilNoneIsRejected)
 {
     QStringList boxTexts;

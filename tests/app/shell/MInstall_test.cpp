@@ -89,6 +89,28 @@ TEST(MInstall, LinesAreCleanedAndBadOnesSkipped)
     EXPECT_EQ(stored.at(2).kw, QStringLiteral("last line"));
 }
 
+TEST(MInstall, KeywordsAreStoredAsAReaderSeesThem)
+{
+    testsupport::TempHome home;
+    const QString cache = freshCache(home);
+    writeSetup("10\tblue\u200B widgets\n"
+               "20\tred\x01 Gadgets\x7f\n"
+               "30\t\u202Egreen tools\u202C\n"
+               "40\tpink\rbags\n"
+               "50\t\xef\xbb\xbfgrey\u2066 boxes\u2069\r\n"
+               "60\tblue widgets\u200D\n" // an invisible twin of the first line: skipped
+               "70\t\u200B\u200B\n"
+               "80\t\x1b\n");
+    const MInstall::Result result = MInstall::SeedCache(cache, MInstall::setupFile());
+    EXPECT_EQ(result.stored, 5);
+    EXPECT_EQ(result.skipped, 3);
+    QStringList stored;
+    for (const Row& row : rows(cache))
+        stored << row.kw;
+    EXPECT_EQ(stored, (QStringList{"bags pink", "blue widgets", "boxes grey", "gadgets red",
+                                   "green tools"}));
+}
+
 TEST(MInstall, MissingSetupFileRaises)
 {
     testsupport::TempHome home;

@@ -25,6 +25,10 @@ TEST(MMisc, NormalizeKWList)
         {"x\r\n2005 1999", "x"},           // a line left empty is dropped
         {"blue  widgets", "blue widgets"}, // runs of blanks
         {"@home #tag Apple", "Apple"},     // "@" is 64: below 65, dropped
+        // Invisible characters go before the lines are read; a tab separates words.
+        {"2005\tred widgets", "red widgets"},
+        {"blue\u200B widgets\r\n\u202Egadgets\uFEFF", "blue widgets\r\ngadgets"},
+        {"x\r\n\u200B\u200B\r\ny", "x\r\n\r\ny"}, // as a line of blanks is
     };
     for (const Case& c : cases)
         EXPECT_EQ(MMisc::NormalizeKWList(c.in), c.out) << c.in.toStdString();
