@@ -19,13 +19,26 @@ bool isLatin1Label(const QByteArray& name)
     return false;
 }
 
+// The body's text in the named charset; none when the name is unknown or the body is not valid
+// in it. The decoder is stateful: an incomplete sequence at the very end, as in a page cut by a
+// byte range, is kept back (dropped) and does not count against the charset.
 std::optional<QString> decodeAs(const QByteArray& name, const QByteArray& body)
 {
     const QByteArray label = isLatin1Label(name) ? QByteArray("windows-1252") : name;
     QStringDecoder decoder(label.constData());
     if (!decoder.isValid())
         return std::nullopt;
-    return QString(decoder.decode(body));
+    QString text = decoder.decode(body);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+// Every byte is a character: where Windows-1252 leaves a byte unassigned, its Latin-1 one.
+QString fromWindows1252(const QByteArray& body)
+{
+    QStringDecoder decoder("windows-1252");
+    return decoder.isValid() ? QString(decoder.decode(body)) : QString::fromLatin1(body);
 }
 
 bool isNameByte(char c)
@@ -88,17 +101,15 @@ QByteArray TextDecoder::DeclaredCharset(const QByteArray& body, const QByteArray
 
 QString TextDecoder::Decode(const QByteArray& body, const QByteArray& contentType)
 {
+    // A body that is not valid in its declared charset is read as if none were declared.
     const QByteArray declared = DeclaredCharset(body, contentType);
     if (!declared.isEmpty()) {
         if (auto text = decodeAs(declared, body))
             return *text;
     }
-    // A stateful decoder keeps an incomplete sequence at the end back instead of flagging it.
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(body);
-    if (!utf8.hasError())
-        return text;
-    return decodeAs("windows-1252", body).value_or(QString::fromLatin1(body));
+    if (auto text = decodeAs("utf-8", body))
+        return *text;
+    return fromWindows1252(body);
 }
 
 } // namespace zentrel

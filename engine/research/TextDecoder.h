@@ -6,9 +6,9 @@
 namespace zentrel {
 
 // Turns a downloaded page into text: by its declared charset (the HTTP Content-Type header, then
-// the page's own meta tags), else as UTF-8 when the bytes are valid UTF-8 (an incomplete sequence
-// at the very end, as in a page cut by a byte range, is dropped and does not count against it),
-// else as Windows-1252.
+// the page's own meta tags) when the bytes are valid in it, else as UTF-8 when they are valid
+// UTF-8, else as Windows-1252. An incomplete sequence at the very end, as in a page cut by a byte
+// range, is dropped and does not count against a charset.
 class TextDecoder {
 public:
     static QString Decode(const QByteArray& body, const QByteArray& contentType = {});

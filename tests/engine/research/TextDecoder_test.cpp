@@ -45,6 +45,38 @@ TEST(TextDecoder, Decode)
             << c.body.toStdString() << " / " << c.contentType.toStdString();
 }
 
+TEST(TextDecoder, ABodyInvalidInItsDeclaredCharsetIsReadAsUtf8ThenAsWindows1252)
+{
+    const struct {
+        const char* what;
+        QByteArray body;
+        QByteArray contentType;
+        const char* text; // UTF-8
+    } cases[] = {
+        {"declared UTF-8, written in Windows-1252", "caf\xe9 cr\xe8me phrase",
+         "text/html; charset=utf-8", "caf\xc3\xa9 cr\xc3\xa8me phrase"},
+        {"declared UTF-8 by the meta, written in Windows-1252",
+         "<meta charset=\"utf-8\"><meta name=keywords content=\"caf\xe9 cr\xe8me\">",
+         {},
+         "<meta charset=\"utf-8\"><meta name=keywords content=\"caf\xc3\xa9 cr\xc3\xa8me\">"},
+        {"declared Shift_JIS, written in UTF-8", "voil\xc3\xa0 na\xc3\xafve",
+         "text/html; charset=Shift_JIS", "voil\xc3\xa0 na\xc3\xafve"},
+        {"declared Shift_JIS, written in Windows-1252", "caf\xe9 cr\xe8me",
+         "text/html; charset=shift_jis", "caf\xc3\xa9 cr\xc3\xa8me"},
+        // Valid in the declared charset: read in it.
+        {"valid Shift_JIS", "\x82\xa0\x82\xa2", "text/html; charset=Shift_JIS",
+         "\xe3\x81\x82\xe3\x81\x84"},
+        {"valid Shift_JIS cut mid-character", "\x82\xa0\x82", "text/html; charset=Shift_JIS",
+         "\xe3\x81\x82"},
+        {"declared Latin-1, valid UTF-8 too", "caf\xc3\xa9", "text/html; charset=ISO-8859-1",
+         "caf\xc3\x83\xc2\xa9"},
+        {"declared Windows-1252, with an unassigned byte", "\x93x\x94 \x81",
+         "text/html; charset=windows-1252", "\xe2\x80\x9cx\xe2\x80\x9d \xc2\x81"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TextDecoder::Decode(c.body, c.contentType), QString::fromUtf8(c.text)) << c.what;
+}
+
 TEST(TextDecoder, DeclaredCharset)
 {
     EXPECT_EQ(TextDecoder::DeclaredCharset("<meta charset=\"UTF-8\">", {}), "utf-8");
