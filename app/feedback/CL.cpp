@@ -30,18 +30,25 @@ bool accepted(int status)
     return status == 200 || status == 206 || status == 302 || status == 304;
 }
 
-// An answer came in whole: a status line, headers and the full body. A status error of the
-// HTTP layer (404, 500...) still counts as a complete answer.
-bool complete(const QNetworkReply& reply)
+// The errors Qt makes of an error status: 400 and 418 become ProtocolInvalidOperationError, 407
+// ProxyAuthenticationRequiredError, the other 4xx content errors and 5xx server errors. A dropped
+// connection or a cut body gives a network error instead, whatever the status line said.
+bool fromStatus(QNetworkReply::NetworkError error)
 {
-    if (!reply.isFinished() || !reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
-        return false;
-    const int error = reply.error();
-    return error == QNetworkReply::NoError ||
+    return error == QNetworkReply::ProtocolInvalidOperationError ||
+           error == QNetworkReply::ProxyAuthenticationRequiredError ||
            (error >= QNetworkReply::ContentAccessDenied &&
             error <= QNetworkReply::UnknownContentError) ||
            (error >= QNetworkReply::InternalServerError &&
             error <= QNetworkReply::UnknownServerError);
+}
+
+// An answer came in whole: a status line, headers and the full body, whatever the status.
+bool complete(const QNetworkReply& reply)
+{
+    if (!reply.isFinished() || !reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
+        return false;
+    return reply.error() == QNetworkReply::NoError || fromStatus(reply.error());
 }
 
 void removeQuietly(const QString& path)

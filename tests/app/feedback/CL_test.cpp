@@ -14,6 +14,7 @@
 #include "engine/platform/CRegistry.h"
 #include "tests/app/feedback/FeedbackServer.h"
 #include "tests/app/feedback/SentRecord.h"
+#include "tests/engine/research/QStringPrinter.h"
 #include "tests/support/TestSupport.h"
 
 using namespace std::chrono_literals;
@@ -174,8 +175,27 @@ TEST_F(CLTest, StatusDecidesAndOtherStatusesGiveTheServersText)
         {302, "Found", true, QStringLiteral("before")},
         {304, "Not Modified", true, QStringLiteral("before")},
         {201, "Created", false, QStringLiteral("Created")},
+        {301, "Moved Permanently", false, QStringLiteral("Moved Permanently")},
+        // Every error status, whichever error of its own the network layer makes of it.
+        {400, "Bad Request", false, QStringLiteral("Bad Request")},
+        {401, "Unauthorized", false, QStringLiteral("Unauthorized")},
+        {402, "Payment Required", false, QStringLiteral("Payment Required")},
+        {403, "Forbidden", false, QStringLiteral("Forbidden")},
         {404, "Not Found", false, QStringLiteral("Not Found")},
+        {405, "Method Not Allowed", false, QStringLiteral("Method Not Allowed")},
+        {407, "Proxy Authentication Required", false,
+         QStringLiteral("Proxy Authentication Required")},
+        {409, "Conflict", false, QStringLiteral("Conflict")},
+        {410, "Gone", false, QStringLiteral("Gone")},
+        {418, "I'm a teapot", false, QStringLiteral("I'm a teapot")},
+        {429, "Too Many Requests", false, QStringLiteral("Too Many Requests")},
+        {499, "Client Closed Request", false, QStringLiteral("Client Closed Request")},
         {500, "Feedback Store Full", false, QStringLiteral("Feedback Store Full")},
+        {501, "Not Implemented", false, QStringLiteral("Not Implemented")},
+        {502, "Bad Gateway", false, QStringLiteral("Bad Gateway")},
+        {503, "Service Unavailable", false, QStringLiteral("Service Unavailable")},
+        {504, "Gateway Timeout", false, QStringLiteral("Gateway Timeout")},
+        {599, "Network Connect Timeout", false, QStringLiteral("Network Connect Timeout")},
     };
     for (const Case& c : cases) {
         server.answer(c.status, c.text);
@@ -190,14 +210,17 @@ TEST_F(CLTest, AnythingButAWholeAnswerFailsWithCannotSend)
     struct Case {
         const char* what;
         FeedbackServer::Mode mode;
+        int status;
     };
     const Case cases[] = {
-        {"no answer at all", FeedbackServer::Mode::Drop},
-        {"body cut short", FeedbackServer::Mode::CutBody},
-        {"headers held at the limit", FeedbackServer::Mode::HoldInHeaders},
+        {"no answer at all", FeedbackServer::Mode::Drop, 200},
+        {"body cut short", FeedbackServer::Mode::CutBody, 200},
+        {"body of an error status cut short", FeedbackServer::Mode::CutBody, 400},
+        {"headers held at the limit", FeedbackServer::Mode::HoldInHeaders, 200},
     };
     cl.setTimeLimit(1s);
     for (const Case& c : cases) {
+        server.answer(c.status, "Status");
         server.setMode(c.mode);
         QString reason;
         QElapsedTimer elapsed;

@@ -19,7 +19,7 @@
 
 // A web server on 127.0.0.1 at a free port that records every request (method, path, headers,
 // body) and answers the way the test chooses: a status with its text, after a delay; or only
-// part of the headers, held open; or a body cut short; or no answer at all.
+// part of the headers, held open; or the status with a body cut short; or no answer at all.
 class FeedbackServer {
 public:
     enum class Mode { Answer, HoldInHeaders, CutBody, Drop };
@@ -196,8 +196,8 @@ private:
                 ++m_abandoned;
             break;
         case Mode::CutBody:
-            send(client, "HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\n"
-                         "only part");
+            send(client, "HTTP/1.1 " + std::to_string(status) + " " + reason +
+                             "\r\nContent-Length: 100\r\nConnection: close\r\n\r\nonly part");
             break;
         case Mode::Drop:
             break;
