@@ -1,8 +1,8 @@
 #include "engine/database/KeywordIndexes.h"
 
+#include "engine/database/IndexBuild.h"
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/SqlError.h"
-#include "engine/platform/SqlTransaction.h"
 
 namespace zentrel {
 
@@ -74,15 +74,14 @@ bool countersComplete(const SqlDatabase& project)
 
 void KeywordIndexes::ensure(const SqlDatabase& project)
 {
-    auto guard = project.lock();
-    SqlTransaction transaction(project.connection());
-    for (const char* sql : kIndexes)
-        project.execute(QString::fromLatin1(sql));
-    if (!countersComplete(project)) {
-        for (const QString& sql : counterSql())
-            project.execute(sql);
-    }
-    transaction.commit();
+    IndexBuild::run(project, QStringLiteral("the keyword indexes of the project"), [&] {
+        for (const char* sql : kIndexes)
+            project.execute(QString::fromLatin1(sql));
+        if (!countersComplete(project)) {
+            for (const QString& sql : counterSql())
+                project.execute(sql);
+        }
+    });
 }
 
 std::optional<int> KeywordIndexes::keptCount(const SqlDatabase& project, int code)
