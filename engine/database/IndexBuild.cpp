@@ -9,18 +9,25 @@ namespace zentrel {
 
 namespace {
 
-// A rolled-back transaction leaves its pages in the write-ahead log, which keeps its size until
-// the last connection closes: on a nearly full disk, the room every other file then lacks.
-void giveJournalRoomBack(const SqlDatabase& db)
+// Copies the log's pages into the file and empties the log. Before a build it leaves nothing
+// committed that a checkpoint after a failed build would still have to copy, for which a full
+// disk has no room; after it, it gives the room of the rolled-back pages back, which the log
+// would otherwise keep until the last connection closes.
+void checkpoint(const SqlDatabase& db)
 {
-    if (db.connection().isInTransaction())
-        return;
-    try {
-        db.scalar(QStringLiteral("PRAGMA %1.wal_checkpoint(TRUNCATE)")
-                      .arg(SqlConnection::quoted(db.schema())));
-    } catch (const ZError&) {
-        // Another connection reading keeps the log; it shrinks when the last one closes.
-    }
+    db.scalar(QStringLiteral("PRAGMA %1.wal_checkpoint(TRUNCATE)")
+                  .arg(SqlConnection::quoted(db.schema())));
+}
+
+ZError buildError(const ZError& error, const QString& what, const SqlDatabase& db)
+{
+    QString reason = error.description().trimmed();
+    while (reason.endsWith(QLatin1Char('.')))
+        reason.chop(1);
+    return ZError(error.number(),
+                  QStringLiteral("Could not build %1 '%2' (%3). The file is used as it is; the "
+                                 "next open tries again. ")
+                      .arg(what, db.fileName(), reason));
 }
 
 } // namespace
@@ -28,19 +35,22 @@ void giveJournalRoomBack(const SqlDatabase& db)
 void IndexBuild::run(const SqlDatabase& db, const QString& what, const std::function<void()>& build)
 {
     auto guard = db.lock();
+    const bool outermost = !db.connection().isInTransaction();
     try {
+        if (outermost)
+            checkpoint(db);
         SqlTransaction transaction(db.connection());
         build();
         transaction.commit();
     } catch (const ZError& error) {
-        giveJournalRoomBack(db);
-        QString reason = error.description().trimmed();
-        while (reason.endsWith(QLatin1Char('.')))
-            reason.chop(1);
-        throw ZError(error.number(),
-                     QStringLiteral("Could not build %1 '%2' (%3). The file is used as it is; the "
-                                    "next open tries again. ")
-                         .arg(what, db.fileName(), reason));
+        if (outermost) {
+            try {
+                checkpoint(db);
+            } catch (const ZError&) {
+                // The log shrinks when the last connection closes.
+            }
+        }
+        throw buildError(error, what, db);
     }
 }
 

@@ -33,7 +33,8 @@ void makeOlder(const QString& file, const QStringList& drops)
 }
 
 // A project of many keywords and a cache of as many counts (of other keywords), as older builds
-// left them, with copies to start each case from.
+// left them (the project without groups and lookup dates too), with copies to start each case
+// from.
 class DBaserFullDisk : public DBaserFixture {
 protected:
     void SetUp() override
@@ -54,7 +55,9 @@ protected:
                                 "DROP INDEX KeywordToCount", "DROP INDEX KeywordToLookUp",
                                 "DROP INDEX KeywordText", "DROP TRIGGER KeywordCountAdd",
                                 "DROP TRIGGER KeywordCountRemove", "DROP TRIGGER KeywordCountRank",
-                                "DROP TABLE KeywordCount", "DROP TABLE IF EXISTS CountsSynced"});
+                                "DROP TABLE KeywordCount", "DROP TABLE IF EXISTS CountsSynced",
+                                "DROP TABLE KWGroup", "DROP TABLE \"Group\"",
+                                "ALTER TABLE Keyword DROP COLUMN LookupDate"});
         ASSERT_TRUE(QFile::copy(cacheFile, olderCache));
         ASSERT_TRUE(QFile::copy(projectFile, olderProject));
     }
@@ -88,6 +91,7 @@ TEST_F(DBaserFullDisk, IndexesThatDoNotFitAreLeftOutAndTheFilesOpenAndServeEvery
             EXPECT_EQ(project.scalar(kCacheIndex).toInt(), 0);
             EXPECT_EQ(project.scalar(kProjectIndexes).toInt(), 0);
             EXPECT_EQ(QFileInfo(cacheFile + "-wal").size(), 0);
+            EXPECT_LT(QFileInfo(projectFile + "-wal").size(), 64 * 1024);
             EXPECT_FALSE(QFileInfo::exists(cacheFile + "-journal"));
             EXPECT_FALSE(QFileInfo::exists(projectFile + "-journal"));
             EXPECT_GT(disk.freeBytes(), room - 64 * 1024);
