@@ -62,9 +62,9 @@ bool isWalFile(const QString& fileName)
 }
 
 // Read-only, so that SQLite neither switches the journal mode nor writes the file. A reader of a
-// file in write-ahead logging makes its -wal and -shm files and leaves them behind, and cannot
-// make them where the user may not write: without a -wal file nothing is pending, and the file
-// is read as it stands, without locks.
+// file in write-ahead logging would make -wal and -shm files beside it and leave them there, or
+// fail where the user may not write; without a -wal file nothing is pending, so such a file is
+// read as it stands, without locks.
 QString readOnlyUri(const QString& fileName)
 {
     QUrl url = QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath());

@@ -425,7 +425,7 @@ TEST_F(FSendInfoTest, ALockedFileIsGivenUpWithinABoundAndOnlyItsCountsAreLeftOut
         EXPECT_LT(elapsed.elapsed(), 8000) << c.what;
         holder.release();
         EXPECT_EQ(namesOf(sentValues(server.requests().size() - 1)), c.sent) << c.what;
-        EXPECT_EQ(form.ended(), true) << c.what;
+        EXPECT_TRUE(form.ended()) << c.what;
         EXPECT_EQ(stateOf(c.locked), before) << c.what;
     }
 }
