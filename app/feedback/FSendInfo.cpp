@@ -15,6 +15,7 @@
 #include "app/shell/MsgService.h"
 #include "engine/platform/CAttributes.h"
 #include "engine/platform/CLog.h"
+#include "engine/platform/CUtilities.h"
 
 namespace {
 
@@ -163,6 +164,11 @@ void FSendInfo::end()
         return;
     m_ended = true;
     hide();
+    // The survey is the program's only user of its temporary folder, which the send made.
+    try {
+        zentrel::CUtilities::RemoveTempFolder();
+    } catch (const std::exception&) {
+    }
     emit EndProgram();
 }
 

@@ -34,6 +34,15 @@ void deleteDatabaseFile(const QString& fileName)
         QFile::remove(fileName + QLatin1String(suffix));
 }
 
+// The name as typed when that file exists (earlier builds made files without an extension),
+// else with the filter's extension when it has none.
+QString chosenFile(const QString& typed, const QString& filter)
+{
+    if (QFileInfo(typed).isFile())
+        return typed;
+    return MsgService::withDefaultSuffix(typed, filter);
+}
+
 bool sameFile(const QString& a, const QString& b)
 {
     const QFileInfo first(a);
@@ -160,7 +169,7 @@ void ProjectFiles::openProjectCommand(bool create)
 {
     const QString title =
         create ? QStringLiteral("File New Project") : QStringLiteral("Open Project");
-    const QString fileName = MsgService::withDefaultSuffix(
+    const QString fileName = chosenFile(
         MsgService::openFileName(m_window, title, kProjectFilter, MSettings::projectFolder()),
         kProjectFilter);
     if (fileName.isEmpty())
@@ -221,10 +230,10 @@ void ProjectFiles::reopenPreviousProject()
 
 void ProjectFiles::ConnectToDatabase()
 {
-    const QString fileName = MsgService::withDefaultSuffix(
-        MsgService::openFileName(m_window, QStringLiteral("Select Keywords Database"), kCacheFilter,
-                                 MSettings::projectFolder()),
-        kCacheFilter);
+    const QString fileName =
+        chosenFile(MsgService::openFileName(m_window, QStringLiteral("Select Keywords Database"),
+                                            kCacheFilter, MSettings::projectFolder()),
+                   kCacheFilter);
     if (fileName.isEmpty())
         return;
     try {

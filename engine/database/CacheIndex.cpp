@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 
+#include "engine/database/IndexBuild.h"
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/SqlTransaction.h"
 
@@ -44,10 +45,12 @@ QStringList buildSql()
     };
 }
 
+// The generation goes too: without the triggers nothing counts it up, and a project would trust
+// copies of counts that changed meanwhile.
 const char* const kDrop[] = {
     "DROP TRIGGER IF EXISTS cache.CacheTextAdd",    "DROP TRIGGER IF EXISTS cache.CacheTextRemove",
     "DROP TRIGGER IF EXISTS cache.CacheTextRename", "DROP TRIGGER IF EXISTS cache.CacheCountChange",
-    "DROP TABLE IF EXISTS cache.CacheText",
+    "DROP TABLE IF EXISTS cache.CacheText",         "DROP TABLE IF EXISTS cache.CacheGeneration",
 };
 
 bool isAscii(const QString& text)
@@ -102,10 +105,10 @@ void CacheIndex::ensure(const SqlDatabase& cache, const std::function<void(const
              .arg(rows));
     QElapsedTimer timer;
     timer.start();
-    SqlTransaction transaction(cache.connection());
-    run(cache, kDrop, std::size(kDrop));
-    run(cache, buildSql());
-    transaction.commit();
+    IndexBuild::run(cache, QStringLiteral("the keyword index of the cache"), [&] {
+        run(cache, kDrop, std::size(kDrop));
+        run(cache, buildSql());
+    });
     note(QStringLiteral("The keyword index of the cache '%1' is built (%2 s).")
              .arg(cache.fileName())
              .arg(static_cast<double>(timer.elapsed()) / 1000.0, 0, 'f', 1));

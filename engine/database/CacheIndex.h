@@ -17,9 +17,10 @@ class SqlDatabase;
 class CacheIndex {
 public:
     // Builds the index when the cache has none (or an incomplete one); reports the start and
-    // the end of a build to note. At every cache open.
+    // the end of a build to note. At every cache open. A build that fails leaves the cache as it
+    // was, and raises an error that says so.
     static void ensure(const SqlDatabase& cache, const std::function<void(const QString&)>& note);
-    // Takes the index away, for a bulk load followed by ensure.
+    // Takes the index and the generation away, for a bulk load followed by ensure.
     static void drop(const SqlDatabase& cache);
     static bool exists(const SqlDatabase& cache);
 

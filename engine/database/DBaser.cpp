@@ -276,9 +276,14 @@ void DBaser::OpenProjectDB(const QString& ProjectDBFilename)
     try {
         if (!m_cacheDBOpened)
             throw EngineMessages::error(EngineMessages::CacheNotOpened);
-        m_files.openProject(ProjectDBFilename, m_cacheDBFilename, [this](const ZError& error) {
-            logError(error, 0, QStringLiteral("DBaser.UpgradeProjectDatabase"));
-        });
+        m_files.openProject(
+            ProjectDBFilename, m_cacheDBFilename,
+            [this](const ZError& error) {
+                logError(error, 0, QStringLiteral("DBaser.UpgradeProjectDatabase"));
+            },
+            [this](const ZError& error) {
+                logError(error, 4, QStringLiteral("DBaser.OpenProjectDB"));
+            });
         m_projectDBFilename = ProjectDBFilename;
         m_projectDBOpened = true;
         CountsRefresh::markAttached(project());

@@ -127,7 +127,8 @@ void DatabaseFiles::openCache(const QString& fileName)
 }
 
 void DatabaseFiles::openProject(const QString& fileName, const QString& cacheFile,
-                                const std::function<void(const ZError&)>& upgradeFailed)
+                                const std::function<void(const ZError&)>& upgradeFailed,
+                                const std::function<void(const ZError&)>& indexFailed)
 {
     auto guard = connection().lock();
     if (m_project)
@@ -153,7 +154,11 @@ void DatabaseFiles::openProject(const QString& fileName, const QString& cacheFil
             throw upgradeError(error);
         }
         ProjectSchema::addLookupDateField(*opened);
-        KeywordIndexes::ensure(*opened);
+        try {
+            KeywordIndexes::ensure(*opened);
+        } catch (const ZError& error) {
+            indexFailed(error);
+        }
     } catch (...) {
         opened->close();
         throw;

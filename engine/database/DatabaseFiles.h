@@ -25,9 +25,11 @@ public:
     // Closes the project open before, then attaches the file (made from Project.tdb when
     // missing), links it to the cache file and upgrades it. A failed upgrade is reported to
     // upgradeFailed and raised as 656, as is the cache's own file; on any failure the new file
-    // is closed again.
+    // is closed again. Keyword indexes that cannot be built are reported to indexFailed, and
+    // the file opens without them.
     void openProject(const QString& fileName, const QString& cacheFile,
-                     const std::function<void(const ZError&)>& upgradeFailed);
+                     const std::function<void(const ZError&)>& upgradeFailed,
+                     const std::function<void(const ZError&)>& indexFailed);
     // A worker's view on databases opened elsewhere.
     void share(SqlDatabasePtr project, SqlDatabasePtr cache);
     // A worker's own connection on both existing files.

@@ -1,8 +1,8 @@
 #include "engine/database/KeywordIndexes.h"
 
+#include "engine/database/IndexBuild.h"
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/SqlError.h"
-#include "engine/platform/SqlTransaction.h"
 
 namespace zentrel {
 
@@ -70,19 +70,34 @@ bool countersComplete(const SqlDatabase& project)
                .toInt() == 4;
 }
 
+// Whether the file holds every index and none of the names they replaced.
+bool indexesComplete(const SqlDatabase& project)
+{
+    return project
+        .scalar(QStringLiteral(
+            "SELECT count(*) = 5 AND sum(name IN ('KeywordRanked', 'KeywordCandidates')) = "
+            "0 FROM project.sqlite_master WHERE type = 'index' AND name IN "
+            "('KeywordRankOrder', 'KeywordCandidateOrder', 'KeywordToCount', "
+            "'KeywordToLookUp', 'KeywordText', 'KeywordRanked', 'KeywordCandidates')"))
+        .toBool();
+}
+
 } // namespace
 
 void KeywordIndexes::ensure(const SqlDatabase& project)
 {
     auto guard = project.lock();
-    SqlTransaction transaction(project.connection());
-    for (const char* sql : kIndexes)
-        project.execute(QString::fromLatin1(sql));
-    if (!countersComplete(project)) {
-        for (const QString& sql : counterSql())
-            project.execute(sql);
-    }
-    transaction.commit();
+    // Nothing to write, so no write transaction at every open.
+    if (indexesComplete(project) && countersComplete(project))
+        return;
+    IndexBuild::run(project, QStringLiteral("the keyword indexes of the project"), [&] {
+        for (const char* sql : kIndexes)
+            project.execute(QString::fromLatin1(sql));
+        if (!countersComplete(project)) {
+            for (const QString& sql : counterSql())
+                project.execute(sql);
+        }
+    });
 }
 
 std::optional<int> KeywordIndexes::keptCount(const SqlDatabase& project, int code)

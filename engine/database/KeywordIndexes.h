@@ -11,7 +11,8 @@ class SqlDatabase;
 // kept up to date by triggers. Plain SQL, so the file stays usable in any SQLite client.
 class KeywordIndexes {
 public:
-    // Creates what is missing (the counters filled from the table); at every project open.
+    // Creates what is missing (the counters filled from the table); at every project open. A
+    // build that fails leaves the file as it was, and raises an error that says so.
     static void ensure(const SqlDatabase& project);
     // The kept number for count code 123, 433 or 434; nothing for other codes or when the
     // counters are missing.

@@ -1,12 +1,23 @@
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <ostream>
+#include <thread>
+
+#include <sqlite3.h>
 
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -19,13 +30,20 @@
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CRegistry.h"
+#include "engine/platform/CUtilities.h"
 #include "engine/platform/Folders.h"
+#include "engine/platform/SqlConnection.h"
 #include "tests/app/feedback/FeedbackRecordXml.h"
 #include "tests/app/feedback/FeedbackServer.h"
 #include "tests/app/feedback/SentRecord.h"
 #include "tests/support/TestSupport.h"
 
 using namespace std::chrono_literals;
+
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 using Values = std::vector<std::pair<QString, QString>>;
 
 namespace {
@@ -36,6 +54,105 @@ QByteArray hashOf(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+// A database file and its journal files as a reader must leave them: which exist, their bytes,
+// their modification times and their permissions.
+QString stateOf(const QString& path)
+{
+    QStringList state;
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+        const QFileInfo file(path + QLatin1String(suffix));
+        state << file.fileName() +
+                     (file.exists() ? QStringLiteral(" %1 %2 %3")
+                                          .arg(QString::fromLatin1(hashOf(file.filePath()).toHex()))
+                                          .arg(file.lastModified().toMSecsSinceEpoch())
+                                          .arg(static_cast<int>(file.permissions()))
+                                    : QStringLiteral(" absent"));
+    }
+    return state.join(QLatin1Char('\n'));
+}
+
+// The journal mode byte pair of the file's header: 1 rollback journal, 2 write-ahead log.
+int headerJournalMode(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray header = file.read(20);
+    return header.size() == 20 && header.at(18) == header.at(19) ? header.at(18) : -1;
+}
+
+// Leaves the file in rollback-journal mode, as the sqlite3 client and older builds do: with the
+// client when it is installed, else with the library.
+void toRollbackJournal(const QString& path)
+{
+    const QString client = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
+    if (!client.isEmpty()) {
+        QProcess process;
+        process.start(client, {path, QStringLiteral("PRAGMA journal_mode=DELETE;")});
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.readAllStandardOutput().trimmed(), QByteArray("delete"));
+    } else {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
+                  SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    ASSERT_EQ(headerJournalMode(path), 1);
+}
+
+// Another program's write transaction on a file in rollback-journal mode, which keeps every
+// reader out until release() or the deadline.
+class LockHolder {
+public:
+    LockHolder(const QString& path, std::chrono::milliseconds deadline)
+    {
+        sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+        m_locked = sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        m_thread = std::thread([this, deadline] {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait_for(lock, deadline, [this] { return m_released; });
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        });
+    }
+    ~LockHolder()
+    {
+        release();
+        m_thread.join();
+        sqlite3_close(m_db);
+    }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+    bool locked() const { return m_locked; }
+    void release()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_released = true;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    sqlite3* m_db = nullptr;
+    bool m_locked = false;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_released = false;
+    std::thread m_thread;
+};
+
+// The temporary folders of this process.
+QStringList ownTempFolders()
+{
+    return QDir(QDir::tempPath())
+        .entryList(
+            {QStringLiteral("quintara-keywords-%1-*").arg(QCoreApplication::applicationPid())},
+            QDir::Dirs | QDir::NoDotAndDotDot);
 }
 
 class FSendInfoTest : public ::testing::Test {
@@ -103,6 +220,9 @@ protected:
 
 const QStringList kCounts{QStringLiteral("fc"),  QStringLiteral("kc"), QStringLiteral("gc"),
                           QStringLiteral("gkc"), QStringLiteral("bc"), QStringLiteral("cc")};
+// The counts of makeProject's files.
+const std::pair<const char*, const char*> kExpected[] = {{"fc", "2"},  {"kc", "3"}, {"gc", "1"},
+                                                         {"gkc", "2"}, {"bc", "1"}, {"cc", "4"}};
 
 } // namespace
 
@@ -128,9 +248,7 @@ TEST_F(FSendInfoTest, TheReasonCountsAndLogAreSentThenThankYouEndsTheProgram)
     EXPECT_EQ(namesOf(values),
               QStringList{QStringLiteral("reason")} + kCounts + QStringList{QStringLiteral("log")});
     EXPECT_EQ(valueOf(values, QStringLiteral("reason")), QStringLiteral("Too slow & <big>\nSorry"));
-    const std::pair<const char*, const char*> counts[] = {{"fc", "2"},  {"kc", "3"}, {"gc", "1"},
-                                                          {"gkc", "2"}, {"bc", "1"}, {"cc", "4"}};
-    for (const auto& [name, count] : counts)
+    for (const auto& [name, count] : kExpected)
         EXPECT_EQ(valueOf(values, QString::fromLatin1(name)), QString::fromLatin1(count)) << name;
     EXPECT_TRUE(valueOf(values, QStringLiteral("log")).contains(u"****"));
     EXPECT_TRUE(decodeBody(server.requests()[0].body).subject.startsWith(u"VX\\Uninstall\\"));
@@ -196,16 +314,144 @@ TEST_F(FSendInfoTest, NoCountsWithoutBothSettingsOrFilesThatOpen)
     }
 }
 
-TEST_F(FSendInfoTest, TheUsersFilesAreLeftAsTheyWere)
+TEST_F(FSendInfoTest, TheUsersFilesAreReadAsTheyAreAndLeftAsTheyWere)
 {
     makeProject();
-    const QByteArray project = hashOf(projectFile);
-    const QByteArray cache = hashOf(cacheFile);
+    struct Case {
+        const char* what;
+        bool rollbackJournal; // as the sqlite3 client and older builds leave a file
+        bool readOnlyFiles;
+        bool readOnlyFolder;
+    };
+    const Case cases[] = {
+        {"write-ahead log, as this program leaves the files", false, false, false},
+        {"rollback journal", true, false, false},
+        {"rollback journal, read-only files", true, true, false},
+        {"write-ahead log, read-only files", false, true, false},
+        {"rollback journal, in a folder the user may not write", true, true, true},
+        {"write-ahead log, in a folder the user may not write", false, true, true},
+    };
+    const QFile::Permissions readOnly =
+        QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup | QFile::ReadOther;
+    int folderNumber = 0;
+    for (const Case& c : cases) {
+        const QString folder = home.file(QString::number(++folderNumber));
+        ASSERT_TRUE(QDir().mkdir(folder));
+        const QString cache = QDir(folder).filePath(QStringLiteral("Cache.vxc"));
+        const QString project = QDir(folder).filePath(QStringLiteral("Project.vxp"));
+        ASSERT_TRUE(QFile::copy(cacheFile, cache));
+        ASSERT_TRUE(QFile::copy(projectFile, project));
+        for (const QString& file : {cache, project}) {
+            if (c.rollbackJournal)
+                toRollbackJournal(file);
+            if (c.readOnlyFiles) {
+                ASSERT_TRUE(QFile::setPermissions(file, readOnly));
+            }
+        }
+        // As root the permissions stop nothing; what is compared then is that nothing was
+        // written.
+        const QFile::Permissions folderPermissions = QFile::permissions(folder);
+        if (c.readOnlyFolder) {
+            ASSERT_TRUE(QFile::setPermissions(folder, readOnly | QFile::ExeOwner | QFile::ExeUser));
+        }
+        const auto restore = qScopeGuard([&] { QFile::setPermissions(folder, folderPermissions); });
+        const QString cacheBefore = stateOf(cache);
+        const QString projectBefore = stateOf(project);
+        const QStringList folderBefore = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden);
+        MSettings::setCache(cache);
+        MSettings::setProject(project);
+
+        FSendInfo form;
+        form.init(log);
+        form.txtReason()->setPlainText(QStringLiteral("why"));
+        form.cmdSend_Click();
+        const Values values = sentValues(server.requests().size() - 1);
+        for (const auto& [name, count] : kExpected)
+            EXPECT_EQ(valueOf(values, QString::fromLatin1(name)), QString::fromLatin1(count))
+                << name << ", " << c.what;
+        EXPECT_EQ(stateOf(cache), cacheBefore) << c.what;
+        EXPECT_EQ(stateOf(project), projectBefore) << c.what;
+        EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden), folderBefore) << c.what;
+    }
+}
+
+TEST_F(FSendInfoTest, AFileInUseIsReadWithWhatItsLogHoldsAndLeftAsItWas)
+{
+    makeProject();
+    // Another program has the project open with a change not yet copied into the file.
+    const auto other = zentrel::SqlConnection::open(projectFile);
+    other->exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0; INSERT INTO Keyword (KW, "
+                               "Normalized) VALUES ('raw three', 'raw three')"));
+    ASSERT_TRUE(QFileInfo::exists(projectFile + QStringLiteral("-wal")));
+    const QByteArray file = hashOf(projectFile);
+    const QByteArray wal = hashOf(projectFile + QStringLiteral("-wal"));
     survey.txtReason()->setPlainText(QStringLiteral("why"));
     survey.cmdSend_Click();
-    ASSERT_EQ(namesOf(sentValues()).size(), 8);
-    EXPECT_EQ(hashOf(projectFile), project);
-    EXPECT_EQ(hashOf(cacheFile), cache);
+    EXPECT_EQ(valueOf(sentValues(), QStringLiteral("fc")), QStringLiteral("3"));
+    EXPECT_EQ(hashOf(projectFile), file);
+    EXPECT_EQ(hashOf(projectFile + QStringLiteral("-wal")), wal);
+}
+
+TEST_F(FSendInfoTest, ALockedFileIsGivenUpWithinABoundAndOnlyItsCountsAreLeftOut)
+{
+    makeProject();
+    for (const QString& file : {cacheFile, projectFile})
+        toRollbackJournal(file);
+    struct Case {
+        const char* what;
+        QString locked;
+        QStringList sent;
+    };
+    const Case cases[] = {
+        {"project locked",
+         projectFile,
+         {QStringLiteral("reason"), QStringLiteral("cc"), QStringLiteral("log")}},
+        {"cache locked", cacheFile,
+         QStringList{QStringLiteral("reason")} + kCounts.mid(0, 5) +
+             QStringList{QStringLiteral("log")}},
+    };
+    for (const Case& c : cases) {
+        const QString before = stateOf(c.locked);
+        // Held longer than the survey may wait, not for ever.
+        LockHolder holder(c.locked, 20s);
+        ASSERT_TRUE(holder.locked()) << c.what;
+        FSendInfo form;
+        form.init(log);
+        form.txtReason()->setPlainText(QStringLiteral("why"));
+        QElapsedTimer elapsed;
+        elapsed.start();
+        form.cmdSend_Click();
+        // The survey waits about a second.
+        EXPECT_LT(elapsed.elapsed(), 8000) << c.what;
+        holder.release();
+        EXPECT_EQ(namesOf(sentValues(server.requests().size() - 1)), c.sent) << c.what;
+        EXPECT_TRUE(form.ended()) << c.what;
+        EXPECT_EQ(stateOf(c.locked), before) << c.what;
+    }
+}
+
+TEST_F(FSendInfoTest, TheEndOfTheSurveyTakesItsTemporaryFolderAway)
+{
+    struct Case {
+        const char* what;
+        int status;
+    };
+    const Case cases[] = {{"sent", 200}, {"failed, then cancelled", 503}};
+    for (const Case& c : cases) {
+        server.answer(c.status, c.status == 200 ? "OK" : "Busy");
+        script.answer(MsgService::Cancel); // the retry box after a failure
+        FSendInfo form;
+        form.init(log);
+        form.show();
+        form.txtReason()->setPlainText(QStringLiteral("why"));
+        form.cmdSend_Click();
+        if (!form.ended()) {
+            EXPECT_EQ(ownTempFolders().size(), 1) << c.what; // kept for the next try
+            form.cmdCancel()->click();
+        }
+        ASSERT_TRUE(form.ended()) << c.what;
+        EXPECT_EQ(ownTempFolders(), QStringList()) << c.what;
+    }
 }
 
 TEST_F(FSendInfoTest, ACountThatCannotBeTakenIsLeftOut)

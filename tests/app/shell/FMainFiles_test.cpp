@@ -1,3 +1,5 @@
+#include <ostream>
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -14,6 +16,11 @@
 #include "engine/platform/SqlConnection.h"
 #include "tests/app/shell/ShellTestPage.h"
 #include "tests/support/TestSupport.h"
+
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace {
 
@@ -103,6 +110,54 @@ TEST(FMainFiles, NamesTypedWithoutAnExtensionGetTheFiltersOwn)
     }
     EXPECT_EQ(f.window.currentProjectFileName(), f.inProjectFolder("Garden Shop.vxp"));
     EXPECT_EQ(f.window.cacheFileName(), f.inProjectFolder("Shared Counts.vxc"));
+}
+
+TEST(FMainFiles, FilesAnEarlierBuildMadeWithoutAnExtensionAreReachedAsTyped)
+{
+    Files f;
+    // A project with one keyword and a cache with one count, named without extensions.
+    const QString project = f.inProjectFolder("Garden Shop");
+    const QString cache = f.inProjectFolder("My Counts");
+    const QString old = f.inProjectFolder("Old Plan");
+    {
+        zentrel::DBaser earlier;
+        earlier.Init(std::make_shared<zentrel::CLog>());
+        earlier.OpenCacheDB(cache);
+        earlier.CacheDB()->addRow("Cache", {"KW", "Count"}, {"garden shop", 70});
+        earlier.OpenProjectDB(old);
+        earlier.OpenProjectDB(project);
+        earlier.ProjectDB()->addRow("Keyword", {"KW", "Normalized"},
+                                    {"garden shop", "garden shop"});
+        earlier.Finalize();
+    }
+    f.script.file(project);
+    f.window.menuItem("mnuOpenProject")->trigger();
+    EXPECT_TRUE(f.script.shown(MsgService::Kind::Message).isEmpty());
+    EXPECT_EQ(f.window.currentProjectFileName(), project);
+    EXPECT_EQ(f.window.database()->ProjectDBFilename(), project);
+    EXPECT_EQ(MSettings::project().value_or(QString()), project);
+    EXPECT_EQ(f.window.database()->ProjectDB()->scalar("SELECT count(*) FROM Keyword").toInt(), 1);
+
+    f.script.file(cache);
+    f.window.menuItem("mnuConnecttoCache")->trigger();
+    EXPECT_TRUE(f.script.shown(MsgService::Kind::Message).isEmpty()); // no offer to create one
+    EXPECT_EQ(f.window.cacheFileName(), cache);
+    EXPECT_EQ(MSettings::cache().value_or(QString()), cache);
+    EXPECT_EQ(f.window.database()->CacheSize(), 1);
+    EXPECT_EQ(f.window.windowTitle(), "Quintara Keywords - Garden Shop (My Counts)");
+
+    // New Project on such a name asks before it replaces that file.
+    f.script.file(old);
+    f.script.answer(MsgService::Cancel);
+    f.window.menuItem("mnuNewProject")->trigger();
+    const auto asked = f.script.shown(MsgService::Kind::Message);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.at(0).style, 49);
+    EXPECT_TRUE(asked.at(0).prompt.contains("'" + old + "'"));
+    EXPECT_EQ(f.window.currentProjectFileName(), project);
+
+    for (const char* made : {"Garden Shop.vxp", "My Counts.vxc", "Old Plan.vxp"})
+        EXPECT_FALSE(QFile::exists(f.inProjectFolder(made))) << made;
 }
 
 TEST(FMainFiles, TheExportsSaveGivesTxtAndStartsInTheDocumentsFolder)

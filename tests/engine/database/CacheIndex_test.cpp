@@ -133,6 +133,17 @@ TEST_F(CacheIndexTest, ACacheWithoutTheIndexGetsItAtItsOpenWithANote)
     EXPECT_TRUE(logText().contains("The keyword index of the cache"));
 }
 
+TEST_F(CacheIndexTest, CountsStoredWhileTheIndexIsAwayReachTheProject)
+{
+    addKeywords({"blue sky"});
+    db->OpenProjectDB(projectFile); // the project's copies brought up to date
+    // As a bulk load takes the index away, and its build afterwards fails.
+    CacheIndex::drop(*db->CacheDB());
+    cache("blue sky", 7);
+    db->OpenProjectDB(projectFile);
+    EXPECT_EQ(projectScalar("SELECT Searches FROM Keyword WHERE KW = 'blue sky'").toInt(), 7);
+}
+
 TEST_F(CacheIndexTest, ThePlainSqliteLibraryReadsAndWritesTheCache)
 {
     cache("blue sky");
