@@ -90,6 +90,8 @@ FImportFromCache::FImportFromCache(QWidget* parent)
     body->addLayout(buttons);
     layout->addLayout(body, 1);
     layout->addWidget(m_statusBar);
+    // Tab in reading order: the found list with its buttons, the moves, then the picked list.
+    QWidget::setTabOrder(m_cmdUndo, m_lvSelected);
 
     connect(m_cmdApplyFilter, &QPushButton::clicked, this, [this] {
         if (!m_txtFilter->text().trimmed().isEmpty())

@@ -86,6 +86,10 @@ FMoveToGroup::FMoveToGroup(QWidget* parent)
     layout->addWidget(m_sb);
     m_sb->setSizeGripEnabled(true);
     m_cmdOK->setDefault(true);
+    // Tab in reading order: the ranks before the buttons.
+    QWidget::setTabOrder(optRank(5), m_cmdMoveToRoot);
+    QWidget::setTabOrder(m_cmdMoveToRoot, m_cmdOK);
+    QWidget::setTabOrder(m_cmdOK, m_cmdCancel);
     resize(560, 420);
 
     connect(m_cmdOK, &QPushButton::clicked, this, &FMoveToGroup::cmdOK_Click);

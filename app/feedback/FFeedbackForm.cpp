@@ -32,8 +32,6 @@ QString textOf(const QWidget* box)
 FFeedbackForm::FFeedbackForm(Description description, QWidget* parent)
     : QDialog(parent)
     , m_description(std::move(description))
-    , m_cmdSend(new QPushButton(QStringLiteral("&Send"), this))
-    , m_cmdCancel(new QPushButton(QStringLiteral("Cancel"), this))
 {
     setWindowTitle(QString::fromUtf8(m_description.caption));
     buildControls();
@@ -71,13 +69,18 @@ void FFeedbackForm::buildControls()
         layout->addWidget(m_chkAgree, row++, 1);
     }
     layout->addWidget(support, row++, 0, 1, 2);
+    // Made after the fields, so that the form opens in the first field and Tab ends on them.
+    m_cmdSend = new QPushButton(QStringLiteral("&Send"), this);
+    m_cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    // No default button: Enter in the text starts a new line, it never sends.
+    for (QPushButton* button : {m_cmdSend, m_cmdCancel})
+        button->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_cmdSend);
     buttons->addWidget(m_cmdCancel);
     layout->addLayout(buttons, row, 0, 1, 2);
     layout->setColumnStretch(1, 1);
-    m_cmdSend->setDefault(true);
     resize(460, sizeHint().height());
 }
 

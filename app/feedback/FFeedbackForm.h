@@ -77,8 +77,8 @@ private:
     std::shared_ptr<zentrel::CLog> m_log;
     std::vector<Box> m_boxes;
     QCheckBox* m_chkAgree = nullptr;
-    QPushButton* m_cmdSend;
-    QPushButton* m_cmdCancel;
+    QPushButton* m_cmdSend = nullptr;
+    QPushButton* m_cmdCancel = nullptr;
     CL m_transport;
     bool m_closeAfterSend = false;
 };

@@ -52,7 +52,9 @@ FSendInfo::FSendInfo(QWidget* parent)
     buttons->addWidget(m_cmdCancel);
     layout->addLayout(buttons, 4, 0, 1, 2);
     layout->setColumnStretch(1, 1);
-    m_cmdSend->setDefault(true);
+    // No default button: Enter in the reason starts a new line, it never sends.
+    for (QPushButton* button : {m_cmdSend, m_cmdCancel})
+        button->setAutoDefault(false);
     resize(460, 340);
 
     connect(m_cmdSend, &QPushButton::clicked, this, &FSendInfo::cmdSend_Click);

@@ -34,6 +34,7 @@ FAddKWs::FAddKWs(QWidget* parent)
     setWindowTitle(QStringLiteral("Add Keywords"));
     MMinMaxInfo::HookFAddKWs(this);
     m_txtKWs->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_txtKWs->setTabChangesFocus(true);
     m_chkSetRank->setChecked(true);
     const char* const captions[] = {"",           "Who Knows?", "May Be", "More Or Less",
                                     "It's Mine!", "The Best!"};
@@ -59,8 +60,13 @@ FAddKWs::FAddKWs(QWidget* parent)
     layout->addLayout(ranks);
     layout->addLayout(buttons);
     layout->addWidget(m_sb);
-    m_cmdOK->setDefault(false);
-    m_cmdOK->setAutoDefault(false);
+    // No default button: Enter in the text starts a new line, on a rank it presses nothing.
+    for (QPushButton* button : {m_cmdPaste, m_cmdOK, m_cmdCancel})
+        button->setAutoDefault(false);
+    // Tab in reading order: the ranks before the buttons.
+    QWidget::setTabOrder(optRank(5), m_cmdPaste);
+    QWidget::setTabOrder(m_cmdPaste, m_cmdOK);
+    QWidget::setTabOrder(m_cmdOK, m_cmdCancel);
 
     connect(m_txtKWs, &QPlainTextEdit::textChanged, this, &FAddKWs::refreshLineCount);
     connect(m_chkSetRank, &QCheckBox::toggled, this, &FAddKWs::enableRanks);

@@ -50,6 +50,14 @@ QString FExportParams::SettingsKey()
 
 void FExportParams::buildControls()
 {
+    // Made in Tab order: the choices, the preview, then the buttons.
+    auto* choices = new QVBoxLayout;
+    choices->addWidget(new QLabel(QStringLiteral("Choose the data you want to export:"), this));
+    choices->addLayout(buildColumnsBox());
+    choices->addWidget(
+        new QLabel(QStringLiteral("Choose the delimiter that separates your fields:"), this));
+    choices->addLayout(buildDelimiterBox());
+
     m_txtPreview = new TextLinesView(this);
     m_cmdOK = new QPushButton(QStringLiteral("OK"), this);
     m_cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
@@ -61,13 +69,6 @@ void FExportParams::buildControls()
     for (QPushButton* button : {m_cmdOK, m_cmdCancel, m_cmdCopy, m_cmdReport})
         buttons->addWidget(button);
     buttons->addStretch();
-
-    auto* choices = new QVBoxLayout;
-    choices->addWidget(new QLabel(QStringLiteral("Choose the data you want to export:"), this));
-    choices->addLayout(buildColumnsBox());
-    choices->addWidget(
-        new QLabel(QStringLiteral("Choose the delimiter that separates your fields:"), this));
-    choices->addLayout(buildDelimiterBox());
 
     auto* top = new QHBoxLayout;
     top->addLayout(choices, 1);
