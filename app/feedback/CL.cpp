@@ -30,25 +30,15 @@ bool accepted(int status)
     return status == 200 || status == 206 || status == 302 || status == 304;
 }
 
-// The errors Qt makes of an error status: 400 and 418 become ProtocolInvalidOperationError, 407
-// ProxyAuthenticationRequiredError, the other 4xx content errors and 5xx server errors. A dropped
-// connection or a cut body gives a network error instead, whatever the status line said.
-bool fromStatus(QNetworkReply::NetworkError error)
-{
-    return error == QNetworkReply::ProtocolInvalidOperationError ||
-           error == QNetworkReply::ProxyAuthenticationRequiredError ||
-           (error >= QNetworkReply::ContentAccessDenied &&
-            error <= QNetworkReply::UnknownContentError) ||
-           (error >= QNetworkReply::InternalServerError &&
-            error <= QNetworkReply::UnknownServerError);
-}
-
-// An answer came in whole: a status line, headers and the full body, whatever the status.
+// An answer came in whole: a status line, headers and the full body. An error status is an
+// answer once its headers are in, whatever error Qt makes of it (400 and 418 become protocol
+// errors, 407 a proxy error): its body, whole or cut, says nothing more.
 bool complete(const QNetworkReply& reply)
 {
-    if (!reply.isFinished() || !reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid())
+    const QVariant status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (!reply.isFinished() || !status.isValid())
         return false;
-    return reply.error() == QNetworkReply::NoError || fromStatus(reply.error());
+    return reply.error() == QNetworkReply::NoError || !accepted(status.toInt());
 }
 
 void removeQuietly(const QString& path)
