@@ -58,7 +58,7 @@ QString listingSql(const KeywordStore::Listing& listing)
         if (listing.excludeGrouped) {
             return QStringLiteral(
                        "SELECT %1 FROM project.Keyword AS k WHERE NOT EXISTS (SELECT 1 FROM "
-                       "KWGroup AS g WHERE g.fkKW = k.pkKeyword) AND k.Relevancy IS "
+                       "project.KWGroup AS g WHERE g.fkKW = k.pkKeyword) AND k.Relevancy IS "
                        "NOT NULL AND k.Relevancy > 0 ORDER BY k.Relevancy DESC, "
                        "k.Searches DESC, k.pkKeyword")
                 .arg(kKeywordColumns);
