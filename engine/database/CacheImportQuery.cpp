@@ -66,7 +66,7 @@ int CacheImportQuery::Unban(const SqlDatabase& ProjectDB, const QStringList& KWs
         "UPDATE project.Keyword SET Relevancy = NULL WHERE Normalized = ?1 AND Relevancy = 0"));
     int changed = 0;
     for (const QString& kw : KWs) {
-        unban.bind(1, MParser::NormalizeKW(MParser::TrimBlanks(kw).toLower()));
+        unban.bind(1, MParser::NormalizeKW(MParser::LowerCase(MParser::TrimBlanks(kw))));
         changed += unban.execute();
         unban.reset();
     }

@@ -7,6 +7,7 @@
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/SqlDate.h"
 #include "engine/platform/SqlError.h"
+#include "engine/platform/SqlFunctions.h"
 
 namespace zentrel {
 
@@ -178,8 +179,11 @@ void KeywordStore::storeKeywords(const SqlDatabase& db, const QStringList& accep
 
 bool KeywordStore::updateKW(const SqlDatabase& db, const QString& kw)
 {
+    // The spelling is kept but for the fold of its letters beyond ASCII, which the text's
+    // index needs.
+    const QString spelling = SqlFunctions::keyForm(kw);
     return db.execute(QStringLiteral("UPDATE project.Keyword SET KW = ?1 WHERE Normalized = ?2"),
-                      {kw, MParser::NormalizeKW(kw)}) > 0;
+                      {spelling, MParser::NormalizeKW(spelling)}) > 0;
 }
 
 std::vector<QVariantList> KeywordStore::pieces(const QVariantList& ids)
