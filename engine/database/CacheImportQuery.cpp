@@ -30,13 +30,14 @@ CacheImportQuery::Run(const SqlDatabase& ProjectDB, const QStringList& Words, bo
     const bool indexed = !match.isEmpty() && CacheIndex::exists(ProjectDB);
     const QString sql =
         QStringLiteral("SELECT c.KW, c.Count, k.Relevancy IS NULL OR (?2 AND k.Relevancy = 0) "
-                       "FROM (SELECT KW, Count FROM Cache WHERE ") +
+                       "FROM (SELECT KW, Count FROM cache.Cache WHERE ") +
         (indexed ? QStringLiteral("KW IN (SELECT KW FROM cache.CacheText WHERE CacheText MATCH "
                                   "?4) AND ")
                  : QString()) +
-        QStringLiteral("Count > 0 AND containsall(KW, ?1) ORDER BY Count DESC, KW LIMIT ?3) AS c "
-                       "LEFT JOIN Keyword AS k ON k.Normalized = c.KW ORDER BY c.Count DESC, "
-                       "c.KW");
+        QStringLiteral(
+            "Count > 0 AND containsall(KW, ?1) ORDER BY Count DESC, KW LIMIT ?3) AS c "
+            "LEFT JOIN project.Keyword AS k ON k.Normalized = c.KW ORDER BY c.Count DESC, "
+            "c.KW");
     // The matches are taken highest count first, a few more than are wanted, and only those are
     // looked up in the project; when too many of them are held, more are taken. A lookup for
     // every match would cost more than the scan when most keywords match.
@@ -62,11 +63,11 @@ int CacheImportQuery::Unban(const SqlDatabase& ProjectDB, const QStringList& KWs
     const auto guard = ProjectDB.lock();
     SqlTransaction transaction(ProjectDB.connection());
     auto unban = ProjectDB.query(QStringLiteral(
-        "UPDATE Keyword SET Relevancy = NULL WHERE Normalized = ?1 AND Relevancy = 0"));
+        "UPDATE project.Keyword SET Relevancy = NULL WHERE Normalized = ?1 AND Relevancy = 0"));
     int changed = 0;
     for (const QString& kw : KWs) {
-        unban.bind(
-            1, MParser::NormalizeKW(MParser::TrimBlanks(MParser::StripInvisible(kw)).toLower()));
+        unban.bind(1, MParser::NormalizeKW(
+                          MParser::LowerCase(MParser::TrimBlanks(MParser::StripInvisible(kw)))));
         changed += unban.execute();
         unban.reset();
     }

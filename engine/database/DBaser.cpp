@@ -6,6 +6,7 @@
 #include "engine/EngineMessages.h"
 #include "engine/database/CTimer.h"
 #include "engine/database/CacheIndex.h"
+#include "engine/database/CacheReKey.h"
 #include "engine/database/CountStore.h"
 #include "engine/database/CountsRefresh.h"
 #include "engine/database/DatabaseFiles.h"
@@ -14,6 +15,7 @@
 #include "engine/database/KeywordStore.h"
 #include "engine/database/LargeWriteCache.h"
 #include "engine/database/LeadWords.h"
+#include "engine/database/StoredKeys.h"
 #include "engine/platform/CUtilities.h"
 #include "engine/platform/Folders.h"
 #include "engine/platform/SqlError.h"
@@ -251,6 +253,12 @@ void DBaser::OpenCacheDB(const QString& CacheDBFilename)
 {
     try {
         m_files.openCache(CacheDBFilename);
+        try {
+            CacheReKey::upgrade(cache());
+        } catch (const ZError& error) {
+            // The engine still finds the keys; the next open tries again.
+            logError(error, 4, QStringLiteral("DBaser.OpenCacheDB"));
+        }
         try {
             CacheIndex::ensure(cache(), [this](const QString& text) {
                 if (m_log)
@@ -536,7 +544,7 @@ void DBaser::AddOvertured(CDataNode& KWs, const QString& OriginatingKW)
             return;
         std::vector<std::pair<QString, QVariant>> counts;
         for (const CAttribute& attribute : KWs.Attributes())
-            counts.emplace_back(attribute.Name(), attribute.Values().Item(1));
+            counts.emplace_back(StoredKeys::identity(attribute.Name()), attribute.Values().Item(1));
         {
             auto guard = cache().lock();
             SqlTransaction transaction(cache().connection());

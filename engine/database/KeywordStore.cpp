@@ -7,6 +7,7 @@
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/SqlDate.h"
 #include "engine/platform/SqlError.h"
+#include "engine/platform/SqlFunctions.h"
 
 namespace zentrel {
 
@@ -58,7 +59,7 @@ QString listingSql(const KeywordStore::Listing& listing)
         if (listing.excludeGrouped) {
             return QStringLiteral(
                        "SELECT %1 FROM project.Keyword AS k WHERE NOT EXISTS (SELECT 1 FROM "
-                       "KWGroup AS g WHERE g.fkKW = k.pkKeyword) AND k.Relevancy IS "
+                       "project.KWGroup AS g WHERE g.fkKW = k.pkKeyword) AND k.Relevancy IS "
                        "NOT NULL AND k.Relevancy > 0 ORDER BY k.Relevancy DESC, "
                        "k.Searches DESC, k.pkKeyword")
                 .arg(kKeywordColumns);
@@ -178,9 +179,11 @@ void KeywordStore::storeKeywords(const SqlDatabase& db, const QStringList& accep
 
 bool KeywordStore::updateKW(const SqlDatabase& db, const QString& kw)
 {
-    const QString text = MParser::StripInvisible(kw);
+    // The spelling is kept but for its invisible characters and the fold of its letters beyond
+    // ASCII, which the text's index needs.
+    const QString spelling = SqlFunctions::keyForm(MParser::StripInvisible(kw));
     return db.execute(QStringLiteral("UPDATE project.Keyword SET KW = ?1 WHERE Normalized = ?2"),
-                      {text, MParser::NormalizeKW(text)}) > 0;
+                      {spelling, MParser::NormalizeKW(spelling)}) > 0;
 }
 
 std::vector<QVariantList> KeywordStore::pieces(const QVariantList& ids)

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "engine/platform/CUtilities.h"
+#include "engine/platform/SqlFunctions.h"
 #include "engine/research/ResearchHosts.h"
 
 namespace zentrel {
@@ -88,17 +89,16 @@ QString MParser::StripInvisible(const QString& text)
 QString MParser::LowerCase(const QString& text)
 {
     QString lower = text.toLower();
-    if (lower.size() == text.size())
-        return lower;
-    // Some letter became more than one character: take the first of each letter's lower case.
-    lower.clear();
-    const QList<uint> codePoints = text.toUcs4();
-    for (const uint codePoint : codePoints) {
-        const char32_t letter = codePoint;
-        const char32_t first = QString::fromUcs4(&letter, 1).toLower().toUcs4().value(0, letter);
-        lower += QString::fromUcs4(&first, 1);
+    if (lower.size() != text.size()) {
+        // Some letter became more than one character: take the first of each letter's lower
+        // case.
+        lower.clear();
+        for (const char32_t letter : text.toUcs4()) {
+            const QString one = QStringView(QChar::fromUcs4(letter)).toString().toLower();
+            lower += QStringView(QChar::fromUcs4(one.toUcs4().value(0, letter)));
+        }
     }
-    return lower;
+    return SqlFunctions::keyForm(lower);
 }
 
 QString MParser::NormalizeKW(const QString& kw)

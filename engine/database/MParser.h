@@ -20,7 +20,8 @@ public:
 
     // Lower case, one character for one: a letter whose lower case would be two characters
     // ("İ" gives "i" and a combining dot) takes its single-character mapping ("i"), so a keyword
-    // keeps its length and its identity.
+    // keeps its length and its identity. Then folded as keys are stored (SqlFunctions::keyForm):
+    // "µ" (micro sign) gives "μ", final "ς" gives "σ", "ſ" gives "s".
     static QString LowerCase(const QString& text);
 
     // The keyword's identity: "-" and "~" become blanks, runs of blanks one blank, the words

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "engine/database/ProjectReKey.h"
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/SqlError.h"
 #include "engine/platform/SqlTransaction.h"
@@ -17,8 +18,14 @@ void ProjectSchema::upgrade(const SqlDatabase& project)
         throw SqlError(
             SQLITE_ERROR,
             QStringLiteral("The file has no table 'Keyword': it is no project database."));
-    if (project.hasTable(QStringLiteral("Group")))
-        return;
+    if (!project.hasTable(QStringLiteral("Group")))
+        addGroups(project);
+    ProjectReKey::upgrade(project);
+    transaction.commit();
+}
+
+void ProjectSchema::addGroups(const SqlDatabase& project)
+{
     project.createTable(
         {QStringLiteral("Group"),
          {SqlColumnDef("pkGroup", "INTEGER").primary(true),
@@ -30,7 +37,6 @@ void ProjectSchema::upgrade(const SqlDatabase& project)
           SqlColumnDef("fkGroup", "INTEGER").required().references("Group", "pkGroup")}});
     project.createIndex(QStringLiteral("Group Index"), QStringLiteral("KWGroup"), {"fkGroup"});
     project.createIndex(QStringLiteral("KW Index"), QStringLiteral("KWGroup"), {"fkKW"});
-    transaction.commit();
 }
 
 void ProjectSchema::addLookupDateField(const SqlDatabase& project)

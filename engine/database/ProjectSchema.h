@@ -8,12 +8,16 @@ class SqlDatabase;
 // the lookup date of each keyword.
 class ProjectSchema {
 public:
-    // Creates Group, KWGroup, their indexes and the two cascading relations, in one
-    // transaction, unless Group is there already. Raises the database's error, and an error of
-    // its own for a database without Keyword, which it leaves unchanged.
+    // Creates Group, KWGroup, their indexes and the two cascading relations unless Group is
+    // there already, and re-keys keywords stored before keys took their present form
+    // (ProjectReKey), in one transaction. Raises the database's error, and an error of its own
+    // for a database without Keyword, which it leaves unchanged.
     static void upgrade(const SqlDatabase& project);
     // Adds Keyword.LookupDate when it is missing.
     static void addLookupDateField(const SqlDatabase& project);
+
+private:
+    static void addGroups(const SqlDatabase& project);
 };
 
 } // namespace zentrel

@@ -172,6 +172,21 @@ int SqlFunctions::compareNoCase(std::string_view a, std::string_view b)
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
+QString SqlFunctions::keyForm(const QString& text)
+{
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text;
+    QString key = text.toCaseFolded();
+    // The fold gives each character one of the same length, so the positions still match.
+    if (key.size() == text.size()) {
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text.at(i).unicode() < 0x80)
+                key[i] = text.at(i);
+        }
+    }
+    return key;
+}
+
 bool SqlFunctions::containsWord(std::string_view text, std::string_view word)
 {
     if (word.empty())

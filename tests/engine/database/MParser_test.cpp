@@ -27,7 +27,7 @@ TEST(MParserNormalizeKW, Identity)
         EXPECT_EQ(MParser::NormalizeKW(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
 }
 
-TEST(MParserLowerCase, OneCharacterForOne)
+TEST(MParserLowerCase, OneCharacterForOneInTheFormOfKeys)
 {
     const struct {
         const char* in;
@@ -37,7 +37,14 @@ TEST(MParserLowerCase, OneCharacterForOne)
         {"\xC4\xB0stanbul", "istanbul"}, // İ: not "i" with a combining dot
         {"\xC3\x84PFEL \xCE\xA3OFA", "\xC3\xA4pfel \xCF\x83ofa"}, // Ä and Σ
         {"\xF0\x90\x90\x80x", "\xF0\x90\x90\xA8x"},               // a letter beyond 16 bits
-        {"\xC3\x9F", "\xC3\x9F"}, // ß has no upper-case pair to lose
+        {"\xC3\x9F", "\xC3\x9F"},                    // ß has no upper-case pair to lose
+        {"\xC4\xB0\xEF\xBB\xBFx", "i\xEF\xBB\xBFx"}, // İ and a zero-width no-break space
+        // Folded as keys are stored: micro sign, final sigma, long s, Kelvin sign, Cherokee.
+        {"5 \xC2\xB5g", "5 \xCE\xBCg"},
+        {"\xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x82", "\xCE\xBB\xCF\x8C\xCE\xB3\xCE\xBF\xCF\x83"},
+        {"\xC5\xBFun", "sun"},
+        {"5 \xE2\x84\xAA", "5 k"},
+        {"\xE1\x8E\xA0 \xEA\xAD\xB0", "\xE1\x8E\xA0 \xE1\x8E\xA0"},
         {"", ""},
     };
     for (const auto& c : cases) {

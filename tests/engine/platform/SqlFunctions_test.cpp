@@ -1,5 +1,9 @@
 #include "engine/platform/SqlFunctions.h"
 
+#include <sqlite3.h>
+
+#include <map>
+
 #include <gtest/gtest.h>
 
 #include "engine/platform/SqlConnection.h"
@@ -76,6 +80,81 @@ TEST(SqlFunctions, EveryConnectionHasTheFunctionAndTheCollation)
                   .toInt(),
               1);
     EXPECT_EQ(db.scalar("PRAGMA foreign_keys").toInt(), 1);
+}
+
+TEST(SqlFunctions, KeyFormFoldsEveryLetterBeyondAscii)
+{
+    const struct {
+        const char* in;
+        const char* out;
+    } cases[] = {
+        {"Blue Widget", "Blue Widget"},
+        {"Widget \u00b5g", "Widget \u03bcg"}, // micro sign
+        {"\u03a3\u039f\u03a6\u039f\u03a3 \u03c2",
+         "\u03c3\u03bf\u03c6\u03bf\u03c3 \u03c3"},          // sigmas
+        {"\u017fun", "sun"},                                // long s
+        {"5 \u212a", "5 k"},                                // Kelvin sign
+        {"\uab70\u13a0", "\u13a0\u13a0"},                   // Cherokee
+        {"\U0001d400 \U00010428", "\U0001d400 \U00010428"}, // beyond 16 bits
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SqlFunctions::keyForm(QString::fromUtf8(c.in)), QString::fromUtf8(c.out)) << c.in;
+}
+
+// Each text's place among the others under the connection's NOCASE: texts that compare equal
+// share it.
+std::map<QString, int> ranks(sqlite3* db, const QStringList& texts)
+{
+    EXPECT_EQ(sqlite3_exec(db,
+                           "DROP TABLE IF EXISTS temp.ranked; CREATE TEMP TABLE ranked (x TEXT)",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO ranked (x) VALUES (?1)", -1, &insert, nullptr);
+    for (const QString& text : texts) {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(insert, 1, utf8.constData(), static_cast<int>(utf8.size()),
+                          SQLITE_TRANSIENT);
+        EXPECT_EQ(sqlite3_step(insert), SQLITE_DONE);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    std::map<QString, int> places;
+    sqlite3_stmt* rank = nullptr;
+    sqlite3_prepare_v2(db, "SELECT x, dense_rank() OVER (ORDER BY x COLLATE NOCASE) FROM ranked",
+                       -1, &rank, nullptr);
+    while (sqlite3_step(rank) == SQLITE_ROW)
+        places[QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(rank, 0)))] =
+            sqlite3_column_int(rank, 1);
+    sqlite3_finalize(rank);
+    return places;
+}
+
+TEST(SqlFunctions, KeyFormsCompareAsUnderSQLitesOwnNoCase)
+{
+    // Every letter with another case or another fold, between ASCII letters of either case.
+    QStringList raw;
+    for (char32_t c = 0x80; c <= 0x10ffff; ++c) {
+        if (c >= 0xd800 && c <= 0xdfff)
+            continue;
+        const QString letter = QStringView(QChar::fromUcs4(c)).toString();
+        if (letter.toLower() != letter || letter.toUpper() != letter ||
+            letter.toCaseFolded() != letter)
+            raw << "a" + letter + "b"
+                << "A" + letter + "B";
+    }
+    QStringList keys;
+    for (const QString& text : raw)
+        keys << SqlFunctions::keyForm(text);
+    keys.removeDuplicates();
+
+    auto engine = zentrel::SqlConnection::open(":memory:");
+    sqlite3* plain = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &plain), SQLITE_OK);
+    EXPECT_EQ(ranks(engine->handle(), keys), ranks(plain, keys));
+    EXPECT_NE(ranks(engine->handle(), raw), ranks(plain, raw)) << "the letters as they are differ";
+    sqlite3_close(plain);
 }
 
 } // namespace
