@@ -1,18 +1,44 @@
 #include "engine/research/ResearchTurns.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace zentrel {
+
+namespace {
+
+constexpr int kFirstAsk = 16;
+constexpr int kAskGrowth = 4;
+
+} // namespace
+
+QString ResearchTurns::pick(const Candidates& first) const
+{
+    const int most = behindCount() + 1;
+    for (int n = std::min(kFirstAsk, most);; n = std::min(n * kAskGrowth, most)) {
+        const QStringList candidates = first(n);
+        const QString kw = pick(candidates);
+        const bool allBehind = kw.isEmpty() || m_failedAt.contains(kw);
+        if (!allBehind || candidates.size() < n || n == most)
+            return kw;
+    }
+}
 
 QString ResearchTurns::pick(const QStringList& candidates) const
 {
+    const QString* earliest = nullptr;
+    std::uint64_t earliestAt = 0;
     for (const QString& kw : candidates) {
-        if (!m_behind.contains(kw))
+        const auto failed = m_failedAt.constFind(kw);
+        if (failed == m_failedAt.cend())
             return kw;
+        if (!earliest || *failed < earliestAt) {
+            earliest = &kw;
+            earliestAt = *failed;
+        }
     }
-    for (const QString& kw : m_behind) {
-        if (candidates.contains(kw))
-            return kw;
-    }
-    return {};
+    return earliest ? *earliest : QString();
 }
 
 void ResearchTurns::started(const QString& cookie, const QString& kw)
@@ -28,9 +54,24 @@ void ResearchTurns::ended(const QString& cookie, bool failed)
         return;
     const QString kw = *job;
     m_jobs.erase(job);
-    m_behind.removeAll(kw);
     if (failed)
-        m_behind.append(kw);
+        m_failedAt.insert(kw, ++m_failures); // replaces an earlier failure of the keyword
+    else
+        m_failedAt.remove(kw);
+}
+
+QStringList ResearchTurns::behind() const
+{
+    std::vector<std::pair<std::uint64_t, QString>> order;
+    order.reserve(m_failedAt.size());
+    for (auto it = m_failedAt.cbegin(); it != m_failedAt.cend(); ++it)
+        order.emplace_back(it.value(), it.key());
+    std::sort(order.begin(), order.end());
+    QStringList keywords;
+    keywords.reserve(static_cast<qsizetype>(order.size()));
+    for (const auto& entry : order)
+        keywords.append(entry.second);
+    return keywords;
 }
 
 } // namespace zentrel

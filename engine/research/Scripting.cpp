@@ -206,7 +206,7 @@ void Scripting::moOvertureTimer_Timer()
             if (!m_dbaser || !m_contacter || !m_dbaser->ProjectDBOpened())
                 return;
             const QString kw =
-                m_countTurns.pick(m_dbaser->NotOverturedFirst(m_countTurns.wanted()));
+                m_countTurns.pick([&](int n) { return m_dbaser->NotOverturedFirst(n); });
             if (!kw.isEmpty())
                 m_countTurns.started(
                     m_contacter->RunOverture(kw, std::make_shared<CKeyedCollection>()), kw);
@@ -229,7 +229,8 @@ void Scripting::moLookupTimer_Timer()
                 return;
             if (m_dbaser->GetCount(kCandidatesCount) > kMaxWaitingCandidates)
                 return;
-            const QString kw = m_lookupTurns.pick(m_dbaser->ForLookupFirst(m_lookupTurns.wanted()));
+            const QString kw =
+                m_lookupTurns.pick([&](int n) { return m_dbaser->ForLookupFirst(n); });
             if (!kw.isEmpty())
                 m_lookupTurns.started(
                     m_contacter->GetSER(seGoogle, kw, std::make_shared<CKeyedCollection>()), kw);
