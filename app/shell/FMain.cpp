@@ -342,9 +342,8 @@ bool FMain::Form_Load()
 {
     const QString source = QStringLiteral("FMain.Form_Load");
     try {
-        mhMutex =
-            std::make_unique<QLockFile>(zentrel::Folders::dataPath(QStringLiteral("VXWorking")));
-        mhMutex->tryLock(0);
+        if (!takeRunLock())
+            return false;
 
         WarningPicture = m_panels[2]->picture();
         m_panels[2]->setPicture({});
@@ -379,6 +378,23 @@ bool FMain::Form_Load()
         MsgService::showMsg(this, QString::fromUtf8(error.what()), MsgService::Exclamation);
     }
     return false;
+}
+
+// One program per data folder. The lock is held for the whole run, so only a lock whose
+// process has ended (a crashed run) is stale; a second start leaves the first untouched.
+bool FMain::takeRunLock()
+{
+    auto lock =
+        std::make_unique<QLockFile>(zentrel::Folders::dataPath(QStringLiteral("VXWorking")));
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        const QString text = kProductName + QStringLiteral(" is already running.");
+        writeLog(text, 4, QStringLiteral("FMain.Form_Load"));
+        MsgService::showMsg(this, text, MsgService::Exclamation);
+        return false;
+    }
+    mhMutex = std::move(lock);
+    return true;
 }
 
 void FMain::showEvent(QShowEvent* event)

@@ -116,6 +116,8 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    // Takes the data folder's run lock; false (the user told) when another program holds it.
+    bool takeRunLock();
     void buildControls();
     void connectMenus();
     void writeLog(const QString& text, int level, const QString& source) const;

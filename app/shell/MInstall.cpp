@@ -18,18 +18,36 @@
 
 namespace {
 
-// The file's bytes, mapped into memory where the system allows it (the parsing threads then
-// read it in parallel, without a copy first); valid while the file stays open.
-QByteArray contentsOf(QFile& file)
-{
-    if (file.size() > 0) {
-        if (const uchar* mapped = file.map(0, file.size()))
-            return QByteArray::fromRawData(reinterpret_cast<const char*>(mapped), file.size());
-    }
-    return file.readAll();
-}
+constexpr std::uint32_t kFileNotFound = 0x800A0035u;
+constexpr std::uint32_t kDeviceIOError = 0x800A0039u;
+constexpr std::uint32_t kInputPastEndOfFile = 0x800A003Eu;
 
 } // namespace
+
+QByteArray MInstall::ReadSetupFile(const QString& setupFile, const std::function<void()>& sizeTaken)
+{
+    // Read, not mapped: a mapped file cut by another program ends the process when a page
+    // past its new end is touched.
+    QFile file(setupFile);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw zentrel::ZError(kFileNotFound, file.errorString(), QStringLiteral("MInstall"));
+    const qint64 size = file.size();
+    if (sizeTaken)
+        sizeTaken();
+    QByteArray text(static_cast<qsizetype>(size), Qt::Uninitialized);
+    for (qint64 done = 0; done < size;) {
+        const qint64 read = file.read(text.data() + done, size - done);
+        if (read < 0)
+            throw zentrel::ZError(kDeviceIOError, file.errorString(), QStringLiteral("MInstall"));
+        if (read == 0)
+            throw zentrel::ZError(
+                kInputPastEndOfFile,
+                QStringLiteral("The file '%1' became shorter while it was read.").arg(setupFile),
+                QStringLiteral("MInstall"));
+        done += read;
+    }
+    return text;
+}
 
 QString MInstall::setupFile()
 {
@@ -38,11 +56,8 @@ QString MInstall::setupFile()
 
 MInstall::Result MInstall::SeedCache(const QString& cacheFile, const QString& setupFile)
 {
-    QFile setup(setupFile);
-    if (!setup.open(QIODevice::ReadOnly))
-        throw zentrel::ZError(0x800A0035u, setup.errorString(), QStringLiteral("MInstall"));
     Result result;
-    const SetupLines lines(contentsOf(setup));
+    const SetupLines lines(ReadSetupFile(setupFile));
     result.skipped = lines.skipped();
 
     const auto connection = zentrel::SqlConnection::open(QStringLiteral(":memory:"));

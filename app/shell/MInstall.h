@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
+#include <QByteArray>
 #include <QString>
 
 namespace zentrel {
@@ -24,6 +26,11 @@ public:
     // transaction; a line that cannot be stored is skipped. Raises when either file cannot be
     // opened or the transaction does not commit.
     static Result SeedCache(const QString& cacheFile, const QString& setupFile);
+    // The setup file's bytes as its size was when the read began. A file that turns out shorter
+    // (cut by another program meanwhile) is a failed read. sizeTaken runs once the size is
+    // known (for tests).
+    static QByteArray ReadSetupFile(const QString& setupFile,
+                                    const std::function<void()>& sizeTaken = {});
     // Builds the cache's keyword index (taken away by SeedCache), with notes in the log.
     static void BuildIndex(const QString& cacheFile, const std::shared_ptr<zentrel::CLog>& log);
 

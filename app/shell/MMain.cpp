@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QFileInfo>
+#include <QPointer>
 #include <QScopeGuard>
+#include <QTimer>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -14,6 +17,7 @@
 #include "app/shell/MInstall.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/ShutdownSignals.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/CLog.h"
@@ -38,6 +42,32 @@ int& failingProbe()
 QString programName()
 {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+// How many dialogs an end by signal dismisses before it closes the main window regardless, and
+// how long it lets each one's event loop end first.
+constexpr int kDialogsDismissed = 10;
+constexpr int kDialogEndMs = 50;
+
+// Ends the run as File > Exit does. A dialog open on top is dismissed first, as with Esc, and
+// the main window is closed once its event loop has ended, so that no code waiting on it runs
+// on an unloaded window.
+void endRun(const QPointer<FMain>& window, int dialogsLeft = kDialogsDismissed)
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr && dialogsLeft > 0) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+        QTimer::singleShot(kDialogEndMs, qApp,
+                           [window, dialogsLeft] { endRun(window, dialogsLeft - 1); });
+        return;
+    }
+    if (window) {
+        window->close();
+        QCoreApplication::quit();
+    }
 }
 
 } // namespace
@@ -206,8 +236,30 @@ int MMain::Main(const QStringList& arguments)
         }
         return RunSurvey(log);
     }
-    std::unique_ptr<FMain> window = StartNormal();
+    return RunNormal();
+}
+
+int MMain::RunNormal()
+{
+    std::unique_ptr<FMain> window;
+    bool endAsked = false;
+    std::unique_ptr<ShutdownSignals> endSignals;
+    try {
+        endSignals = std::make_unique<ShutdownSignals>();
+        QObject::connect(endSignals.get(), &ShutdownSignals::received, endSignals.get(), [&](int) {
+            endAsked = true;
+            endRun(window.get());
+        });
+    } catch (const std::exception&) {
+        // Without them the signals end the program at once, as the system does by default.
+    }
+    window = StartNormal();
     if (!window)
         return 0;
+    if (endAsked) {
+        // Asked while the start ran: the window goes as soon as it is there.
+        endRun(window.get());
+        return 0;
+    }
     return QApplication::exec();
 }

@@ -29,6 +29,9 @@ public:
 
     // The normal start up to the shown main window; null when the program is to end.
     static std::unique_ptr<FMain> StartNormal();
+    // The normal start and the run until the main window is closed: by the user, or by
+    // SIGTERM, SIGINT or SIGHUP, which end it as File > Exit does.
+    static int RunNormal();
 
     // Creates each required component in turn; false with the message at the first failure.
     static bool CheckComponents(QString& message);

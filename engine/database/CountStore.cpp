@@ -73,13 +73,24 @@ void CountStore::clearCountCopies(const SqlDatabase& project)
     project.execute(QStringLiteral("UPDATE project.Keyword SET Searches = NULL, CacheDate = NULL"));
 }
 
-QStringList CountStore::firstWithoutCount(const SqlDatabase& project, int count)
+CountStore::Uncounted CountStore::firstWithoutCount(const SqlDatabase& project, int count,
+                                                    bool truly)
 {
-    return column(project.query(
-        QStringLiteral("SELECT KW FROM project.Keyword WHERE Searches IS NULL AND (Relevancy <> 0 "
-                       "OR Relevancy IS NULL) ORDER BY Relevancy DESC, length(KW), "
-                       "pkKeyword LIMIT ?1"),
-        {count}));
+    const QString counted = QStringLiteral("EXISTS (SELECT 1 FROM cache.Cache AS c WHERE c.KW = "
+                                           "Keyword.Normalized AND c.Count IS NOT NULL)");
+    auto rows = project.query(
+        QStringLiteral("SELECT KW, ") + counted +
+            QStringLiteral(" FROM project.Keyword WHERE Searches IS NULL AND (Relevancy <> 0 OR "
+                           "Relevancy IS NULL) ") +
+            (truly ? QStringLiteral("AND NOT ") + counted + u' ' : QString()) +
+            QStringLiteral("ORDER BY Relevancy DESC, length(KW), pkKeyword LIMIT ?1"),
+        {count});
+    Uncounted first;
+    while (rows.next()) {
+        first.keywords << rows.text(0);
+        first.behind = first.behind || rows.int64(1) != 0;
+    }
+    return first;
 }
 
 QStringList CountStore::firstForLookup(const SqlDatabase& project, int count)

@@ -24,7 +24,14 @@ public:
     // Deletes the counts older than 60 days of the project's keywords that are not banned.
     static void deleteStaleCounts(const SqlDatabase& project, const SqlDatabase& cache);
     static void clearCountCopies(const SqlDatabase& project);
-    static QStringList firstWithoutCount(const SqlDatabase& project, int count);
+    // The first keywords whose copy holds no count, in the search-count timer's order.
+    // Uncounted::behind tells that the cache holds a count for one of them: the copies are
+    // behind the cache. With truly, only keywords without a count in the cache either.
+    struct Uncounted {
+        QStringList keywords;
+        bool behind = false;
+    };
+    static Uncounted firstWithoutCount(const SqlDatabase& project, int count, bool truly = false);
     static QStringList firstForLookup(const SqlDatabase& project, int count);
     static void updateLookupDate(const SqlDatabase& project, const QString& kw);
 };

@@ -10,7 +10,9 @@ class SqlDatabase;
 // may have changed is copied: the keywords added since the last refresh and the keys whose
 // counts were stored since. Everything is copied after another connection wrote to either file,
 // and after a file was attached unless the project was last brought up to date with the same
-// cache in the same state. What changed is kept on the connection (temporary tables),
+// cache in the same state (a record in the project file, which a trigger takes back whenever
+// anything changes a copy, and which counts only while the cache's triggers count its
+// generation). What changed is kept on the connection (temporary tables),
 // so that every database object on it, the master and its workers, shares it, and a write that
 // is taken back takes its marks back with it.
 class CountsRefresh {

@@ -565,9 +565,10 @@ void DBaser::RecalcOverTimes()
 {
     guarded("RecalcOverTimes", [&] {
         auto guard = project().lock();
+        // No record of the copies survives an end half-way through.
+        CountsRefresh::markAll(project());
         CountStore::deleteStaleCounts(project(), cache());
         CountStore::clearCountCopies(project());
-        CountsRefresh::markAll(project());
         refreshCounts();
     });
 }
@@ -582,7 +583,24 @@ QStringList DBaser::NotOverturedFirst(int Count)
     return guarded("get1stNotOvertured", [&] {
         auto guard = project().lock();
         refreshCounts();
-        return CountStore::firstWithoutCount(project(), Count);
+        const CountStore::Uncounted first = CountStore::firstWithoutCount(project(), Count);
+        if (!first.behind)
+            return first.keywords;
+        // The cache holds a count that the copies missed (a write nothing told of): copy every
+        // count once, and hand out only keywords that truly lack one, whether the copy mended
+        // the others or not.
+        if (m_log)
+            m_log->Write(0,
+                         QStringLiteral("The search counts of the project were behind the "
+                                        "cache; copying every count."),
+                         5, QStringLiteral("DBaser.get1stNotOvertured"));
+        try {
+            CountsRefresh::markAll(project());
+            refreshCounts();
+        } catch (const ZError& error) {
+            logError(error, 4, QStringLiteral("DBaser.RefreshCounts"));
+        }
+        return CountStore::firstWithoutCount(project(), Count, true).keywords;
     });
 }
 

@@ -11,6 +11,7 @@
 #include "engine/platform/Folders.h"
 #include "engine/platform/SqlConnection.h"
 #include "engine/platform/SqlDate.h"
+#include "engine/platform/ZError.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -212,4 +213,20 @@ TEST(MInstall, AnEmptySetupFileStoresNothing)
     EXPECT_EQ(result.stored, 0);
     EXPECT_EQ(result.skipped, 0);
     EXPECT_TRUE(rows(cache).isEmpty());
+}
+
+// Another program cuts the file between the size taken and the bytes read: a failed read that
+// leaves the file and the cache alone, not a crash.
+TEST(MInstall, ASetupFileCutWhileItIsReadIsAFailedRead)
+{
+    testsupport::TempHome home;
+    QByteArray text;
+    while (text.size() < 1 << 20)
+        text += QByteArray::number(text.size()) + "\tcut keyword " +
+                QByteArray::number(text.size()) + "\r\n";
+    writeSetup(text);
+    const auto cut = [] { QFile::resize(MInstall::setupFile(), 100); };
+    EXPECT_THROW(MInstall::ReadSetupFile(MInstall::setupFile(), cut), zentrel::ZError);
+    EXPECT_EQ(MInstall::ReadSetupFile(MInstall::setupFile()), text.left(100))
+        << "a file that stays as it is is read whole";
 }
