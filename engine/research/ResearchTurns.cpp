@@ -9,20 +9,19 @@ namespace zentrel {
 namespace {
 
 constexpr int kFirstAsk = 16;
-constexpr int kAskGrowth = 4;
 
 } // namespace
 
 QString ResearchTurns::pick(const Candidates& first) const
 {
     const int most = behindCount() + 1;
-    for (int n = std::min(kFirstAsk, most);; n = std::min(n * kAskGrowth, most)) {
-        const QStringList candidates = first(n);
-        const QString kw = pick(candidates);
-        const bool allBehind = kw.isEmpty() || m_failedAt.contains(kw);
-        if (!allBehind || candidates.size() < n || n == most)
-            return kw;
-    }
+    const int n = std::min(kFirstAsk, most);
+    const QStringList candidates = first(n);
+    const QString kw = pick(candidates);
+    const bool allBehind = kw.isEmpty() || m_failedAt.contains(kw);
+    if (!allBehind || candidates.size() < n || n == most)
+        return kw;
+    return pick(first(most));
 }
 
 QString ResearchTurns::pick(const QStringList& candidates) const

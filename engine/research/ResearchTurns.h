@@ -19,8 +19,8 @@ public:
     using Candidates = std::function<QStringList(int n)>;
 
     // The first candidate not put behind; when all are, the one put behind longest ago. Asks for
-    // a few candidates first and for more only while all of them were put behind, up to one more
-    // than there are keywords behind; each candidate costs one hash lookup.
+    // a few candidates first, and for one more than there are keywords behind only when all of
+    // those were put behind; each candidate costs one hash lookup.
     QString pick(const Candidates& first) const;
     // The same over a list already read.
     QString pick(const QStringList& candidates) const;

@@ -1,0 +1,186 @@
+// The research timers' pick after many failures: a project of N candidates without counts
+// (--keywords=N or QUINTARA_BENCH_KEYWORDS, 1,000,000 by default) whose first F keywords in the
+// search-count order failed (a failing host). One pick is one tick's work on the user-interface
+// thread, in one piece, so its time is the tick's busy stretch.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <sqlite3.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include "engine/database/DBaser.h"
+#include "engine/platform/SqlConnection.h"
+#include "engine/platform/SqlDatabase.h"
+#include "engine/research/ResearchTurns.h"
+
+#include "bench/support/BenchKeywords.h"
+#include "bench/support/BenchPairs.h"
+#include "bench/support/BenchSize.h"
+
+using namespace zentrel;
+
+namespace {
+
+int g_keywords = 1000000;
+
+QString keyword(int i)
+{
+    static const QStringList words = benchsupport::makeVocabulary(23);
+    return benchsupport::makeKeyword(words, i);
+}
+
+// The project, opened once, and the keywords in the order the search-count timer takes them.
+class Project {
+public:
+    static Project& instance()
+    {
+        static Project project;
+        return project;
+    }
+    DBaser& db() { return m_db; }
+    // The first n due keywords, as the search-count tick asks for them.
+    QStringList due(int n) { return m_db.NotOverturedFirst(n); }
+
+private:
+    Project()
+    {
+        m_db.OpenCacheDB(m_dir.filePath("retry.vxc"));
+        m_db.OpenProjectDB(m_dir.filePath("retry.vxp"));
+        CKeyedCollection kws;
+        for (int i = 0; i < g_keywords; ++i)
+            kws.Add(keyword(i));
+        CDataNode operation;
+        m_db.AddKWs(kws, operation);
+        m_db.get1stNotOvertured();
+    }
+    QTemporaryDir m_dir;
+    DBaser m_db;
+};
+
+// Turns in which the first `failed` due keywords failed, each once.
+ResearchTurns failedTurns(int failed)
+{
+    ResearchTurns turns;
+    const QStringList first = Project::instance().due(failed);
+    for (const QString& kw : first) {
+        turns.started(kw, kw);
+        turns.ended(kw, true);
+    }
+    return turns;
+}
+
+void BM_RetryPick(benchmark::State& state)
+{
+    const int failed = static_cast<int>(state.range(0));
+    const ResearchTurns turns = failedTurns(failed);
+    Project& project = Project::instance();
+    QString picked;
+    for (auto _ : state)
+        picked = turns.pick([&](int n) { return project.due(n); });
+    benchmark::DoNotOptimize(picked);
+}
+
+// The least work with the pick's effect: the statement's first F + 1 rows read through raw
+// SQLite and the first of them not failed found in a hash set.
+void BM_RetryPickBaseline(benchmark::State& state)
+{
+    const int failed = static_cast<int>(state.range(0));
+    Project& project = Project::instance();
+    const QStringList first = project.due(failed);
+    const QSet<QString> behind(first.cbegin(), first.cend());
+    sqlite3* handle = project.db().ProjectDB()->connection().handle();
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(handle,
+                       "SELECT KW FROM project.Keyword WHERE Searches IS NULL AND (Relevancy <> 0 "
+                       "OR Relevancy IS NULL) ORDER BY Relevancy DESC, length(KW), pkKeyword "
+                       "LIMIT ?1",
+                       -1, &statement, nullptr);
+    QString picked;
+    for (auto _ : state) {
+        sqlite3_bind_int(statement, 1, failed + 1);
+        picked.clear();
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            const QString kw =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)),
+                                  sqlite3_column_bytes(statement, 0));
+            if (!behind.contains(kw)) {
+                picked = kw;
+                break;
+            }
+        }
+        sqlite3_reset(statement);
+    }
+    sqlite3_finalize(statement);
+    benchmark::DoNotOptimize(picked);
+}
+
+// For comparison: the list walk the pick did before, each candidate searched in the list of
+// failed keywords (over the same F + 1 rows, read once outside the timing).
+void BM_RetryPickListWalk(benchmark::State& state)
+{
+    const int failed = static_cast<int>(state.range(0));
+    const QStringList candidates = Project::instance().due(failed + 1);
+    const QStringList behind = candidates.mid(0, failed);
+    QString picked;
+    for (auto _ : state) {
+        picked.clear();
+        for (const QString& kw : candidates) {
+            if (!behind.contains(kw)) {
+                picked = kw;
+                break;
+            }
+        }
+    }
+    benchmark::DoNotOptimize(picked);
+}
+
+std::string loadAverage()
+{
+    std::ifstream file("/proc/loadavg");
+    std::string one, five, fifteen;
+    file >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    g_keywords = benchsupport::projectSize(argc, argv, g_keywords);
+    benchmark::Initialize(&argc, argv);
+    for (const int failed : {0, 10000, 20000}) {
+        benchmark::RegisterBenchmark("BM_RetryPick", BM_RetryPick)
+            ->Arg(failed)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("BM_RetryPickBaseline", BM_RetryPickBaseline)
+            ->Arg(failed)
+            ->Unit(benchmark::kMillisecond);
+    }
+    for (const int failed : {10000, 20000}) {
+        benchmark::RegisterBenchmark("BM_RetryPickListWalk", BM_RetryPickListWalk)
+            ->Arg(failed)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3);
+    }
+    std::printf("Project of %d candidates; seeding... (load %s)\n", g_keywords,
+                loadAverage().c_str());
+    std::fflush(stdout);
+    Project::instance();
+    benchsupport::PairReporter reporter({{"BM_RetryPick/0", "BM_RetryPickBaseline/0"},
+                                         {"BM_RetryPick/10000", "BM_RetryPickBaseline/10000"},
+                                         {"BM_RetryPick/20000", "BM_RetryPickBaseline/20000"}});
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.printPairs(g_keywords);
+    std::printf("load %s\n", loadAverage().c_str());
+    benchmark::Shutdown();
+    return 0;
+}
