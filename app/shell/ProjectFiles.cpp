@@ -10,6 +10,7 @@
 #include "app/shell/MSettings.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/OpenProgress.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
@@ -106,9 +107,9 @@ bool ProjectFiles::openWithRetry(QString& fileName, const QString& defaultFile, 
     const QString source = QStringLiteral("FMain.Form_Load");
     const auto open = [this, project](const QString& name) {
         if (project)
-            dbaser().OpenProjectDB(name);
+            openProjectFile(name);
         else
-            dbaser().OpenCacheDB(name);
+            openCacheFile(name);
     };
     for (;;) {
         try {
@@ -199,10 +200,22 @@ void ProjectFiles::openProjectCommand(bool create)
     }
 }
 
+void ProjectFiles::openProjectFile(const QString& fileName) const
+{
+    zentrel::DBaser& db = dbaser();
+    OpenProgress::run(m_window, db, [&] { db.OpenProjectDB(fileName); });
+}
+
+void ProjectFiles::openCacheFile(const QString& fileName) const
+{
+    zentrel::DBaser& db = dbaser();
+    OpenProgress::run(m_window, db, [&] { db.OpenCacheDB(fileName); });
+}
+
 void ProjectFiles::openProject(const QString& fileName)
 {
     try {
-        dbaser().OpenProjectDB(fileName);
+        openProjectFile(fileName);
     } catch (const zentrel::ZError& error) {
         MsgService::showMsg(m_window, error.description(), MsgService::Exclamation);
         reopenPreviousProject();
@@ -220,7 +233,7 @@ void ProjectFiles::reopenPreviousProject()
     if (msCurrentProjectFileName.isEmpty())
         return;
     try {
-        dbaser().OpenProjectDB(msCurrentProjectFileName);
+        openProjectFile(msCurrentProjectFileName);
     } catch (const zentrel::ZError& error) {
         MsgService::showMsg(m_window, error.description(), MsgService::Exclamation);
         msCurrentProjectFileName.clear();
@@ -240,14 +253,14 @@ void ProjectFiles::ConnectToDatabase()
         if (!QFileInfo::exists(fileName) &&
             MsgService::showMsg(m_window, MStrings::format(128, {fileName}), 49) != MsgService::OK)
             return;
-        dbaser().OpenCacheDB(fileName);
+        openCacheFile(fileName);
         msCacheFileName = fileName;
         MSettings::setCache(msCacheFileName);
         emit cacheChanged();
     } catch (const zentrel::ZError& error) {
         MsgService::showMsg(m_window, error.description(), MsgService::Exclamation);
         try {
-            dbaser().OpenCacheDB(msCacheFileName);
+            openCacheFile(msCacheFileName);
         } catch (const std::exception&) {
             // The previous database stays as it is.
         }

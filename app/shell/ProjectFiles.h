@@ -49,6 +49,9 @@ private:
     bool isOpenFile(const QString& fileName) const;
     void openProjectCommand(bool create);
     void openProject(const QString& fileName);
+    // The engine's opens, off the user-interface thread with their progress shown.
+    void openProjectFile(const QString& fileName) const;
+    void openCacheFile(const QString& fileName) const;
     void reopenPreviousProject();
     zentrel::DBaser& dbaser() const;
     void writeLog(const QString& text, int level, const QString& source) const;

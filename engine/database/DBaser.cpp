@@ -25,6 +25,22 @@ namespace zentrel {
 
 namespace {
 
+// Marks an open in progress for its whole run.
+class OpeningFlag {
+public:
+    explicit OpeningFlag(std::atomic<bool>& flag)
+        : m_flag(flag)
+    {
+        m_flag = true;
+    }
+    ~OpeningFlag() { m_flag = false; }
+    OpeningFlag(const OpeningFlag&) = delete;
+    OpeningFlag& operator=(const OpeningFlag&) = delete;
+
+private:
+    std::atomic<bool>& m_flag;
+};
+
 const ComponentRegistration registration{"Zentrel.DBaser",
                                          [] { return std::make_unique<DBaser>(); }};
 
@@ -66,6 +82,7 @@ DBaser::DBaser(QObject* parent)
     : QObject(parent)
     , m_files(Folders::binaryFolder())
 {
+    m_files.setStepNote([this](const QString& step) { emit OpenStep(step); });
 }
 
 DBaser::~DBaser()
@@ -175,6 +192,8 @@ void DBaser::InitMaster()
 
 void DBaser::moEventTimer_Timer()
 {
+    if (m_opening)
+        return; // the events stay set for the next poll
     try {
         if (m_newKWsEvent.isSet()) {
             // Reset first: a set that arrives during the refresh survives for the next poll.
@@ -251,15 +270,19 @@ void DBaser::raiseOpenError(const ZError& error, int messageId, const QString& f
 
 void DBaser::OpenCacheDB(const QString& CacheDBFilename)
 {
+    const OpeningFlag opening(m_opening);
     try {
+        emit OpenStep(QStringLiteral("Opening the keywords database..."));
         m_files.openCache(CacheDBFilename);
         try {
+            emit OpenStep(QStringLiteral("Updating the keys of the keywords database..."));
             CacheReKey::upgrade(cache());
         } catch (const ZError& error) {
             // The engine still finds the keys; the next open tries again.
             logError(error, 4, QStringLiteral("DBaser.OpenCacheDB"));
         }
         try {
+            emit OpenStep(QStringLiteral("Building the keyword index of the keywords database..."));
             CacheIndex::ensure(cache(), [this](const QString& text) {
                 if (m_log)
                     m_log->Write(0, text, 5, QStringLiteral("DBaser.OpenCacheDB"));
@@ -271,8 +294,10 @@ void DBaser::OpenCacheDB(const QString& CacheDBFilename)
         m_cacheDBFilename = CacheDBFilename;
         m_cacheDBOpened = true;
         CountsRefresh::markAttached(cache());
-        if (m_projectDBOpened)
+        if (m_projectDBOpened) {
+            emit OpenStep(QStringLiteral("Copying the search counts into the project..."));
             refreshCountsAfterOpen();
+        }
     } catch (const ZError& error) {
         raiseOpenError(error, EngineMessages::CannotOpenCache, CacheDBFilename,
                        QStringLiteral("DBaser.OpenCacheDB"));
@@ -281,7 +306,9 @@ void DBaser::OpenCacheDB(const QString& CacheDBFilename)
 
 void DBaser::OpenProjectDB(const QString& ProjectDBFilename)
 {
+    const OpeningFlag opening(m_opening);
     try {
+        emit OpenStep(QStringLiteral("Opening the project database..."));
         if (!m_cacheDBOpened)
             throw EngineMessages::error(EngineMessages::CacheNotOpened);
         m_files.openProject(
@@ -295,6 +322,7 @@ void DBaser::OpenProjectDB(const QString& ProjectDBFilename)
         m_projectDBFilename = ProjectDBFilename;
         m_projectDBOpened = true;
         CountsRefresh::markAttached(project());
+        emit OpenStep(QStringLiteral("Copying the search counts into the project..."));
         refreshCountsAfterOpen();
     } catch (const ZError& error) {
         raiseOpenError(error, EngineMessages::CannotOpenProject, ProjectDBFilename,

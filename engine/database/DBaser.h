@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -85,7 +86,8 @@ public:
     QString get1stNotOvertured();
 
     // For the engine only.
-    bool ProjectDBOpened() const { return m_projectDBOpened; }
+    // False while a file is being opened (on another thread, perhaps): the research waits.
+    bool ProjectDBOpened() const { return m_projectDBOpened && !m_opening; }
     void SetOwner(CLogPtr Log, IDBaserOwner* Scripting);
     QStringList GetMostPopularWords();
     int ImportFromCacheForWord(const QString& Word);
@@ -111,6 +113,8 @@ signals:
     void NewKws(zentrel::CKeyedCollectionPtr KWs, zentrel::CDataNodePtr Operation);
     void NewOvertureCounts(zentrel::CDataNodePtr newKws, zentrel::CDataNodePtr updatedKWs);
     void GroupInfoChanged();
+    // The step an open has come to, named for the user (from the thread that opens).
+    void OpenStep(const QString& step);
 
 private:
     template <class Work> auto guarded(const char* name, Work&& work) -> decltype(work());
@@ -132,8 +136,9 @@ private:
     CLogPtr m_log;
     IDBaserOwner* m_owner = nullptr;
     DatabaseFiles m_files;
-    bool m_projectDBOpened = false;
-    bool m_cacheDBOpened = false;
+    std::atomic<bool> m_projectDBOpened = false;
+    std::atomic<bool> m_cacheDBOpened = false;
+    std::atomic<bool> m_opening = false;
     QString m_cacheDBFilename;
     QString m_projectDBFilename;
     bool m_master = false;

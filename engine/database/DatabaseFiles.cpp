@@ -71,6 +71,12 @@ SqlConnection& DatabaseFiles::connection()
     return *m_connection;
 }
 
+void DatabaseFiles::step(const QString& name) const
+{
+    if (m_stepNote)
+        m_stepNote(name);
+}
+
 void DatabaseFiles::copyTemplate(const QString& templateName, const QString& fileName) const
 {
     const QString source = QDir(m_templateFolder).filePath(templateName);
@@ -148,6 +154,7 @@ void DatabaseFiles::openProject(const QString& fileName, const QString& cacheFil
         // has gone.
         linkTable(cacheFile);
         try {
+            step(QStringLiteral("Updating the project database..."));
             ProjectSchema::upgrade(*opened);
         } catch (const ZError& error) {
             upgradeFailed(error);
@@ -155,6 +162,7 @@ void DatabaseFiles::openProject(const QString& fileName, const QString& cacheFil
         }
         ProjectSchema::addLookupDateField(*opened);
         try {
+            step(QStringLiteral("Building the keyword indexes of the project..."));
             KeywordIndexes::ensure(*opened);
         } catch (const ZError& error) {
             indexFailed(error);

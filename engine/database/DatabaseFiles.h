@@ -18,6 +18,8 @@ public:
     explicit DatabaseFiles(QString templateFolder);
 
     void setTemplateFolder(const QString& folder) { m_templateFolder = folder; }
+    // Told the name of each step of a project's open, for the user.
+    void setStepNote(std::function<void(const QString&)> note) { m_stepNote = std::move(note); }
 
     // Closes the cache open before, then attaches the file (made from Cache.tdb when missing).
     // The open project's file, or a file without the table Cache, is refused with 644.
@@ -45,8 +47,10 @@ private:
     // The file attached under the cache's name; raises 644 (detached again) without Cache.
     SqlDatabasePtr attachedCache(const QString& fileName);
     void copyTemplate(const QString& templateName, const QString& fileName) const;
+    void step(const QString& name) const;
 
     QString m_templateFolder;
+    std::function<void(const QString&)> m_stepNote;
     SqlConnectionPtr m_connection;
     SqlDatabasePtr m_project;
     SqlDatabasePtr m_cache;

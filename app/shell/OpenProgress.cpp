@@ -1,0 +1,87 @@
+#include "app/shell/OpenProgress.h"
+
+#include <exception>
+#include <thread>
+
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QWidget>
+
+#include "app/shell/MStrings.h"
+#include "engine/database/DBaser.h"
+
+namespace {
+
+// Holds back a close of the window while the work runs and closes it once the work is done.
+class CloseHold final : public QObject {
+public:
+    explicit CloseHold(QWidget* window)
+        : m_window(window)
+    {
+        if (m_window)
+            m_window->installEventFilter(this);
+    }
+    ~CloseHold() override
+    {
+        if (!m_window)
+            return;
+        m_window->removeEventFilter(this);
+        if (m_closeAsked)
+            QMetaObject::invokeMethod(m_window, &QWidget::close, Qt::QueuedConnection);
+    }
+    CloseHold(const CloseHold&) = delete;
+    CloseHold& operator=(const CloseHold&) = delete;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == m_window && event->type() == QEvent::Close) {
+            m_closeAsked = true;
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_window;
+    bool m_closeAsked = false;
+};
+
+} // namespace
+
+void OpenProgress::run(QWidget* window, zentrel::DBaser& db, const std::function<void()>& work)
+{
+    QProgressDialog dialog(window);
+    dialog.setWindowTitle(MStrings::text(110));
+    dialog.setLabelText(QStringLiteral("Opening the databases..."));
+    dialog.setCancelButton(nullptr);
+    dialog.setRange(0, 0);
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setAutoClose(false);
+    dialog.setAutoReset(false);
+    QTimer::singleShot(kShowAfterMs, &dialog, [&dialog] { dialog.show(); });
+    const auto steps = QObject::connect(&db, &zentrel::DBaser::OpenStep, &dialog,
+                                        &QProgressDialog::setLabelText, Qt::QueuedConnection);
+    const CloseHold hold(window);
+
+    QEventLoop loop;
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    QObject::disconnect(steps);
+    dialog.hide();
+    if (failure)
+        std::rethrow_exception(failure);
+}
