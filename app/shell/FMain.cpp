@@ -510,7 +510,7 @@ void FMain::mnuRefreshSearchesCounts_Click()
     try {
         if (MsgService::showMsg(this, MStrings::text(190), 49) != MsgService::OK)
             return;
-        m_engine.RecalcOverTimes();
+        m_engine.RecalcOverTimes(this);
         for (int tab = 2; tab <= 5; ++tab)
             RefreshTab(tab);
         MsgService::showMsg(this, MStrings::text(191), MsgService::Information);

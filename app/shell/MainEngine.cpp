@@ -1,5 +1,7 @@
 #include "app/shell/MainEngine.h"
 
+#include "app/shell/DatabaseWork.h"
+
 #include "engine/database/DBaser.h"
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/CLog.h"
@@ -44,13 +46,14 @@ bool MainEngine::ToggleAutoResearch()
     return moScripting->AutoResearchPaused();
 }
 
-void MainEngine::RecalcOverTimes()
+void MainEngine::RecalcOverTimes(QWidget* window)
 {
-    if (database() == nullptr)
+    zentrel::DBaser* db = database();
+    if (db == nullptr)
         throw zentrel::ZError(zentrel::kInvalidArgument,
                               QStringLiteral("The engine is not running. "),
                               QStringLiteral("FMain"));
-    database()->RecalcOverTimes();
+    DatabaseWork::run(window, *db, [db] { db->RecalcOverTimes(); });
 }
 
 void MainEngine::CollectBySelectedKeyword(const QString& kw)

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class QWidget;
+
 namespace zentrel {
 class CLog;
 class DBaser;
@@ -30,8 +32,9 @@ public:
 
     // Pauses or resumes the automatic research; true when it is now paused.
     bool ToggleAutoResearch();
-    // Asks every search count again; raises ZError when the engine is not running.
-    void RecalcOverTimes();
+    // Asks every search count again, off the user-interface thread with its progress shown over
+    // the window; raises ZError when the engine is not running.
+    void RecalcOverTimes(QWidget* window);
     // Collects keywords from the search results of the keyword.
     void CollectBySelectedKeyword(const QString& kw);
 

@@ -7,10 +7,10 @@
 #include <QFileInfo>
 #include <QWidget>
 
+#include "app/shell/DatabaseWork.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
-#include "app/shell/OpenProgress.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
@@ -203,13 +203,13 @@ void ProjectFiles::openProjectCommand(bool create)
 void ProjectFiles::openProjectFile(const QString& fileName) const
 {
     zentrel::DBaser& db = dbaser();
-    OpenProgress::run(m_window, db, [&] { db.OpenProjectDB(fileName); });
+    DatabaseWork::run(m_window, db, [&] { db.OpenProjectDB(fileName); });
 }
 
 void ProjectFiles::openCacheFile(const QString& fileName) const
 {
     zentrel::DBaser& db = dbaser();
-    OpenProgress::run(m_window, db, [&] { db.OpenCacheDB(fileName); });
+    DatabaseWork::run(m_window, db, [&] { db.OpenCacheDB(fileName); });
 }
 
 void ProjectFiles::openProject(const QString& fileName)

@@ -25,17 +25,17 @@ namespace zentrel {
 
 namespace {
 
-// Marks an open in progress for its whole run.
-class OpeningFlag {
+// Marks long work (an open, a recount) in progress for its whole run.
+class BusyFlag {
 public:
-    explicit OpeningFlag(std::atomic<bool>& flag)
+    explicit BusyFlag(std::atomic<bool>& flag)
         : m_flag(flag)
     {
         m_flag = true;
     }
-    ~OpeningFlag() { m_flag = false; }
-    OpeningFlag(const OpeningFlag&) = delete;
-    OpeningFlag& operator=(const OpeningFlag&) = delete;
+    ~BusyFlag() { m_flag = false; }
+    BusyFlag(const BusyFlag&) = delete;
+    BusyFlag& operator=(const BusyFlag&) = delete;
 
 private:
     std::atomic<bool>& m_flag;
@@ -82,7 +82,7 @@ DBaser::DBaser(QObject* parent)
     : QObject(parent)
     , m_files(Folders::binaryFolder())
 {
-    m_files.setStepNote([this](const QString& step) { emit OpenStep(step); });
+    m_files.setStepNote([this](const QString& step) { emit WorkStep(step); });
 }
 
 DBaser::~DBaser()
@@ -192,7 +192,7 @@ void DBaser::InitMaster()
 
 void DBaser::moEventTimer_Timer()
 {
-    if (m_opening)
+    if (m_busy)
         return; // the events stay set for the next poll
     try {
         if (m_newKWsEvent.isSet()) {
@@ -270,19 +270,19 @@ void DBaser::raiseOpenError(const ZError& error, int messageId, const QString& f
 
 void DBaser::OpenCacheDB(const QString& CacheDBFilename)
 {
-    const OpeningFlag opening(m_opening);
+    const BusyFlag busy(m_busy);
     try {
-        emit OpenStep(QStringLiteral("Opening the keywords database..."));
+        emit WorkStep(QStringLiteral("Opening the keywords database..."));
         m_files.openCache(CacheDBFilename);
         try {
-            emit OpenStep(QStringLiteral("Updating the keys of the keywords database..."));
+            emit WorkStep(QStringLiteral("Updating the keys of the keywords database..."));
             CacheReKey::upgrade(cache());
         } catch (const ZError& error) {
             // The engine still finds the keys; the next open tries again.
             logError(error, 4, QStringLiteral("DBaser.OpenCacheDB"));
         }
         try {
-            emit OpenStep(QStringLiteral("Building the keyword index of the keywords database..."));
+            emit WorkStep(QStringLiteral("Building the keyword index of the keywords database..."));
             CacheIndex::ensure(cache(), [this](const QString& text) {
                 if (m_log)
                     m_log->Write(0, text, 5, QStringLiteral("DBaser.OpenCacheDB"));
@@ -295,7 +295,7 @@ void DBaser::OpenCacheDB(const QString& CacheDBFilename)
         m_cacheDBOpened = true;
         CountsRefresh::markAttached(cache());
         if (m_projectDBOpened) {
-            emit OpenStep(QStringLiteral("Copying the search counts into the project..."));
+            emit WorkStep(QStringLiteral("Copying the search counts into the project..."));
             refreshCountsAfterOpen();
         }
     } catch (const ZError& error) {
@@ -306,9 +306,9 @@ void DBaser::OpenCacheDB(const QString& CacheDBFilename)
 
 void DBaser::OpenProjectDB(const QString& ProjectDBFilename)
 {
-    const OpeningFlag opening(m_opening);
+    const BusyFlag busy(m_busy);
     try {
-        emit OpenStep(QStringLiteral("Opening the project database..."));
+        emit WorkStep(QStringLiteral("Opening the project database..."));
         if (!m_cacheDBOpened)
             throw EngineMessages::error(EngineMessages::CacheNotOpened);
         m_files.openProject(
@@ -322,7 +322,7 @@ void DBaser::OpenProjectDB(const QString& ProjectDBFilename)
         m_projectDBFilename = ProjectDBFilename;
         m_projectDBOpened = true;
         CountsRefresh::markAttached(project());
-        emit OpenStep(QStringLiteral("Copying the search counts into the project..."));
+        emit WorkStep(QStringLiteral("Copying the search counts into the project..."));
         refreshCountsAfterOpen();
     } catch (const ZError& error) {
         raiseOpenError(error, EngineMessages::CannotOpenProject, ProjectDBFilename,
@@ -591,12 +591,16 @@ QDateTime DBaser::OverDate(const QString& KW)
 
 void DBaser::RecalcOverTimes()
 {
+    const BusyFlag busy(m_busy);
     guarded("RecalcOverTimes", [&] {
         auto guard = project().lock();
         // No record of the copies survives an end half-way through.
         CountsRefresh::markAll(project());
+        emit WorkStep(QStringLiteral("Deleting the search counts older than 60 days..."));
         CountStore::deleteStaleCounts(project(), cache());
+        emit WorkStep(QStringLiteral("Clearing the search counts of the project..."));
         CountStore::clearCountCopies(project());
+        emit WorkStep(QStringLiteral("Copying the search counts into the project..."));
         refreshCounts();
     });
 }

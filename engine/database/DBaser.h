@@ -86,8 +86,8 @@ public:
     QString get1stNotOvertured();
 
     // For the engine only.
-    // False while a file is being opened (on another thread, perhaps): the research waits.
-    bool ProjectDBOpened() const { return m_projectDBOpened && !m_opening; }
+    // False during an open or a recount (on another thread, perhaps): the research waits.
+    bool ProjectDBOpened() const { return m_projectDBOpened && !m_busy; }
     void SetOwner(CLogPtr Log, IDBaserOwner* Scripting);
     QStringList GetMostPopularWords();
     int ImportFromCacheForWord(const QString& Word);
@@ -113,8 +113,9 @@ signals:
     void NewKws(zentrel::CKeyedCollectionPtr KWs, zentrel::CDataNodePtr Operation);
     void NewOvertureCounts(zentrel::CDataNodePtr newKws, zentrel::CDataNodePtr updatedKWs);
     void GroupInfoChanged();
-    // The step an open has come to, named for the user (from the thread that opens).
-    void OpenStep(const QString& step);
+    // The step an open or a recount has come to, named for the user (from the thread that
+    // does the work).
+    void WorkStep(const QString& step);
 
 private:
     template <class Work> auto guarded(const char* name, Work&& work) -> decltype(work());
@@ -138,7 +139,7 @@ private:
     DatabaseFiles m_files;
     std::atomic<bool> m_projectDBOpened = false;
     std::atomic<bool> m_cacheDBOpened = false;
-    std::atomic<bool> m_opening = false;
+    std::atomic<bool> m_busy = false;
     QString m_cacheDBFilename;
     QString m_projectDBFilename;
     bool m_master = false;

@@ -7,12 +7,12 @@ using namespace dbasertest;
 
 namespace {
 
-class DBaserOpenSteps : public DBaserFixture {
+class DBaserWorkSteps : public DBaserFixture {
 protected:
     QStringList stepsOf(const std::function<void()>& open)
     {
         QStringList steps;
-        const auto connection = QObject::connect(db.get(), &DBaser::OpenStep,
+        const auto connection = QObject::connect(db.get(), &DBaser::WorkStep,
                                                  [&](const QString& step) { steps << step; });
         open();
         QObject::disconnect(connection);
@@ -20,7 +20,7 @@ protected:
     }
 };
 
-TEST_F(DBaserOpenSteps, AnOpenNamesItsSteps)
+TEST_F(DBaserWorkSteps, AnOpenNamesItsSteps)
 {
     openBoth();
     addKeywords({"red apple"});
@@ -38,17 +38,35 @@ TEST_F(DBaserOpenSteps, AnOpenNamesItsSteps)
 
 // Research ticks and the change poll on the user-interface thread keep off a file that another
 // thread is opening.
-TEST_F(DBaserOpenSteps, NoProjectCountsAsOpenWhileAFileOpens)
+TEST_F(DBaserWorkSteps, NoProjectCountsAsOpenWhileAFileOpens)
 {
     openMaster();
     ASSERT_TRUE(db->ProjectDBOpened());
     QList<bool> openDuring;
     const auto connection = QObject::connect(
-        db.get(), &DBaser::OpenStep, [&](const QString&) { openDuring << db->ProjectDBOpened(); });
+        db.get(), &DBaser::WorkStep, [&](const QString&) { openDuring << db->ProjectDBOpened(); });
     db->OpenCacheDB(cacheFile);
     db->OpenProjectDB(projectFile);
     QObject::disconnect(connection);
     ASSERT_FALSE(openDuring.isEmpty());
+    EXPECT_FALSE(openDuring.contains(true));
+    EXPECT_TRUE(db->ProjectDBOpened());
+}
+
+TEST_F(DBaserWorkSteps, ARecountNamesItsStepsAndKeepsTheResearchOff)
+{
+    openMaster();
+    addKeywords({"red apple"});
+    QStringList steps;
+    QList<bool> openDuring;
+    const auto connection = QObject::connect(db.get(), &DBaser::WorkStep, [&](const QString& step) {
+        steps << step;
+        openDuring << db->ProjectDBOpened();
+    });
+    db->RecalcOverTimes();
+    QObject::disconnect(connection);
+    EXPECT_TRUE(steps.contains("Copying the search counts into the project..."))
+        << steps.join(" | ").toStdString();
     EXPECT_FALSE(openDuring.contains(true));
     EXPECT_TRUE(db->ProjectDBOpened());
 }

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/shell/OpenProgress.h"
+#include "app/shell/DatabaseWork.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/ZError.h"
 #include "tests/support/TestSupport.h"
@@ -36,18 +36,18 @@ QProgressDialog* shownProgress()
     return nullptr;
 }
 
-class OpenProgressTest : public ::testing::Test {
+class DatabaseWorkTest : public ::testing::Test {
 protected:
-    OpenProgressTest() { m_window.show(); }
+    DatabaseWorkTest() { m_window.show(); }
     QWidget m_window;
     zentrel::DBaser m_db;
 };
 
-TEST_F(OpenProgressTest, TheUserInterfaceThreadRunsItsEventsWhileTheWorkRuns)
+TEST_F(DatabaseWorkTest, TheUserInterfaceThreadRunsItsEventsWhileTheWorkRuns)
 {
     std::atomic<bool> ticked = false;
     bool ran = false;
-    OpenProgress::run(&m_window, m_db, [&] {
+    DatabaseWork::run(&m_window, m_db, [&] {
         QMetaObject::invokeMethod(
             &m_window, [&] { ticked = true; }, Qt::QueuedConnection);
         ran = waitFor(ticked);
@@ -55,7 +55,7 @@ TEST_F(OpenProgressTest, TheUserInterfaceThreadRunsItsEventsWhileTheWorkRuns)
     EXPECT_TRUE(ran) << "a timer of the user-interface thread fired during the work";
 }
 
-TEST_F(OpenProgressTest, ALongStepIsNamedInAProgressDialog)
+TEST_F(DatabaseWorkTest, ALongStepIsNamedInAProgressDialog)
 {
     const QString step = QStringLiteral("Building the keyword index of the keywords database...");
     std::atomic<bool> named = false;
@@ -66,35 +66,35 @@ TEST_F(OpenProgressTest, ALongStepIsNamedInAProgressDialog)
     });
     poll.start(10);
     bool seen = false;
-    OpenProgress::run(&m_window, m_db, [&] {
-        emit m_db.OpenStep(step);
+    DatabaseWork::run(&m_window, m_db, [&] {
+        emit m_db.WorkStep(step);
         seen = waitFor(named);
     });
     EXPECT_TRUE(seen);
     EXPECT_EQ(shownProgress(), nullptr) << "gone once the work is done";
 }
 
-TEST_F(OpenProgressTest, AShortWorkShowsNoDialog)
+TEST_F(DatabaseWorkTest, AShortWorkShowsNoDialog)
 {
     bool shown = true;
-    OpenProgress::run(&m_window, m_db, [&] { shown = false; });
+    DatabaseWork::run(&m_window, m_db, [&] { shown = false; });
     QApplication::processEvents();
     EXPECT_FALSE(shown);
     EXPECT_EQ(shownProgress(), nullptr);
 }
 
-TEST_F(OpenProgressTest, AnErrorReachesTheCaller)
+TEST_F(DatabaseWorkTest, AnErrorReachesTheCaller)
 {
-    EXPECT_THROW(OpenProgress::run(&m_window, m_db,
+    EXPECT_THROW(DatabaseWork::run(&m_window, m_db,
                                    [] { throw zentrel::ZError(0x800A0035u, "File not found"); }),
                  zentrel::ZError);
 }
 
-TEST_F(OpenProgressTest, ACloseAskedForDuringTheWorkComesAfterIt)
+TEST_F(DatabaseWorkTest, ACloseAskedForDuringTheWorkComesAfterIt)
 {
     std::atomic<bool> closed = false;
     bool shownAfterClose = false;
-    OpenProgress::run(&m_window, m_db, [&] {
+    DatabaseWork::run(&m_window, m_db, [&] {
         QMetaObject::invokeMethod(
             &m_window,
             [&] {

@@ -1,4 +1,4 @@
-#include "app/shell/OpenProgress.h"
+#include "app/shell/DatabaseWork.h"
 
 #include <exception>
 #include <thread>
@@ -53,18 +53,18 @@ private:
 
 } // namespace
 
-void OpenProgress::run(QWidget* window, zentrel::DBaser& db, const std::function<void()>& work)
+void DatabaseWork::run(QWidget* window, zentrel::DBaser& db, const std::function<void()>& work)
 {
     QProgressDialog dialog(window);
     dialog.setWindowTitle(MStrings::text(110));
-    dialog.setLabelText(QStringLiteral("Opening the databases..."));
+    dialog.setLabelText(QStringLiteral("Working on the databases..."));
     dialog.setCancelButton(nullptr);
     dialog.setRange(0, 0);
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
     QTimer::singleShot(kShowAfterMs, &dialog, [&dialog] { dialog.show(); });
-    const auto steps = QObject::connect(&db, &zentrel::DBaser::OpenStep, &dialog,
+    const auto steps = QObject::connect(&db, &zentrel::DBaser::WorkStep, &dialog,
                                         &QProgressDialog::setLabelText, Qt::QueuedConnection);
     const CloseHold hold(window);
 

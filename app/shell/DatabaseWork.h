@@ -13,7 +13,7 @@ class DBaser;
 // takes over half a second a progress dialog names the step the engine reports. User input waits
 // until the work is done; a close of the window asked for meanwhile comes after it. What the
 // work raises reaches the caller as it was raised.
-class OpenProgress {
+class DatabaseWork {
 public:
     // The dialog's delay.
     static constexpr int kShowAfterMs = 500;
