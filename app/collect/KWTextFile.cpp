@@ -104,15 +104,15 @@ QString KWTextFile::Decode(const QByteArray& bytes)
 }
 
 // Binary files hold NUL bytes within their first kilobytes almost always, and stray control
-// characters in about one byte in nine; text, in either encoding, holds neither beyond a stray
-// end-of-file mark. So a NUL byte, or more than one byte in 32 being a stray control, is taken
-// as not text. UTF-16 text fails too: it is not decoded as such anyway.
+// characters in about one byte in nine; text, in either encoding, holds neither, but for an old
+// end-of-file mark. So a NUL byte, or stray controls in more than one byte in 16 (one alone
+// aside), is taken as not text. UTF-16 text fails too: it is not decoded as such anyway.
 bool KWTextFile::LooksLikeText(QByteArrayView start)
 {
     if (start.contains('\0'))
         return false;
     const auto strays = std::count_if(start.begin(), start.end(), isStrayControl);
-    return strays * 32 <= start.size();
+    return strays <= 1 || strays * 16 <= start.size();
 }
 
 // Each piece, cut just after a line break, goes through MMisc::NormalizeKWList between two
