@@ -1,17 +1,17 @@
 #include "app/collect/KWFileLoader.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <exception>
 #include <thread>
 
-#include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QTimer>
 
 #include "app/collect/KWTextFile.h"
 #include "app/shell/MsgService.h"
-#include "engine/platform/ZError.h"
 
 namespace {
 
@@ -19,6 +19,7 @@ namespace {
 // the progress dialog, shown at once.
 constexpr qint64 kQuickSize = 1024 * 1024;
 constexpr int kProgressSteps = 1000;
+constexpr int kPollMs = 100;
 // The share of the work that reading and decoding take; normalising takes the rest.
 constexpr double kReadShare = 0.1;
 constexpr double kDecodeShare = 0.05;
@@ -98,8 +99,9 @@ bool KWFileLoader::refused(const QString& path, qint64 size) const
     return true;
 }
 
-// The worker starts once the progress dialog is up, and posts its end to it; the dialog's
-// Cancel asks the worker to stop, and the thread is joined before its results are read.
+// The worker starts once the progress dialog is up and posts its end to it; the dialog shows
+// the share done, looked at a few times a second. Cancel asks the worker to stop, and the thread
+// is joined before its results are read.
 std::optional<QString> KWFileLoader::loadBehindProgress(const QString& path, qint64 size) const
 {
     QProgressDialog progress(
@@ -110,19 +112,17 @@ std::optional<QString> KWFileLoader::loadBehindProgress(const QString& path, qin
     progress.setAutoReset(false);
     progress.setMinimumDuration(0);
 
+    std::atomic<int> steps{0};
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &progress, [&] { progress.setValue(steps.load()); });
+    poll.start(kPollMs);
+
     std::optional<QString> result;
     std::exception_ptr failure;
     std::jthread worker;
     auto work = [&](const std::stop_token& stop) {
-        int shown = 0;
         const KWTextFile::Progress report = [&](double done) {
-            const int step = static_cast<int>(done * (kProgressSteps - 1));
-            if (step != shown) {
-                shown = step;
-                QMetaObject::invokeMethod(
-                    &progress, [&progress, step] { progress.setValue(step); },
-                    Qt::QueuedConnection);
-            }
+            steps.store(static_cast<int>(done * (kProgressSteps - 1)));
             return !stop.stop_requested();
         };
         try {
@@ -136,6 +136,7 @@ std::optional<QString> KWFileLoader::loadBehindProgress(const QString& path, qin
     QMetaObject::invokeMethod(
         &progress, [&] { worker = std::jthread(work); }, Qt::QueuedConnection);
     const bool finished = progress.exec() == QDialog::Accepted;
+    poll.stop();
     worker.request_stop();
     if (worker.joinable())
         worker.join();
