@@ -28,8 +28,8 @@ const QString kTooLarge = QStringLiteral("The file '%1' is %2; files over %3 can
 const QString kNotText =
     QStringLiteral("The file '%1' is not a text file, so it cannot be imported. ");
 
-// A size in the largest binary unit that leaves a whole number, with one decimal rounded up,
-// so that a file just over a limit never reads as the limit itself.
+// A size in the largest binary unit it fills at least once, with one decimal rounded up, so that
+// a file just over a limit never reads as the limit itself.
 QString sizeText(qint64 bytes)
 {
     static const char* const kUnits[] = {"KB", "MB", "GB", "TB", "PB"};

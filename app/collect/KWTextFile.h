@@ -14,8 +14,8 @@ public:
     // Told the share of the work done so far (0 to 1) between pieces; false stops the work.
     using Progress = std::function<bool(double done)>;
 
-    // The largest file imported: some 3.6 million keywords of three words, which the add dialog
-    // holds in about 2 GB.
+    // The largest file imported: some 3.6 million lines of one to four words, which the add
+    // dialog holds in about 1 GB.
     static constexpr qint64 kMaxSize = qint64{64} * 1024 * 1024;
     // How much of a file's start LooksLikeText judges.
     static constexpr qint64 kSampleSize = 64 * 1024;
