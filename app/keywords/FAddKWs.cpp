@@ -44,6 +44,33 @@ QString withLineFeeds(const QString& text)
     return plain;
 }
 
+// The text with CR LF line ends; linear, where QString::replace moves the tail once per thousand
+// matches.
+QString withCrLf(const QString& text)
+{
+    QString crlf;
+    crlf.reserve(text.size() + text.count(u'\n'));
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(u'\n'); at >= 0; at = text.indexOf(u'\n', from)) {
+        crlf += QStringView(text).mid(from, at - from) + kCrLf;
+        from = at + 1;
+    }
+    crlf += QStringView(text).mid(from);
+    return crlf;
+}
+
+// Runs of blanks made single.
+QString singleBlanks(QStringView text)
+{
+    QString single;
+    single.reserve(text.size());
+    for (const QChar c : text) {
+        if (c != u' ' || !single.endsWith(u' '))
+            single += c;
+    }
+    return single;
+}
+
 // Text not yet in the box as the box will give it back: it breaks lines at CR, and its plain
 // text has LF for every line or paragraph break and a blank for a no-break space.
 QString asTheBoxGivesIt(QStringView text)
@@ -161,8 +188,7 @@ QString FAddKWs::Text() const
     QString text = m_txtKWs->toPlainText();
     if (isLoading())
         text += asTheBoxGivesIt(QStringView(m_pending).mid(m_filled));
-    text.replace(QLatin1Char('\n'), kCrLf);
-    return text;
+    return withCrLf(text);
 }
 
 void FAddKWs::setText(const QString& text)
@@ -233,16 +259,13 @@ zentrel::CKeyedCollection FAddKWs::KWs() const
     return SplitKWs(Text());
 }
 
-zentrel::CKeyedCollection FAddKWs::SplitKWs(QString text)
+zentrel::CKeyedCollection FAddKWs::SplitKWs(const QString& text)
 {
-    const QString doubleLine = kCrLf + kCrLf;
-    while (text.contains(doubleLine))
-        text.replace(doubleLine, kCrLf);
-    while (text.contains(QStringLiteral("  ")))
-        text.replace(QStringLiteral("  "), QStringLiteral(" "));
+    // Empty lines (runs of line breaks) are skipped, runs of blanks made single.
     zentrel::CKeyedCollection kws;
-    for (const QString& piece : text.split(kCrLf)) {
-        if (piece.isEmpty() || kws.Exists(piece))
+    for (const QStringView line : QStringView(text).split(kCrLf, Qt::SkipEmptyParts)) {
+        const QString piece = singleBlanks(line);
+        if (kws.Exists(piece))
             continue;
         try {
             kws.Add(piece, piece);

@@ -41,7 +41,7 @@ public:
     // True while a long text is still going into the box: the box is read-only and OK disabled.
     bool isLoading() const { return !m_pending.isEmpty(); }
 
-    static zentrel::CKeyedCollection SplitKWs(QString text);
+    static zentrel::CKeyedCollection SplitKWs(const QString& text);
 
     QPlainTextEdit* txtKWs() const { return m_txtKWs; }
     QCheckBox* chkSetRank() const { return m_chkSetRank; }
