@@ -656,6 +656,9 @@ void ucKW::MenuEvent(const QString& menuItemId, int index)
 
 bool ucKW::event(QEvent* event)
 {
+    // A key let go while the window had lost the focus never comes up here.
+    if (event->type() == QEvent::WindowDeactivate)
+        m_keys.clear();
     // The page's keys win over the main window's menu shortcuts wherever the focus is on the
     // page; they run on release.
     if (event->type() == QEvent::ShortcutOverride && onShow() &&
@@ -687,6 +690,9 @@ bool ucKW::eventFilter(QObject* watched, QEvent* event)
                 runKey(command);
                 return true;
             }
+            break;
+        case QEvent::FocusOut:
+            m_keys.clear();
             break;
         default:
             break;

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -715,5 +717,55 @@ TEST_F(PagesTest, TheRelevancyColumnShowsEveryNameWhole)
                     << points << " " << cell.data().toString().toStdString();
             }
         }
+    }
+}
+
+TEST_F(PagesTest, KeysHeldWhileTheFocusWentAwayAreForgotten)
+{
+    struct Case {
+        const char* name;
+        bool onButton;    // the key went down on the Add button, else on the grid
+        bool otherWindow; // the window lost the focus, else the grid did within it
+        bool typedAgain;  // the key is typed again, else only its late release comes
+    };
+    const Case cases[] = {
+        {"grid, window, typed again", false, true, true},
+        {"grid, window, late release", false, true, false},
+        {"grid, focus within, late release", false, false, false},
+        {"button, window, late release", true, true, false},
+    };
+    QWidget other;
+    QLineEdit otherFocus(&other);
+    other.resize(100, 100);
+    other.move(900, 0);
+    other.show();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    int n = 0;
+    for (const Case& c : cases) {
+        const int id = project.add(QStringLiteral("candidate %1").arg(++n), 100, -1);
+        raw->init(&store, &services, &owner);
+        raw->raise();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window)) << c.name;
+        raw->lv()->setFocus();
+        selectKeywords(raw, {QStringLiteral("candidate %1").arg(n)});
+        QWidget* down = c.onButton ? static_cast<QWidget*>(raw->cmdAdd()) : raw->lv();
+        down->setFocus();
+        QTest::keyPress(down, Qt::Key_3, Qt::ControlModifier);
+        if (c.otherWindow) {
+            QApplication::setActiveWindow(&other);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&other)) << c.name;
+            QApplication::setActiveWindow(&window);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&window)) << c.name;
+        } else {
+            raw->cmdGet()->setFocus();
+        }
+        raw->lv()->setFocus();
+        if (c.typedAgain)
+            QTest::keyPress(raw->lv(), Qt::Key_3);
+        QTest::keyRelease(raw->lv(), Qt::Key_3);
+        EXPECT_EQ(project.relevancyOf(id), -1) << c.name;
     }
 }
