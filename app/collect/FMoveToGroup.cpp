@@ -67,6 +67,7 @@ FMoveToGroup::FMoveToGroup(QWidget* parent)
         ranks->addWidget(option);
         // Back to the tree, so that Enter and the arrows keep working on it.
         connect(option, &QRadioButton::clicked, m_tv, [this] { m_tv->setFocus(); });
+        connect(option, &QRadioButton::toggled, this, &FMoveToGroup::updateOK);
     }
     ranks->addStretch();
     m_lblRank->setBuddy(optRank(1));
@@ -133,6 +134,8 @@ bool FMoveToGroup::pick(const QString& caption, const QString& description, bool
     for (int i = 1; i <= 5; ++i)
         optRank(i)->setVisible(pickRank);
     m_cmdMoveToRoot->setVisible(moveGroupMode);
+    m_pickRank = pickRank;
+    updateOK();
     WaitCursor wait;
 
     zentrel::CDataNodes groups = m_dbaser->GetGroups(nullptr);
@@ -166,17 +169,25 @@ bool FMoveToGroup::pick(const QString& caption, const QString& description, bool
         return false;
     pickedItem = m_pickedItem;
     if (pickRank) {
-        m_memory->lastRank = 0;
-        for (int rank = 5; rank >= 1; --rank) {
-            if (optRank(rank)->isChecked()) {
-                if (pickedRank)
-                    *pickedRank = rank;
-                m_memory->lastRank = rank;
-                break;
-            }
-        }
+        m_memory->lastRank = chosenRank();
+        if (pickedRank && m_memory->lastRank > 0)
+            *pickedRank = m_memory->lastRank;
     }
     return true;
+}
+
+int FMoveToGroup::chosenRank() const
+{
+    for (int rank = 5; rank >= 1; --rank)
+        if (optRank(rank)->isChecked())
+            return rank;
+    return 0;
+}
+
+// Where a rank is asked for, a pick needs one.
+void FMoveToGroup::updateOK()
+{
+    m_cmdOK->setEnabled(!m_pickRank || chosenRank() > 0);
 }
 
 void FMoveToGroup::preselect(bool pickRank)
@@ -192,6 +203,8 @@ void FMoveToGroup::preselect(bool pickRank)
 
 void FMoveToGroup::cmdOK_Click()
 {
+    if (!m_cmdOK->isEnabled()) // a double click before a rank is chosen
+        return;
     QTreeWidgetItem* node = GroupTree::selected(*m_tv);
     if (node == nullptr) {
         if (m_services)

@@ -50,7 +50,8 @@ public:
     bool Respell(const QString& newText);
     // The two words of a two-word keyword the other way round; empty for other keywords.
     static QString SwappedWords(const QString& kw);
-    // The group commands; false when the user cancelled.
+    // The group commands; false when the user cancelled. On the candidates and banned pages
+    // Put To Group needs a rank with the group.
     bool AddToGroup(const QList<int>& ids, QWidget* parent);
     bool MoveToGroup(const QList<int>& ids, QWidget* parent);
     bool RemoveFromGroup(const QList<int>& ids);

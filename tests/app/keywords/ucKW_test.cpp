@@ -505,9 +505,17 @@ TEST_F(PagesTest, GroupCommands)
     group.init(&store, &services, &owner);
     EXPECT_EQ(group.model()->rowCount(), 0);
 
+    // From the candidates a pick without a rank files nothing: no page would show the keyword.
     selectKeywords(raw, {"candidate"});
-    owner.picks = {{seven, 4}};
+    owner.picks = {{seven, -1}};
     owner.refreshed.clear();
+    raw->mnuAddToGroup_Click();
+    EXPECT_TRUE(owner.refreshed.empty());
+    EXPECT_EQ(
+        project.db->ProjectDB()->scalar(QStringLiteral("SELECT count(*) FROM KWGroup")).toInt(), 0);
+    EXPECT_EQ(keywords(raw), QStringList{"candidate"});
+
+    owner.picks = {{seven, 4}};
     raw->mnuAddToGroup_Click();
     EXPECT_EQ(owner.pickCaptions.back(), MStrings::text(166));
     EXPECT_EQ(owner.refreshed, (std::vector<int>{4, 3}));
