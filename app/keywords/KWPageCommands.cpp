@@ -67,7 +67,7 @@ KWRecords KWPageCommands::Fetch(int rowCap, bool excludeGrouped) const
 
 void KWPageCommands::Rank(const QList<int>& ids, int relevancy, QWidget* parent)
 {
-    if (!m_store)
+    if (!m_store || ids.isEmpty())
         return;
     m_store->SetRelevancy(ids, relevancy);
     const bool candidates = m_pageType == KWPageType::Candidates;

@@ -42,7 +42,7 @@ public:
     static std::optional<KWStore::Query> PageQuery(KWPageType type, int groupId);
 
     // Gives the keywords the relevancy (0 bans) and refreshes the tabs it touches; the first
-    // move out of the candidates shows the one-time message.
+    // move out of the candidates shows the one-time message. No keyword: nothing at all.
     void Rank(const QList<int>& ids, int relevancy, QWidget* parent);
     // Asks, then deletes; false when nothing was deleted.
     bool Delete(const QList<int>& ids);

@@ -197,10 +197,6 @@ TEST_F(PagesTest, RankingMovesKeywordsBetweenPages)
     banned->cmdRank_Click(1);
     EXPECT_EQ(owner.refreshed, (std::vector<int>{3, 4, 5}));
     EXPECT_TRUE(keywords(banned).isEmpty());
-    selectKeywords(raw, {});
-    owner.refreshed.clear();
-    raw->cmdRank_Click(0);
-    EXPECT_EQ(owner.refreshed, (std::vector<int>{2, 5}));
 
     // Insert takes the selection, as the simple mode's caption says.
     const int inserted = project.add(QStringLiteral("inserted"), 5, -1);
@@ -726,6 +722,25 @@ TEST_F(PagesTest, TheRelevancyColumnShowsEveryNameWhole)
             }
         }
     }
+}
+
+TEST_F(PagesTest, RankingOnAnEmptyPageDoesNothing)
+{
+    initAll();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    raw->lv()->setFocus();
+    const std::function<void()> ranks[] = {
+        [&] { QTest::keyClick(raw->lv(), Qt::Key_Insert); },
+        [&] { QTest::keyClick(raw->lv(), Qt::Key_Delete); },
+        [&] { QTest::keyClick(raw->lv(), Qt::Key_3, Qt::ControlModifier); },
+        [&] { raw->cmdRank_Click(5); },
+        [&] { raw->mnuSetRelevancySetN_Click(6); },
+    };
+    for (const auto& rank : ranks)
+        rank();
+    EXPECT_TRUE(owner.refreshed.empty());
+    EXPECT_EQ(services.singleTimeShown, 0);
 }
 
 TEST_F(PagesTest, KeysHeldWhileTheFocusWentAwayAreForgotten)
