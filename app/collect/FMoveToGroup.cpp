@@ -1,6 +1,7 @@
 #include "app/collect/FMoveToGroup.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 
 #include "app/collect/GroupTree.h"
 #include "app/keywords/KWServices.h"
+#include "app/keywords/PickedRow.h"
 #include "app/shell/MMinMaxInfo.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
@@ -56,6 +58,7 @@ FMoveToGroup::FMoveToGroup(QWidget* parent)
     m_tv->setRootIsDecorated(true);
     m_tv->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tv->setExpandsOnDoubleClick(false);
+    m_tv->installEventFilter(this);
     m_lblCaption->setBuddy(m_tv);
 
     const char* const captions[] = {"",           "Who Knows?", "May Be", "More Or Less",
@@ -188,6 +191,13 @@ int FMoveToGroup::chosenRank() const
 void FMoveToGroup::updateOK()
 {
     m_cmdOK->setEnabled(!m_pickRank || chosenRank() > 0);
+}
+
+bool FMoveToGroup::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_tv && event->type() == QEvent::FocusIn)
+        PickedRow::TakeFocus(*m_tv, static_cast<QFocusEvent*>(event)->reason());
+    return QDialog::eventFilter(watched, event);
 }
 
 void FMoveToGroup::preselect(bool pickRank)

@@ -51,6 +51,9 @@ public:
     QPushButton* cmdOK() const { return m_cmdOK; }
     QPushButton* cmdCancel() const { return m_cmdCancel; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     bool pick(const QString& caption, const QString& description, bool pickRank, int& pickedItem,
               bool moveGroupMode, int hiddenGroupId, int* pickedRank);

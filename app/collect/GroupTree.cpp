@@ -69,7 +69,7 @@ QTreeWidgetItem* GroupTree::find(const QTreeWidget& tree, const QString& key)
 QTreeWidgetItem* GroupTree::selected(const QTreeWidget& tree)
 {
     const QList<QTreeWidgetItem*> items = tree.selectedItems();
-    return items.isEmpty() ? nullptr : items.constFirst();
+    return items.isEmpty() ? tree.currentItem() : items.constFirst();
 }
 
 void GroupTree::select(QTreeWidget& tree, QTreeWidgetItem* node)

@@ -21,7 +21,8 @@ public:
                                     const QString& text, const QIcon& icon);
     // The node of a key; null when there is none.
     static QTreeWidgetItem* find(const QTreeWidget& tree, const QString& key);
-    // The selected node; null when none is.
+    // The node the commands act on: the selected one, else the current (framed) one; null when
+    // there is neither.
     static QTreeWidgetItem* selected(const QTreeWidget& tree);
     // Selects the node and scrolls it into view.
     static void select(QTreeWidget& tree, QTreeWidgetItem* node);

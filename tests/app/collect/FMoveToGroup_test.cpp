@@ -282,6 +282,43 @@ TEST_F(PickerTest, WhereARankIsAskedForOkWaitsForOne)
     }
 }
 
+TEST_F(PickerTest, TheFramedGroupIsTheOnePicked)
+{
+    const int a = project.db->AddGroup(QStringLiteral("a"));
+    const int b = project.db->AddGroup(QStringLiteral("b"));
+    struct Case {
+        const char* name;
+        std::function<void(FMoveToGroup&)> frame; // leaves the frame on a node
+        int expected;
+    };
+    const Case cases[] = {
+        {"the tree takes the focus", [](FMoveToGroup& dialog) { dialog.tv()->setFocus(); }, a},
+        {"Ctrl+click takes the selection away",
+         [&](FMoveToGroup& dialog) {
+             const QPoint at = dialog.tv()->visualItemRect(nodeOf(*dialog.tv(), b)).center();
+             QTest::mouseClick(dialog.tv()->viewport(), Qt::LeftButton, {}, at);
+             QTest::mouseClick(dialog.tv()->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+             EXPECT_TRUE(dialog.tv()->selectedItems().isEmpty());
+         },
+         b},
+    };
+    for (const Case& c : cases) {
+        int picked = 0;
+        memory.lastKey.clear();
+        EXPECT_TRUE(pick(false, picked, false, 0, nullptr, [&](FMoveToGroup& dialog) {
+            dialog.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+            c.frame(dialog);
+            ASSERT_NE(dialog.tv()->currentItem(), nullptr) << c.name;
+            EXPECT_EQ(GroupTree::tag(dialog.tv()->currentItem()), c.expected) << c.name;
+            dialog.cmdOK()->click();
+            EXPECT_FALSE(dialog.isVisible()) << c.name;
+        })) << c.name;
+        EXPECT_EQ(picked, c.expected) << c.name;
+        EXPECT_TRUE(services.messages.empty()) << c.name;
+    }
+}
+
 TEST_F(PickerTest, CloseBoxIsCancel)
 {
     const int a = project.db->AddGroup(QStringLiteral("a"));

@@ -477,3 +477,42 @@ TEST_F(GroupsPage, AMovedGroupStandsWhereTheTreeFilledAfreshShowsIt)
         EXPECT_EQ(selectedId(), c.group);
     }
 }
+
+TEST_F(GroupsPage, TheFramedGroupIsTheOneShownAndActedOn)
+{
+    const int a = project.db->AddGroup(QStringLiteral("a"));
+    const int b = project.db->AddGroup(QStringLiteral("b"));
+    const int c = project.db->AddGroup(QStringLiteral("c"));
+    keyword(QStringLiteral("in a"), a);
+    keyword(QStringLiteral("in c"), c);
+    init();
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+
+    // A deleted group hands the frame to a neighbour, which is selected and shown.
+    select(b);
+    services.msgAnswers = {KWServices::Yes};
+    page.cmdRemove_Click();
+    ASSERT_EQ(node(b), nullptr);
+    ASSERT_NE(page.tv()->currentItem(), nullptr);
+    const int framed = GroupTree::tag(page.tv()->currentItem());
+    EXPECT_EQ(page.tv()->selectedItems(), QList<QTreeWidgetItem*>{node(framed)});
+    EXPECT_EQ(page.KWs()->GroupId(), framed);
+    EXPECT_EQ(shown(), QStringList{framed == a ? "in a" : "in c"});
+
+    // Ctrl+click takes the selection away and leaves the frame: F2 renames the framed group.
+    page.tv()->setFocus();
+    const QPoint at = page.tv()->visualItemRect(node(c)).center();
+    QTest::mouseClick(page.tv()->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseClick(page.tv()->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    ASSERT_TRUE(page.tv()->selectedItems().isEmpty());
+    EXPECT_EQ(shown(), QStringList{"in c"});
+    services.inputs = {QStringLiteral("renamed")};
+    QTest::keyClick(page.tv(), Qt::Key_F2);
+    EXPECT_EQ(nameOf(c), QStringLiteral("renamed"));
+
+    // The tree taking the focus again picks the framed group.
+    page.KWs()->lv()->setFocus();
+    page.tv()->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(page.tv()->selectedItems(), QList<QTreeWidgetItem*>{node(c)});
+}
