@@ -1,6 +1,7 @@
 #include "app/collect/FMoveToGroup.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 
 #include "app/collect/GroupTree.h"
 #include "app/keywords/KWServices.h"
+#include "app/keywords/PickedRow.h"
 #include "app/shell/MMinMaxInfo.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
@@ -56,6 +58,7 @@ FMoveToGroup::FMoveToGroup(QWidget* parent)
     m_tv->setRootIsDecorated(true);
     m_tv->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tv->setExpandsOnDoubleClick(false);
+    m_tv->installEventFilter(this);
     m_lblCaption->setBuddy(m_tv);
 
     const char* const captions[] = {"",           "Who Knows?", "May Be", "More Or Less",
@@ -67,6 +70,7 @@ FMoveToGroup::FMoveToGroup(QWidget* parent)
         ranks->addWidget(option);
         // Back to the tree, so that Enter and the arrows keep working on it.
         connect(option, &QRadioButton::clicked, m_tv, [this] { m_tv->setFocus(); });
+        connect(option, &QRadioButton::toggled, this, &FMoveToGroup::updateOK);
     }
     ranks->addStretch();
     m_lblRank->setBuddy(optRank(1));
@@ -137,6 +141,8 @@ bool FMoveToGroup::pick(const QString& caption, const QString& description, bool
     for (int i = 1; i <= 5; ++i)
         optRank(i)->setVisible(pickRank);
     m_cmdMoveToRoot->setVisible(moveGroupMode);
+    m_pickRank = pickRank;
+    updateOK();
     WaitCursor wait;
 
     zentrel::CDataNodes groups = m_dbaser->GetGroups(nullptr);
@@ -170,17 +176,32 @@ bool FMoveToGroup::pick(const QString& caption, const QString& description, bool
         return false;
     pickedItem = m_pickedItem;
     if (pickRank) {
-        m_memory->lastRank = 0;
-        for (int rank = 5; rank >= 1; --rank) {
-            if (optRank(rank)->isChecked()) {
-                if (pickedRank)
-                    *pickedRank = rank;
-                m_memory->lastRank = rank;
-                break;
-            }
-        }
+        m_memory->lastRank = chosenRank();
+        if (pickedRank && m_memory->lastRank > 0)
+            *pickedRank = m_memory->lastRank;
     }
     return true;
+}
+
+int FMoveToGroup::chosenRank() const
+{
+    for (int rank = 5; rank >= 1; --rank)
+        if (optRank(rank)->isChecked())
+            return rank;
+    return 0;
+}
+
+// Where a rank is asked for, a pick needs one.
+void FMoveToGroup::updateOK()
+{
+    m_cmdOK->setEnabled(!m_pickRank || chosenRank() > 0);
+}
+
+bool FMoveToGroup::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_tv && event->type() == QEvent::FocusIn)
+        PickedRow::TakeFocus(*m_tv, static_cast<QFocusEvent*>(event)->reason());
+    return QDialog::eventFilter(watched, event);
 }
 
 void FMoveToGroup::preselect(bool pickRank)
@@ -196,6 +217,8 @@ void FMoveToGroup::preselect(bool pickRank)
 
 void FMoveToGroup::cmdOK_Click()
 {
+    if (!m_cmdOK->isEnabled()) // a double click before a rank is chosen
+        return;
     QTreeWidgetItem* node = GroupTree::selected(*m_tv);
     if (node == nullptr) {
         if (m_services)

@@ -31,8 +31,8 @@ public:
     void init(KWServices* services, zentrel::DBaser* dbaser, GroupPickMemory* memory);
 
     // True when the user picked a target: PickedItem is the group (0: the top level, only by
-    // "Move to Root") and, with PickRank, PickedRank the relevancy chosen (left as it was when
-    // none was). False when cancelled or when nothing can be offered.
+    // "Move to Root") and, with PickRank, PickedRank the relevancy chosen: with PickRank, OK
+    // waits for a rank. False when cancelled or when nothing can be offered.
     bool ShowPicker(const QString& FormCaption, const QString& FormDescription, bool PickRank,
                     int& PickedItem, bool MoveGroupMode, int HiddenGroupId = 0,
                     int* PickedRank = nullptr);
@@ -51,10 +51,15 @@ public:
     QPushButton* cmdOK() const { return m_cmdOK; }
     QPushButton* cmdCancel() const { return m_cmdCancel; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     bool pick(const QString& caption, const QString& description, bool pickRank, int& pickedItem,
               bool moveGroupMode, int hiddenGroupId, int* pickedRank);
     void preselect(bool pickRank);
+    int chosenRank() const; // 0: none
+    void updateOK();
     void logError(const std::exception& error, const QString& source);
 
     KWServices* m_services = nullptr;
@@ -63,6 +68,7 @@ private:
     GroupPickMemory m_ownMemory; // when the caller keeps none
     int m_pickedItem = 0;
     bool m_okPressed = false;
+    bool m_pickRank = false;
 
     QLabel* m_lblCaption;
     QTreeWidget* m_tv;

@@ -33,6 +33,12 @@ bool GroupKeys::filter(QEvent* event, Command& command)
 {
     command = Command::None;
     const QEvent::Type type = event->type();
+    if (type == QEvent::FocusOut || type == QEvent::WindowDeactivate) {
+        // The key's release may never come.
+        m_down = 0;
+        m_downCommand = Command::None;
+        return false;
+    }
     if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress && type != QEvent::KeyRelease)
         return false;
     const auto* key = static_cast<QKeyEvent*>(event);

@@ -15,8 +15,9 @@ public:
     static bool IsTreeKey(int key);
     static Command CommandOf(int key, Qt::KeyboardModifiers modifiers);
 
-    // Takes a key event of the tree: true when it is the table's; command is the command to run
-    // now (on the release of a key that went down here), else None.
+    // Takes an event of the tree: true when it is a key of the table; command is the command to
+    // run now (on the release of a key that went down here), else None. The tree or its window
+    // losing the focus forgets the key that is down.
     bool filter(QEvent* event, Command& command);
 
 private:

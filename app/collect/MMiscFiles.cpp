@@ -4,7 +4,7 @@
 #include "app/collect/CollectEngine.h"
 #include "app/collect/CollectGuard.h"
 #include "app/collect/CollectOwner.h"
-#include "app/collect/KWTextFile.h"
+#include "app/collect/KWFileLoader.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
@@ -85,9 +85,11 @@ void MMisc::ImportKWs(const CLogPtr& Log, Scripting& Scripting, CollectOwner& Ow
             loadLocalPage(OwnerForm, Scripting, path);
             return;
         }
-        const QString text = NormalizeKWList(KWTextFile::Read(path));
+        const std::optional<QString> text = KWFileLoader(OwnerForm.Window()).Load(path);
+        if (!text)
+            return;
         AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
-            .Run(AddKWsLoop::Source::TextFile, text);
+            .Run(AddKWsLoop::Source::TextFile, *text);
     });
 }
 

@@ -1,5 +1,6 @@
 #include "app/collect/ucGroups.h"
 
+#include <QFocusEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QMenu>
@@ -12,6 +13,7 @@
 #include "app/collect/GroupTree.h"
 #include "app/keywords/KWProgramServices.h"
 #include "app/keywords/KWStore.h"
+#include "app/keywords/PickedRow.h"
 #include "app/keywords/ucKW.h"
 #include "app/shell/CSplitter.h"
 #include "app/shell/FMain.h"
@@ -301,8 +303,11 @@ void ucGroups::cmdRename_Click()
 void ucGroups::cmdRemove_Click()
 {
     guarded(4, QStringLiteral("ucGroups.cmdRemove_Click"), [&] {
-        if (m_editor.Remove())
-            tv_NodeClick();
+        if (!m_editor.Remove())
+            return;
+        // The tree framed a neighbour of the deleted node: it is the one shown now.
+        PickedRow::SelectCurrent(*m_tv);
+        tv_NodeClick();
     });
 }
 
@@ -334,6 +339,8 @@ void ucGroups::popupTreeMenu(const QPoint& at)
 bool ucGroups::eventFilter(QObject* watched, QEvent* event)
 {
     GroupKeys::Command command = GroupKeys::Command::None;
+    if (watched == m_tv && event->type() == QEvent::FocusIn)
+        PickedRow::TakeFocus(*m_tv, static_cast<QFocusEvent*>(event)->reason());
     if (watched == m_tv && m_keys.filter(event, command)) {
         runKey(command);
         return true;

@@ -9,9 +9,11 @@
 class KWLog;
 class QCheckBox;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+class QTimer;
 
 // "Add Keywords": the user types or pastes keywords, one per line, and may pick a relevancy for
 // all of them. The rank choice carries over to the next dialog while the program runs
@@ -32,10 +34,14 @@ public:
     zentrel::CKeyedCollection KWs() const;
 
     // The keywords' text with CR LF line ends; the caller may replace it between two showings.
+    // A long text goes into the box a piece at a time while the dialog shows; Text() is the whole
+    // text meanwhile.
     QString Text() const;
     void setText(const QString& text);
+    // True while a long text is still going into the box: the box is read-only and OK disabled.
+    bool isLoading() const { return !m_pending.isEmpty(); }
 
-    static zentrel::CKeyedCollection SplitKWs(QString text);
+    static zentrel::CKeyedCollection SplitKWs(const QString& text);
 
     QPlainTextEdit* txtKWs() const { return m_txtKWs; }
     QCheckBox* chkSetRank() const { return m_chkSetRank; }
@@ -49,9 +55,12 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
+    void fillSome();
+    void endFill();
     void refreshLineCount();
     void paste();
     void enableRanks();
@@ -65,4 +74,8 @@ private:
     QPushButton* m_cmdOK;
     QPushButton* m_cmdCancel;
     QStatusBar* m_sb;
+    QProgressBar* m_fillProgress;
+    QTimer* m_fill;
+    QString m_pending;      // the whole text while it goes into the box
+    qsizetype m_filled = 0; // how much of it is in
 };

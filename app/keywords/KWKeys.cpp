@@ -71,8 +71,10 @@ int KWKeys::RankOf(Command command)
 bool KWKeys::press(const QKeyEvent* event, bool grid)
 {
     const Command command = grid ? GridCommand(event) : PageCommand(event);
-    if (command == Command::None)
+    if (command == Command::None) {
+        m_down.remove(event->key());
         return false;
+    }
     m_down.insert(event->key(), command);
     return true;
 }

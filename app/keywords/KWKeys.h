@@ -38,11 +38,13 @@ public:
     static int RankOf(Command command);
 
     // A key went down on the grid (grid true) or elsewhere on the page; true when the key is the
-    // page's, so that nothing else acts on it.
+    // page's, so that nothing else acts on it. A key that is not the page's drops what an earlier
+    // press of it left.
     bool press(const QKeyEvent* event, bool grid);
     // A key came up: the command judged when it went down, None when it did not go down here.
     Command release(const QKeyEvent* event);
-    // Forgets the keys that are down (the page was hidden).
+    // Forgets the keys that are down: the page was hidden, or the grid or the window lost the
+    // focus, so their releases may never come.
     void clear() { m_down.clear(); }
 
 private:

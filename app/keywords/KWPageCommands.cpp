@@ -67,7 +67,7 @@ KWRecords KWPageCommands::Fetch(int rowCap, bool excludeGrouped) const
 
 void KWPageCommands::Rank(const QList<int>& ids, int relevancy, QWidget* parent)
 {
-    if (!m_store)
+    if (!m_store || ids.isEmpty())
         return;
     m_store->SetRelevancy(ids, relevancy);
     const bool candidates = m_pageType == KWPageType::Candidates;
@@ -133,8 +133,12 @@ bool KWPageCommands::AddToGroup(const QList<int>& ids, QWidget* parent)
     if (!m_owner->PickGroup(parent, MStrings::text(166), MStrings::text(167), withRank, group,
                             rank))
         return false;
-    // With no rank chosen the keywords keep their relevancy.
-    if (withRank && rank >= 1 && rank <= 5)
+    // Here a pick ranks the keywords, so that they leave the page for the group; one without a
+    // rank would file them where no page shows them.
+    const bool ranked = rank >= 1 && rank <= 5;
+    if (withRank && !ranked)
+        return false;
+    if (withRank)
         m_store->SetRelevancy(ids, rank);
     m_store->AddToGroup(ids, group);
     if (m_refreshPage)

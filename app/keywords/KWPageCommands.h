@@ -42,7 +42,7 @@ public:
     static std::optional<KWStore::Query> PageQuery(KWPageType type, int groupId);
 
     // Gives the keywords the relevancy (0 bans) and refreshes the tabs it touches; the first
-    // move out of the candidates shows the one-time message.
+    // move out of the candidates shows the one-time message. No keyword: nothing at all.
     void Rank(const QList<int>& ids, int relevancy, QWidget* parent);
     // Asks, then deletes; false when nothing was deleted.
     bool Delete(const QList<int>& ids);
@@ -50,7 +50,8 @@ public:
     bool Respell(const QString& newText);
     // The two words of a two-word keyword the other way round; empty for other keywords.
     static QString SwappedWords(const QString& kw);
-    // The group commands; false when the user cancelled.
+    // The group commands; false when the user cancelled. On the candidates and banned pages
+    // Put To Group needs a rank with the group.
     bool AddToGroup(const QList<int>& ids, QWidget* parent);
     bool MoveToGroup(const QList<int>& ids, QWidget* parent);
     bool RemoveFromGroup(const QList<int>& ids);

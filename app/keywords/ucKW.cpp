@@ -12,7 +12,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QStyle>
-#include <QTableView>
 #include <QTimer>
 
 #include "app/collect/WaitCursor.h"
@@ -47,7 +46,7 @@ ucKW::ucKW(QWidget* parent)
     : QWidget(parent)
     , m_model(new KWGridModel(&m_icons, this))
     , m_commands(m_model)
-    , m_lv(new QTableView(this))
+    , m_lv(new KWGridView(this))
     , m_picRawIcon(new QLabel(this))
     , m_lblRawDescription(new QLabel(this))
     , m_lblRankKeyword(new QLabel(QStringLiteral("Rank Keyword:"), this))
@@ -285,7 +284,7 @@ void ucKW::RefreshGrid()
                 m_model->clear();
             } else {
                 QSet<int> selected;
-                for (const int id : GetSelectedKWs())
+                for (const int id : idsOf(selectedRows()))
                     selected.insert(id);
                 const QList<int> again = m_model->refresh(records, mlRowCap, selected);
                 QList<int> rows;
@@ -293,9 +292,7 @@ void ucKW::RefreshGrid()
                     rows << m_model->rowOfId(id);
                 selectRows(rows, false);
             }
-            if (currentRow >= 0)
-                setFocusedRow(m_model->rowOfId(currentId) >= 0 ? m_model->rowOfId(currentId)
-                                                               : currentRow);
+            placeCurrentAfterRefresh(currentRow, currentId);
             RefreshStatusBarKWsCount();
         });
     }
@@ -328,21 +325,35 @@ void ucKW::updateRawDescription()
     m_lblRawDescription->setText(MStrings::text(id));
 }
 
+// The current keyword keeps the frame; when it left the page, the keyword now standing where it
+// stood takes it, and the first fill frames the first row. A row framed so is selected too when
+// nothing is.
+void ucKW::placeCurrentAfterRefresh(int rowBefore, int idBefore)
+{
+    if (m_model->rowCount() == 0)
+        return;
+    if (const int row = rowBefore >= 0 ? m_model->rowOfId(idBefore) : -1; row >= 0)
+        m_lv->frameRow(row);
+    else
+        m_lv->placeRow(std::max(rowBefore, 0));
+}
+
 QList<int> ucKW::selectedRows() const
 {
-    QList<int> rows;
-    for (const QModelIndex& index : m_lv->selectionModel()->selectedRows())
-        rows << index.row();
-    std::sort(rows.begin(), rows.end());
-    return rows;
+    return m_lv->selectedRowList();
+}
+
+QList<int> ucKW::idsOf(const QList<int>& rows) const
+{
+    QList<int> ids;
+    for (const int row : rows)
+        ids << m_model->rowAt(row).id;
+    return ids;
 }
 
 QList<int> ucKW::GetSelectedKWs() const
 {
-    QList<int> ids;
-    for (const int row : selectedRows())
-        ids << m_model->rowAt(row).id;
-    return ids;
+    return idsOf(m_lv->pickedRows());
 }
 
 void ucKW::selectRows(const QList<int>& rows, bool clearFirst)
@@ -369,19 +380,7 @@ void ucKW::selectRows(const QList<int>& rows, bool clearFirst)
 
 int ucKW::focusedRow() const
 {
-    const QModelIndex current = m_lv->selectionModel()->currentIndex();
-    return current.isValid() ? current.row() : -1;
-}
-
-// Moves the focus to the row (the last one when it is past the end) without touching the
-// selection.
-void ucKW::setFocusedRow(int row)
-{
-    const int count = m_model->rowCount();
-    if (count == 0)
-        return;
-    m_lv->selectionModel()->setCurrentIndex(m_model->index(std::min(row, count - 1), 0),
-                                            QItemSelectionModel::NoUpdate);
+    return m_lv->currentRow();
 }
 
 QString ucKW::focusedKeyword() const
@@ -415,17 +414,17 @@ void ucKW::SetRankMode(bool setAdvanced)
 void ucKW::cmdRank_Click(int index)
 {
     guarded(4, QStringLiteral("ucKW.cmdRank_Click"), [&] {
-        if (!moDBaser)
+        const QList<int> rows = m_lv->pickedRows();
+        if (!moDBaser || rows.isEmpty()) // nothing to rank: no refresh, no message
             return;
-        const QList<int> ids = GetSelectedKWs();
-        const QList<int> rows = selectedRows();
+        const QList<int> ids = idsOf(rows);
         m_commands.Rank(ids, index, window());
         m_lv->setFocus();
-        // Ranked rows that left the page hand the focus on as in a list box: to the keyword now
-        // standing where the first of them stood.
-        if (!ids.isEmpty() && m_model->rowOfId(ids.first()) < 0)
-            setFocusedRow(rows.first());
-        if (const int row = focusedRow(); row >= 0)
+        // Ranked rows that left the page hand the frame on as in a list box: to the keyword now
+        // standing where the first of them stood, which is picked alone.
+        if (m_model->rowOfId(ids.first()) < 0)
+            m_lv->placeRowAlone(rows.first());
+        else if (const int row = focusedRow(); row >= 0)
             m_lv->selectionModel()->select(m_model->index(row, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
     });
@@ -439,7 +438,7 @@ void ucKW::mnuFindKW_Click()
 void ucKW::mnuFindNextKW_Click()
 {
     guarded(4, QStringLiteral("ucKW.mnuFindNextKW_Click"),
-            [&] { showFound(m_commands.FindNext(selectedRows())); });
+            [&] { showFound(m_commands.FindNext(m_lv->pickedRows())); });
 }
 
 // A find's answer: no row leaves the selection alone; otherwise the row found is selected
@@ -582,7 +581,7 @@ void ucKW::mnuExportAll_Click()
 void ucKW::mnuExportSelected_Click()
 {
     guarded(4, QStringLiteral("ucKW.mnuExportSelected_Click"),
-            [&] { m_commands.ExportRows(selectedRows(), this); });
+            [&] { m_commands.ExportRows(m_lv->pickedRows(), this); });
 }
 
 void ucKW::mnuExportTop_Click(int index)
@@ -656,6 +655,9 @@ void ucKW::MenuEvent(const QString& menuItemId, int index)
 
 bool ucKW::event(QEvent* event)
 {
+    // A key let go while the window had lost the focus never comes up here.
+    if (event->type() == QEvent::WindowDeactivate)
+        m_keys.clear();
     // The page's keys win over the main window's menu shortcuts wherever the focus is on the
     // page; they run on release.
     if (event->type() == QEvent::ShortcutOverride && onShow() &&
@@ -687,6 +689,9 @@ bool ucKW::eventFilter(QObject* watched, QEvent* event)
                 runKey(command);
                 return true;
             }
+            break;
+        case QEvent::FocusOut:
+            m_keys.clear();
             break;
         default:
             break;

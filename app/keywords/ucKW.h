@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "app/keywords/KWGridView.h"
 #include "app/keywords/KWIcons.h"
 #include "app/keywords/KWKeys.h"
 #include "app/keywords/KWPageCommands.h"
@@ -24,7 +25,6 @@ class QCheckBox;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QTableView;
 class QTimer;
 
 // The keyword list page: the candidates, kept keywords, banned keywords or one group's keywords
@@ -86,12 +86,14 @@ public:
     void Collect(const QString& command);
     void popupContextMenu();
 
-    // The selected keyword ids in grid order.
+    // The keyword ids the commands act on, in grid order: the selected rows, else the current
+    // row alone.
     QList<int> GetSelectedKWs() const;
+    // The selected rows alone.
     QList<int> selectedRows() const;
     void selectRows(const QList<int>& rows, bool clearFirst = true);
 
-    QTableView* lv() const { return m_lv; }
+    KWGridView* lv() const { return m_lv; }
     KWGridModel* model() const { return m_model; }
     const KWIcons& ImageList1() const { return m_icons; }
     QLabel* lblTotal() const { return m_lblTotal; }
@@ -127,8 +129,9 @@ private:
     void updateRawDescription();
     void layoutControls();
     int focusedRow() const;
-    void setFocusedRow(int row);
     QString focusedKeyword() const;
+    QList<int> idsOf(const QList<int>& rows) const;
+    void placeCurrentAfterRefresh(int rowBefore, int idBefore);
     void selectAndShow(int row);
     void showFound(std::optional<int> row);
     void logError(const std::exception& error, int level, const QString& source);
@@ -147,7 +150,7 @@ private:
     KWKeys m_keys;
     KWGridModel* m_model;
     KWPageCommands m_commands;
-    QTableView* m_lv;
+    KWGridView* m_lv;
     QLabel* m_picRawIcon;
     QLabel* m_lblRawDescription;
     QLabel* m_lblRankKeyword;

@@ -47,7 +47,7 @@ QString MMisc::NormalizeKWList(const QString& text)
     if (text.isEmpty())
         return {};
     QString all = zentrel::MParser::TrimBlanks(text);
-    all.replace(QStringLiteral("\r\n"), QStringLiteral("\r"));
+    // Every line end becomes CR; the empty piece that CR LF leaves is skipped below.
     all.replace(u'\n', u'\r');
 
     QStringList kept;

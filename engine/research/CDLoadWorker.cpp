@@ -1,6 +1,11 @@
 #include "engine/research/CDLoadWorker.h"
 
+#include <algorithm>
+#include <exception>
 #include <memory>
+#include <optional>
+
+#include <zlib.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -64,7 +69,134 @@ bool isCancelled()
     throw ZError(objectError(EngineMessages::HttpStatus), reason, kEngineSource);
 }
 
+// The content codings the request offers; the worker inflates them itself.
+const QByteArray kAcceptedEncodings = QByteArrayLiteral("gzip, deflate");
+
+bool isCompressed(const QByteArray& contentEncoding)
+{
+    const QByteArray coding = contentEncoding.trimmed().toLower();
+    return coding == "gzip" || coding == "x-gzip" || coding == "deflate";
+}
+
+struct InflaterEnd {
+    void operator()(z_stream* stream) const
+    {
+        inflateEnd(stream);
+        delete stream;
+    }
+};
+
 } // namespace
+
+// The body as it arrives, inflated when the server compressed it, held up to one byte over the
+// cap and no further.
+class CDLoadWorker::Body {
+public:
+    explicit Body(const QByteArray& contentEncoding);
+
+    // Takes what the reply holds now; false once the page is larger than the cap.
+    bool take(QIODevice& reply);
+    QByteArray release() { return std::move(m_bytes); }
+
+private:
+    static constexpr qsizetype kLimit = kMaxBodyBytes + 1;
+    static constexpr qsizetype kStep = kReadBufferBytes;
+
+    qsizetype makeRoom(qsizetype wanted);
+    bool takePlain(QIODevice& reply);
+    bool inflateChunk(const char* data, qsizetype size);
+    bool full() const { return m_bytes.size() == kLimit; }
+
+    QByteArray m_bytes;
+    QByteArray m_input;
+    std::unique_ptr<z_stream, InflaterEnd> m_inflater;
+    bool m_streamEnded = false; // more data start another gzip member
+};
+
+CDLoadWorker::Body::Body(const QByteArray& contentEncoding)
+{
+    if (!isCompressed(contentEncoding))
+        return;
+    auto stream = std::make_unique<z_stream>();
+    // A gzip or a zlib header: servers send either for deflate.
+    if (inflateInit2(stream.get(), MAX_WBITS + 32) != Z_OK)
+        throw std::bad_alloc();
+    m_inflater.reset(stream.release());
+    m_input.resize(kStep);
+}
+
+bool CDLoadWorker::Body::take(QIODevice& reply)
+{
+    if (!m_inflater)
+        return takePlain(reply);
+    for (;;) {
+        const qint64 read = reply.read(m_input.data(), m_input.size());
+        if (read <= 0)
+            return true;
+        if (!inflateChunk(m_input.constData(), read))
+            return false;
+    }
+}
+
+// Grows the buffer for up to `wanted` more bytes, doubling but never past the limit; returns the
+// room there is, 0 once the body has reached the limit.
+qsizetype CDLoadWorker::Body::makeRoom(qsizetype wanted)
+{
+    const qsizetype size = m_bytes.size();
+    const qsizetype needed = std::min(size + wanted, kLimit);
+    if (needed > m_bytes.capacity())
+        m_bytes.reserve(std::min(std::max(needed, 2 * m_bytes.capacity()), kLimit));
+    return needed - size;
+}
+
+bool CDLoadWorker::Body::takePlain(QIODevice& reply)
+{
+    while (reply.bytesAvailable() > 0) {
+        const qsizetype room = makeRoom(reply.bytesAvailable());
+        if (room == 0)
+            return false;
+        const qsizetype size = m_bytes.size();
+        m_bytes.resize(size + room);
+        const qint64 read = reply.read(m_bytes.data() + size, room);
+        m_bytes.resize(size + std::max<qint64>(read, 0));
+        if (read <= 0)
+            break;
+    }
+    return !full();
+}
+
+bool CDLoadWorker::Body::inflateChunk(const char* data, qsizetype size)
+{
+    z_stream& stream = *m_inflater;
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+    stream.avail_in = static_cast<uInt>(size);
+    for (;;) {
+        if (m_streamEnded) {
+            if (stream.avail_in == 0)
+                break;
+            inflateReset(&stream);
+            m_streamEnded = false;
+        }
+        const qsizetype room = makeRoom(kStep);
+        if (room == 0)
+            return false;
+        const qsizetype used = m_bytes.size();
+        m_bytes.resize(used + room);
+        stream.next_out = reinterpret_cast<Bytef*>(m_bytes.data() + used);
+        stream.avail_out = static_cast<uInt>(room);
+        const int result = ::inflate(&stream, Z_NO_FLUSH);
+        m_bytes.resize(used + room - stream.avail_out);
+        if (result == Z_STREAM_END) {
+            m_streamEnded = true;
+        } else if (result != Z_OK && result != Z_BUF_ERROR) {
+            throw ZError(objectError(EngineMessages::HttpStatus),
+                         QStringLiteral("The page's compressed data are damaged. "), kEngineSource);
+        } else if (stream.avail_out > 0) {
+            break; // all input taken and all output given
+        }
+    }
+    return !full();
+}
 
 CDLoadWorker::CDLoadWorker(QObject* parent)
     : QObject(parent)
@@ -122,34 +254,67 @@ void CDLoadWorker::postFailure(CMessanger* messanger, const QString& cookie, std
     }
 }
 
+QNetworkRequest CDLoadWorker::request(const QString& url, std::int32_t sizeB)
+{
+    QNetworkRequest request{QUrl(url)};
+    request.setRawHeader("GET", url.toUtf8());
+    if (sizeB > 0)
+        request.setRawHeader("Range", "bytes=0-" + QByteArray::number(sizeB - 1));
+    // Offered here, the codings reach the worker as they are (Qt inflates only those it offered
+    // itself, and without a bound), so the worker inflates them up to the cap.
+    request.setRawHeader("Accept-Encoding", kAcceptedEncodings);
+    // Qt's HTTP/2 takes in data as fast as the server sends them, whatever the read buffer.
+    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    return request;
+}
+
+bool CDLoadWorker::declaresTooMuch(const QNetworkReply& reply)
+{
+    const QVariant length = reply.header(QNetworkRequest::ContentLengthHeader);
+    return length.isValid() && length.toLongLong() > kMaxBodyBytes;
+}
+
 CDLoadWorker::Response CDLoadWorker::fetch(const QString& url, std::int32_t sizeB,
                                            std::chrono::milliseconds timeLimit,
                                            const CMessanger& messanger)
 {
     QNetworkAccessManager manager;
-    QNetworkRequest request{QUrl(url)};
-    request.setRawHeader("GET", url.toUtf8());
-    if (sizeB > 0)
-        request.setRawHeader("Range", "bytes=0-" + QByteArray::number(sizeB - 1));
-    // The body cap below guards against compressed bodies that expand without end; Qt's own
-    // check stalls such a reply (no more data arrives) until the time limit instead of failing.
-    request.setDecompressedSafetyCheckThreshold(-1);
-
-    const std::unique_ptr<QNetworkReply> reply(manager.get(request));
+    const std::unique_ptr<QNetworkReply> reply(manager.get(request(url, sizeB)));
+    reply->setReadBufferSize(kReadBufferBytes);
     QEventLoop loop;
-    Response response;
+    std::optional<Body> body;
     bool headersArrived = false;
     bool tooLarge = false;
+    std::exception_ptr failure;
     const QDeadlineTimer deadline(timeLimit);
 
+    // Gives the page up: nothing more is read from the server.
+    const auto giveUp = [&](std::exception_ptr error) {
+        if (error)
+            failure = error;
+        else
+            tooLarge = true;
+        reply->abort();
+        loop.quit();
+    };
+    const auto takeBody = [&] {
+        if (!body)
+            body.emplace(reply->rawHeader("Content-Encoding"));
+        return body->take(*reply);
+    };
     QObject::connect(reply.get(), &QNetworkReply::metaDataChanged, &loop, [&] {
         headersArrived = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
+        if (declaresTooMuch(*reply))
+            giveUp({});
     });
     QObject::connect(reply.get(), &QNetworkReply::readyRead, &loop, [&] {
-        response.body += reply->readAll();
-        if (response.body.size() > kMaxBodyBytes) {
-            tooLarge = true;
-            loop.quit();
+        if (tooLarge || failure)
+            return;
+        try {
+            if (!takeBody())
+                giveUp({});
+        } catch (...) {
+            giveUp(std::current_exception());
         }
     });
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -164,16 +329,18 @@ CDLoadWorker::Response CDLoadWorker::fetch(const QString& url, std::int32_t size
         loop.exec();
     poll.stop();
 
-    if (!tooLarge && reply->isFinished()) {
-        response.body += reply->readAll();
-        tooLarge = response.body.size() > kMaxBodyBytes;
-    }
+    if (failure)
+        std::rethrow_exception(failure);
+    if (!tooLarge && reply->isFinished())
+        tooLarge = !takeBody();
     if (isCancelled() && !reply->isFinished()) {
         reply->abort();
         throw ZError(kUnexpected, QStringLiteral("The download was cancelled. "), kEngineSource);
     }
     checkFinished(*reply, headersArrived, tooLarge, messanger.isClosed());
     checkStatus(*reply);
+    Response response;
+    response.body = body->release();
     response.contentType = reply->header(QNetworkRequest::ContentTypeHeader).toByteArray();
     return response;
 }

@@ -10,6 +10,7 @@
 #include "engine/platform/CKeyedCollection.h"
 
 class QNetworkReply;
+class QNetworkRequest;
 
 namespace zentrel {
 
@@ -24,8 +25,11 @@ class CDLoadWorker final : public QObject {
 public:
     // How long a request may take after it was sent, unless the data give "TimeLimit" (ms).
     static constexpr std::chrono::milliseconds kDefaultTimeLimit{60000};
-    // A body above this size ends the download as a failure.
+    // A body above this size, as declared or as it arrives (inflated when compressed), ends the
+    // download as a failure.
     static constexpr qint64 kMaxBodyBytes = 16 * 1024 * 1024;
+    // How much of a reply Qt reads ahead of the worker; it stops reading the socket beyond it.
+    static constexpr qint64 kReadBufferBytes = 64 * 1024;
     static constexpr std::chrono::milliseconds kPollInterval{100};
 
     explicit CDLoadWorker(QObject* parent = nullptr);
@@ -35,11 +39,15 @@ public:
     Q_INVOKABLE void Run(zentrel::CKeyedCollectionPtr Data);
 
 private:
+    class Body;
+
     struct Response {
         QByteArray body;
         QByteArray contentType;
     };
 
+    static QNetworkRequest request(const QString& url, std::int32_t sizeB);
+    static bool declaresTooMuch(const QNetworkReply& reply);
     static Response fetch(const QString& url, std::int32_t sizeB,
                           std::chrono::milliseconds timeLimit, const CMessanger& messanger);
     static void checkFinished(QNetworkReply& reply, bool headersArrived, bool tooLarge,

@@ -11,6 +11,7 @@
 #include "app/collect/FMoveToGroup.h"
 #include "app/collect/GroupIcons.h"
 #include "app/collect/GroupTree.h"
+#include "app/collect/ucGroups.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/ucKW.h"
 #include "app/shell/FMain.h"
@@ -248,22 +249,74 @@ TEST_F(PickerTest, RememberedGroupUntilMoveToRoot)
     }));
 }
 
-TEST_F(PickerTest, NoRankChosenLeavesTheCallersValue)
+TEST_F(PickerTest, WhereARankIsAskedForOkWaitsForOne)
 {
     const int a = project.db->AddGroup(QStringLiteral("a"));
-    memory.lastRank = 5;
     int picked = 0;
     int rank = -1;
     ASSERT_TRUE(pick(true, picked, false, 0, &rank, [&](FMoveToGroup& dialog) {
-        EXPECT_TRUE(dialog.optRank(5)->isChecked()); // the remembered rank
-        dialog.optRank(5)->setAutoExclusive(false);
-        dialog.optRank(5)->setChecked(false);
         GroupTree::select(*dialog.tv(), nodeOf(*dialog.tv(), a));
+        EXPECT_FALSE(dialog.cmdOK()->isEnabled());
+        dialog.cmdOK()->click();
+        dialog.cmdOK_Click();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        const QPoint at = dialog.tv()->visualItemRect(nodeOf(*dialog.tv(), a)).center();
+        QTest::mouseDClick(dialog.tv()->viewport(), Qt::LeftButton, {}, at);
+        QTest::keyClick(dialog.tv(), Qt::Key_Return);
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_FALSE(dialog.OKPressed());
+        dialog.optRank(2)->click();
+        EXPECT_TRUE(dialog.cmdOK()->isEnabled());
         dialog.cmdOK()->click();
     }));
     EXPECT_EQ(picked, a);
-    EXPECT_EQ(rank, -1);
-    EXPECT_EQ(memory.lastRank, 0);
+    EXPECT_EQ(rank, 2);
+    EXPECT_EQ(memory.lastRank, 2);
+
+    // A remembered rank is chosen from the start; without a rank to ask for, OK waits for none.
+    for (const bool pickRank : {true, false}) {
+        ASSERT_TRUE(pick(pickRank, picked, false, 0, &rank, [&](FMoveToGroup& dialog) {
+            EXPECT_TRUE(dialog.cmdOK()->isEnabled()) << pickRank;
+            dialog.cmdOK()->click();
+        }));
+    }
+}
+
+TEST_F(PickerTest, TheFramedGroupIsTheOnePicked)
+{
+    const int a = project.db->AddGroup(QStringLiteral("a"));
+    const int b = project.db->AddGroup(QStringLiteral("b"));
+    struct Case {
+        const char* name;
+        std::function<void(FMoveToGroup&)> frame; // leaves the frame on a node
+        int expected;
+    };
+    const Case cases[] = {
+        {"the tree takes the focus", [](FMoveToGroup& dialog) { dialog.tv()->setFocus(); }, a},
+        {"Ctrl+click takes the selection away",
+         [&](FMoveToGroup& dialog) {
+             const QPoint at = dialog.tv()->visualItemRect(nodeOf(*dialog.tv(), b)).center();
+             QTest::mouseClick(dialog.tv()->viewport(), Qt::LeftButton, {}, at);
+             QTest::mouseClick(dialog.tv()->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+             EXPECT_TRUE(dialog.tv()->selectedItems().isEmpty());
+         },
+         b},
+    };
+    for (const Case& c : cases) {
+        int picked = 0;
+        memory.lastKey.clear();
+        EXPECT_TRUE(pick(false, picked, false, 0, nullptr, [&](FMoveToGroup& dialog) {
+            dialog.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+            c.frame(dialog);
+            ASSERT_NE(dialog.tv()->currentItem(), nullptr) << c.name;
+            EXPECT_EQ(GroupTree::tag(dialog.tv()->currentItem()), c.expected) << c.name;
+            dialog.cmdOK()->click();
+            EXPECT_FALSE(dialog.isVisible()) << c.name;
+        })) << c.name;
+        EXPECT_EQ(picked, c.expected) << c.name;
+        EXPECT_TRUE(services.messages.empty()) << c.name;
+    }
 }
 
 TEST_F(PickerTest, CloseBoxIsCancel)
@@ -352,16 +405,18 @@ TEST(PutToGroup, FromTheCandidatesPageWithAndWithoutARank)
             if (rank > 0)
                 picker.optRank(rank)->click();
             picker.cmdOK()->click();
+            if (picker.isVisible())
+                picker.cmdCancel()->click();
         };
     };
 
-    // No rank chosen: filed into the group, still a candidate.
+    // No rank chosen: OK does nothing, and the user can only cancel.
     selectOnly(blue);
     pickGroupWithRank(0);
     raw.mnuAddToGroup_Click();
-    EXPECT_TRUE(inGroup(blue));
+    EXPECT_FALSE(inGroup(blue));
     EXPECT_EQ(project.relevancyOf(blue), -1);
-    EXPECT_EQ(raw.model()->rowOfId(blue) >= 0, true);
+    EXPECT_GE(raw.model()->rowOfId(blue), 0);
     EXPECT_FALSE(services.logged(QStringLiteral("ucKW.mnuAddToGroup_Click")));
 
     // A rank: kept, on the kept page, in the group.
@@ -421,4 +476,45 @@ TEST_F(PickerTest, RefusedFirstGroupIsLoggedAndPicksNothing)
     EXPECT_EQ(services.log[0].source, QStringLiteral("FMoveToGroup.ShowPicker"));
     EXPECT_EQ(services.log[0].level, 0);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(PutToGroup, CandidatesPutIntoAGroupAreCountedThere)
+{
+    kwtest::Project project;
+    ScriptedServices services;
+    PickerOwner owner(services, *project.db);
+    const int roses = project.db->AddGroup(QStringLiteral("Roses"));
+    for (const char* kw : {"red roses", "white roses"})
+        project.group({project.add(QString::fromLatin1(kw), 50, 3)}, roses);
+    QList<int> candidates;
+    for (const char* kw : {"roses delivery", "cheap roses", "roses online"})
+        candidates << project.add(QString::fromLatin1(kw), 10, -1);
+    ucKW raw;
+    raw.setPageType(0);
+    ucGroups groups;
+    owner.tabs = {{2, &raw}, {4, groups.KWs()}};
+    raw.init(project.store.get(), &services, &owner);
+    GroupPickMemory memory;
+    groups.init(project.db.get(), project.store.get(), &services, &owner, &memory);
+    ASSERT_EQ(groups.KWs()->GroupId(), roses);
+    EXPECT_EQ(groups.KWs()->lblTotal()->text(), QStringLiteral("Total in group: 2 keyword(s). "));
+
+    raw.selectRows({0, 1, 2});
+    int shown = 0;
+    services.onDialog = [&](QDialog& dialog) {
+        auto& picker = static_cast<FMoveToGroup&>(dialog);
+        ++shown;
+        GroupTree::select(*picker.tv(), nodeOf(*picker.tv(), roses));
+        picker.cmdOK()->click(); // no rank yet: nothing
+        EXPECT_TRUE(picker.isVisible());
+        picker.optRank(3)->click();
+        picker.cmdOK()->click();
+    };
+    raw.mnuAddToGroup_Click();
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(raw.model()->rowCount(), 0);
+    EXPECT_EQ(groups.KWs()->model()->rowCount(), 5);
+    EXPECT_EQ(groups.KWs()->lblTotal()->text(), QStringLiteral("Total in group: 5 keyword(s). "));
+    for (const int id : candidates)
+        EXPECT_EQ(project.relevancyOf(id), 3);
 }

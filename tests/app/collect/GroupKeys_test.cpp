@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 
 #include "app/collect/GroupKeys.h"
@@ -57,4 +58,20 @@ TEST(GroupKeys, JudgedWhenDownRunWhenUp)
     // A release without its press runs nothing.
     EXPECT_TRUE(keys.filter(&up, command));
     EXPECT_EQ(command, Command::None);
+}
+
+TEST(GroupKeys, TheFocusGoneForgetsTheKeyThatIsDown)
+{
+    for (const QEvent::Type gone : {QEvent::FocusOut, QEvent::WindowDeactivate}) {
+        GroupKeys keys;
+        Command command = Command::None;
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+        EXPECT_TRUE(keys.filter(&down, command));
+        QFocusEvent focusOut(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QEvent deactivate(QEvent::WindowDeactivate);
+        EXPECT_FALSE(keys.filter(gone == QEvent::FocusOut ? &focusOut : &deactivate, command));
+        QKeyEvent up(QEvent::KeyRelease, Qt::Key_Delete, Qt::NoModifier);
+        EXPECT_TRUE(keys.filter(&up, command));
+        EXPECT_EQ(command, Command::None) << gone;
+    }
 }

@@ -4,7 +4,9 @@
 #include <QImage>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QRadioButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,112 @@ void answerAdd(FAddKWs* dialog, const QString& text, int rank)
     if (rank > 0)
         dialog->optRank(rank)->setChecked(true);
     dialog->accept();
+}
+
+// Cancels every add dialog that comes up, counting them.
+class AddDialogWatch {
+public:
+    AddDialogWatch()
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] {
+            if (auto* dialog = qobject_cast<FAddKWs*>(QApplication::activeModalWidget())) {
+                ++m_shown;
+                dialog->reject();
+            }
+        });
+        m_timer.start();
+    }
+    int shown() const { return m_shown; }
+
+private:
+    QTimer m_timer;
+    int m_shown = 0;
+};
+
+// Counts the progress dialogs shown; with cancel, presses Cancel on each once it is up.
+class ProgressWatch final : public QObject {
+public:
+    explicit ProgressWatch(bool cancel)
+        : m_cancel(cancel)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~ProgressWatch() override { qApp->removeEventFilter(this); }
+    int shown() const { return m_shown; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* progress = qobject_cast<QProgressDialog*>(watched);
+        if (progress == nullptr || event->type() != QEvent::Show)
+            return false;
+        ++m_shown;
+        if (m_cancel)
+            QMetaObject::invokeMethod(progress, &QProgressDialog::cancel, Qt::QueuedConnection);
+        return false;
+    }
+
+private:
+    bool m_cancel;
+    int m_shown = 0;
+};
+
+// The process's peak resident memory in bytes since resetPeakMemory; -1 when not known.
+qint64 peakMemory()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return -1;
+}
+
+bool resetPeakMemory()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
+}
+
+QByteArray letters(int number)
+{
+    QByteArray word;
+    do {
+        word.prepend(static_cast<char>('a' + number % 26));
+        number /= 26;
+    } while (number > 0);
+    return word;
+}
+
+// Every line a different keyword, in five kinds of line (one of them blank) and with three
+// kinds of line break.
+QByteArray variedKeywords(int lines)
+{
+    const char* const breaks[] = {"\r\n", "\n", "\r"};
+    QByteArray bytes;
+    for (int i = 0; i < lines; ++i) {
+        const QByteArray kw = "kw" + letters(i);
+        switch (i % 5) {
+        case 0:
+            bytes += "  " + kw + " alpha  ";
+            break;
+        case 1:
+            bytes += "2005 " + kw + "  beta";
+            break;
+        case 2:
+            bytes += "\r\n" + kw;
+            break;
+        case 3:
+            bytes += kw + " caf\xc3\xa9";
+            break;
+        default:
+            bytes += "   ";
+        }
+        bytes += breaks[i % 3];
+    }
+    return bytes;
 }
 
 class MMiscFiles : public testing::Test {
@@ -302,4 +410,154 @@ TEST_F(MMiscFiles, StoreFailureIsLoggedOnceUnderTheCommandsName)
     sources.removeIf([](const QString& source) { return !source.startsWith("MMisc."); });
     EXPECT_EQ(sources, QStringList{"MMisc.AddKeywords"});
     EXPECT_TRUE(e.owner.refreshed.isEmpty());
+}
+
+TEST_F(MMiscFiles, FilesOverTheLimitAreRefusedUnread)
+{
+    const struct {
+        const char* name;
+        qint64 size;
+        QString message; // %1: the path
+    } cases[] = {
+        {"just over.txt", qint64{64} * 1024 * 1024 + 1,
+         "The file '%1' is 64.1 MB; files over 64 MB cannot be imported. "},
+        {"reported.txt", 1'290'000'000,
+         "The file '%1' is 1.3 GB; files over 64 MB cannot be imported. "},
+
+        // At the limit the file is taken, and then found not to be text.
+        {"at limit.txt", qint64{64} * 1024 * 1024,
+         "The file '%1' is not a text file, so it cannot be imported. "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = e.home.file(QString::fromUtf8(c.name));
+        QFile file(path);
+        // Sparse: nothing is written.
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.resize(c.size));
+        file.close();
+        e.script.clear();
+        e.script.file(path);
+        const AddDialogWatch addDialogs;
+        const qint64 before = resetPeakMemory() ? peakMemory() : -1;
+        MMisc::ImportKWs(e.log, e.scripting, e.owner);
+        // Reading the file whole would take at least its size.
+        if (before > 0) {
+            EXPECT_LT(peakMemory() - before, qint64{32} * 1024 * 1024);
+        }
+        EXPECT_EQ(e.messages(), QStringList{c.message.arg(path)});
+        EXPECT_EQ(e.script.shown(MsgService::Kind::Message).value(0).style, 48);
+        EXPECT_EQ(addDialogs.shown(), 0);
+        QFile::remove(path);
+    }
+    EXPECT_TRUE(e.owner.refreshed.isEmpty());
+    EXPECT_TRUE(e.logSources().isEmpty());
+}
+
+TEST_F(MMiscFiles, FilesThatAreNotTextAreRefused)
+{
+    QByteArray controls;
+    for (int i = 0; i < 4096; ++i)
+        controls += static_cast<char>(1 + i % 31);
+    QByteArray utf16("\xff\xfe");
+    for (const char c : QByteArray("blue widgets\r\n"))
+        utf16 += QByteArray(1, c) + '\0';
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        bool text;
+    } cases[] = {
+        {"picture.png", QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + "more", false},
+        {"controls.txt", controls, false},
+        {"utf16.txt", utf16, false},
+        {"dos.txt", "blue widgets\r\nred gadgets\r\n\x1a", true},
+        {"tabs.txt", "blue\twidgets\f\r\nred gadgets\v", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        e.script.clear();
+        const QString path = e.writeFile(QString::fromUtf8(c.name), c.bytes);
+        e.script.file(path);
+        const AddDialogWatch addDialogs;
+        MMisc::ImportKWs(e.log, e.scripting, e.owner);
+        if (c.text) {
+            EXPECT_TRUE(e.messages().isEmpty());
+            EXPECT_EQ(addDialogs.shown(), 1);
+        } else {
+            EXPECT_EQ(e.messages(), QStringList{QStringLiteral("The file '%1' is not a text file, "
+                                                               "so it cannot be imported. ")
+                                                    .arg(path)});
+            EXPECT_EQ(addDialogs.shown(), 0);
+        }
+    }
+    EXPECT_TRUE(e.keywords().isEmpty());
+    EXPECT_TRUE(e.logSources().isEmpty());
+}
+
+TEST_F(MMiscFiles, LargeFilesLoadWholeBehindAProgressDialog)
+{
+    constexpr int kLines = 200000;
+    const QByteArray bytes = variedKeywords(kLines);
+    ASSERT_GT(bytes.size(), 2 * 1024 * 1024);
+    const QString expected = MMisc::NormalizeKWList(KWTextFile::Decode(bytes));
+    e.script.file(e.writeFile(QStringLiteral("large.txt"), bytes));
+    const ProgressWatch progress(false);
+    QString text;
+    zentrel::CKeyedCollection kws;
+    collecttest::onActiveModal<FAddKWs>([&](FAddKWs* dialog) {
+        EXPECT_TRUE(testsupport::waitUntil([dialog] { return !dialog->isLoading(); },
+                                           std::chrono::minutes(2)));
+        text = dialog->Text();
+        kws = dialog->KWs();
+        dialog->reject();
+    });
+    MMisc::ImportKWs(e.log, e.scripting, e.owner);
+    EXPECT_EQ(progress.shown(), 1);
+    EXPECT_EQ(text, expected);
+    // The blank lines go; every other line is a keyword of its own.
+    EXPECT_EQ(kws.Count(), kLines / 5 * 4);
+    EXPECT_EQ(kws.Item(1).toString(), QStringLiteral("kwa alpha"));
+    EXPECT_EQ(kws.Item(2).toString(), QStringLiteral("kwb beta"));
+    EXPECT_EQ(kws.Item(4).toString(), QString::fromUtf8("kwd caf\xc3\xa9"));
+    EXPECT_EQ(kws.Item(kws.Count()).toString(),
+              QStringLiteral("kw") + letters(kLines - 2) + " caf\xc3\xa9");
+    EXPECT_TRUE(e.messages().isEmpty());
+    EXPECT_TRUE(e.logSources().isEmpty());
+}
+
+TEST_F(MMiscFiles, CancellingTheProgressEndsTheImport)
+{
+    e.script.file(e.writeFile(QStringLiteral("large.txt"), variedKeywords(150000)));
+    const ProgressWatch progress(true);
+    const AddDialogWatch addDialogs;
+    MMisc::ImportKWs(e.log, e.scripting, e.owner);
+    EXPECT_EQ(progress.shown(), 1);
+    EXPECT_EQ(addDialogs.shown(), 0);
+    EXPECT_TRUE(e.messages().isEmpty());
+    EXPECT_TRUE(e.owner.refreshed.isEmpty());
+    EXPECT_TRUE(e.logSources().isEmpty());
+}
+
+TEST_F(MMiscFiles, NormalizingAPieceAtATimeGivesWhatOneCallGives)
+{
+    const struct {
+        const char* name;
+        QString text;
+    } cases[] = {
+        {"empty", QString()},
+        {"blanks", QStringLiteral("   ")},
+        {"blank ends", QStringLiteral("  \r\n blue  widgets  \r\n   ")},
+        {"nothing kept", QStringLiteral("12 34\r\n56 ")},
+        {"every break", QStringLiteral("a\rb\nc\r\n\r\nd")},
+        {"blank lines at every cut", QStringLiteral("   \r\n").repeated(200000) + "x y"},
+        {"nothing kept, long", QStringLiteral("2005 1999\r\n").repeated(60000)},
+        {"one long line", QStringLiteral("word ").repeated(100000)},
+        {"varied", KWTextFile::Decode(variedKeywords(40000))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(KWTextFile::NormalizeKWList(c.text, [](double) { return true; }),
+                  MMisc::NormalizeKWList(c.text));
+    }
+    EXPECT_EQ(KWTextFile::NormalizeKWList(cases[5].text, [](double) { return false; }),
+              std::nullopt);
 }

@@ -16,6 +16,7 @@
 #include "app/keywords/ucKW.h"
 #include "app/shell/CSplitter.h"
 #include "app/shell/FMain.h"
+#include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
 #include "engine/database/DBaser.h"
@@ -50,7 +51,8 @@ protected:
             kws << page.KWs()->model()->rowAt(r).keyword;
         return kws;
     }
-    QStringList outline() const
+    QStringList outline() const { return outlineOf(*page.tv()); }
+    static QStringList outlineOf(const QTreeWidget& tree)
     {
         QStringList lines;
         std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* n, int depth) {
@@ -58,8 +60,8 @@ protected:
             for (int i = 0; i < n->childCount(); ++i)
                 walk(n->child(i), depth + 1);
         };
-        for (int i = 0; i < page.tv()->topLevelItemCount(); ++i)
-            walk(page.tv()->topLevelItem(i), 0);
+        for (int i = 0; i < tree.topLevelItemCount(); ++i)
+            walk(tree.topLevelItem(i), 0);
         return lines;
     }
     QVariant parentOf(int id) const
@@ -186,7 +188,7 @@ TEST_F(GroupsPage, MovedSubtreeKeepsItsChildren)
     init();
     select(b);
     page.mnuMoveGroupToRoot_Click();
-    EXPECT_EQ(outline(), (QStringList{"a", "d", "b", "  c"}));
+    EXPECT_EQ(outline(), (QStringList{"a", "b", "  c", "d"}));
     EXPECT_TRUE(parentOf(b).isNull());
     EXPECT_EQ(selectedId(), b);
     EXPECT_EQ(page.KWs()->GroupId(), b);
@@ -210,13 +212,13 @@ TEST_F(GroupsPage, MovedSubtreeKeepsItsChildren)
         static_cast<FMoveToGroup&>(dialog).cmdMoveToRoot()->click();
     };
     page.mnuMoveGroup_Click();
-    EXPECT_EQ(outline(), (QStringList{"a", "d", "b", "  c"}));
+    EXPECT_EQ(outline(), (QStringList{"a", "b", "  c", "d"}));
     EXPECT_TRUE(parentOf(b).isNull());
 
     services.onDialog = [&](QDialog& dialog) { dialog.reject(); };
     select(a);
     page.mnuMoveGroup_Click();
-    EXPECT_EQ(outline(), (QStringList{"a", "d", "b", "  c"}));
+    EXPECT_EQ(outline(), (QStringList{"a", "b", "  c", "d"}));
 }
 
 TEST_F(GroupsPage, BlankRenameChangesNothing)
@@ -310,7 +312,7 @@ TEST_F(GroupsPage, MenuDispatchByIdentifier)
     EXPECT_EQ(outline(), (QStringList{"renamed", "  sub", "top"}));
     GroupTree::select(*page.tv(), page.tv()->topLevelItem(0)->child(0));
     page.MenuEvent(QStringLiteral("CS_MENU_MOVE_GROUP_TO_ROOT"), 0);
-    EXPECT_EQ(outline(), (QStringList{"renamed", "top", "sub"}));
+    EXPECT_EQ(outline(), (QStringList{"renamed", "sub", "top"}));
     int dialogs = 0;
     services.onDialog = [&](QDialog& dialog) {
         ++dialogs;
@@ -438,4 +440,79 @@ TEST_F(GroupsPage, RefusedNamesAreLoggedAndLeaveTheTree)
     EXPECT_EQ(services.log[0].level, 4);
     EXPECT_EQ(services.log[1].source, QStringLiteral("ucGroups.cmdRename_Click"));
     EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(GroupsPage, AMovedGroupStandsWhereTheTreeFilledAfreshShowsIt)
+{
+    // 1 a, 2 b under a, 3 c under b, 4 d, 5 e under d, 6 f
+    const int a = project.db->AddGroup(QStringLiteral("a"));
+    const int b = project.db->AddGroup(QStringLiteral("b"), a);
+    project.db->AddGroup(QStringLiteral("c"), b);
+    const int d = project.db->AddGroup(QStringLiteral("d"));
+    const int e = project.db->AddGroup(QStringLiteral("e"), d);
+    const int f = project.db->AddGroup(QStringLiteral("f"));
+    struct Case {
+        int group;
+        int newParent; // 0: Move To Root
+    };
+    const Case cases[] = {{b, 0}, {b, d}, {a, f}, {a, 0}, {e, 0}, {f, e}, {f, 0}, {e, d}};
+    init();
+    for (const Case& c : cases) {
+        select(c.group);
+        if (c.newParent == 0) {
+            page.mnuMoveGroupToRoot_Click();
+        } else {
+            services.onDialog = [&](QDialog& dialog) {
+                auto& picker = static_cast<FMoveToGroup&>(dialog);
+                GroupTree::select(*picker.tv(),
+                                  GroupTree::find(*picker.tv(), GroupTree::keyOf(c.newParent)));
+                picker.cmdOK()->click();
+            };
+            page.mnuMoveGroup_Click();
+        }
+        // What the group picker shows, collapsed as the page's tree is.
+        QTreeWidget fresh;
+        MMisc::FillGroupTree(nullptr, project.db->GetGroups(nullptr), fresh, false, false, 0);
+        EXPECT_EQ(outline(), outlineOf(fresh)) << c.group << " to " << c.newParent;
+        EXPECT_EQ(selectedId(), c.group);
+    }
+}
+
+TEST_F(GroupsPage, TheFramedGroupIsTheOneShownAndActedOn)
+{
+    const int a = project.db->AddGroup(QStringLiteral("a"));
+    const int b = project.db->AddGroup(QStringLiteral("b"));
+    const int c = project.db->AddGroup(QStringLiteral("c"));
+    keyword(QStringLiteral("in a"), a);
+    keyword(QStringLiteral("in c"), c);
+    init();
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+
+    // A deleted group hands the frame to a neighbour, which is selected and shown.
+    select(b);
+    services.msgAnswers = {KWServices::Yes};
+    page.cmdRemove_Click();
+    ASSERT_EQ(node(b), nullptr);
+    ASSERT_NE(page.tv()->currentItem(), nullptr);
+    const int framed = GroupTree::tag(page.tv()->currentItem());
+    EXPECT_EQ(page.tv()->selectedItems(), QList<QTreeWidgetItem*>{node(framed)});
+    EXPECT_EQ(page.KWs()->GroupId(), framed);
+    EXPECT_EQ(shown(), QStringList{framed == a ? "in a" : "in c"});
+
+    // Ctrl+click takes the selection away and leaves the frame: F2 renames the framed group.
+    page.tv()->setFocus();
+    const QPoint at = page.tv()->visualItemRect(node(c)).center();
+    QTest::mouseClick(page.tv()->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseClick(page.tv()->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    ASSERT_TRUE(page.tv()->selectedItems().isEmpty());
+    EXPECT_EQ(shown(), QStringList{"in c"});
+    services.inputs = {QStringLiteral("renamed")};
+    QTest::keyClick(page.tv(), Qt::Key_F2);
+    EXPECT_EQ(nameOf(c), QStringLiteral("renamed"));
+
+    // The tree taking the focus again picks the framed group.
+    page.KWs()->lv()->setFocus();
+    page.tv()->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(page.tv()->selectedItems(), QList<QTreeWidgetItem*>{node(c)});
 }

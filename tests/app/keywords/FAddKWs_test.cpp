@@ -6,9 +6,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 
 #include "app/keywords/FAddKWs.h"
 #include "app/shell/MMain.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -28,6 +30,31 @@ QStringList items(const zentrel::CKeyedCollection& kws)
         list << item.toString();
     return list;
 }
+
+// Many times the longest text the box takes in one piece.
+QString longText(int lines)
+{
+    QString text;
+    for (int i = 0; i < lines; ++i)
+        text += QStringLiteral("keyword number %1\r\n").arg(i);
+    return text + QStringLiteral("last keyword");
+}
+
+// Counts the turns of the event loop.
+class Heartbeat {
+public:
+    Heartbeat()
+    {
+        m_timer.setInterval(0);
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { ++m_beats; });
+        m_timer.start();
+    }
+    int beats() const { return m_beats; }
+
+private:
+    QTimer m_timer;
+    int m_beats = 0;
+};
 
 TEST_F(FAddKWsTest, LineCountAndOkState)
 {
@@ -118,6 +145,51 @@ TEST_F(FAddKWsTest, PasteTakesTheClipboardKeywords)
     QApplication::clipboard()->clear();
     dialog.cmdPaste()->click();
     EXPECT_EQ(dialog.Text(), QString());
+}
+
+TEST_F(FAddKWsTest, LongTextGoesInAPieceAtATimeWhileEventsAreHandled)
+{
+    // A no-break space comes back as a blank and a paragraph separator as a line break, whether
+    // the line is in the box yet or not.
+    const QString text = longText(100000) + QStringLiteral("\r\nno\u00a0break\u2029end");
+    const QString expected = longText(100000) + QStringLiteral("\r\nno break\r\nend");
+    FAddKWs dialog;
+    const Heartbeat heartbeat;
+    QList<int> beatsAtChange;
+    QObject::connect(dialog.txtKWs(), &QPlainTextEdit::textChanged, &dialog,
+                     [&] { beatsAtChange << heartbeat.beats(); });
+    dialog.init(nullptr, text);
+    dialog.show();
+    EXPECT_TRUE(dialog.isLoading());
+    EXPECT_EQ(dialog.Text(), expected);
+    EXPECT_FALSE(dialog.cmdOK()->isEnabled());
+    EXPECT_TRUE(dialog.txtKWs()->isReadOnly());
+
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return !dialog.isLoading(); }, std::chrono::minutes(2)));
+    EXPECT_EQ(dialog.Text(), expected);
+    EXPECT_EQ(dialog.statusText(), QStringLiteral("Total 100003 Lines."));
+    EXPECT_TRUE(dialog.cmdOK()->isEnabled());
+    EXPECT_FALSE(dialog.txtKWs()->isReadOnly());
+    EXPECT_EQ(dialog.KWs().Count(), 100003);
+    ASSERT_GE(beatsAtChange.size(), 2);
+    EXPECT_GT(beatsAtChange.last(), beatsAtChange.first());
+}
+
+TEST_F(FAddKWsTest, NewTextWhileALongOneGoesInReplacesIt)
+{
+    FAddKWs dialog;
+    dialog.init(nullptr, longText(100000));
+    dialog.show();
+    QApplication::processEvents();
+    QApplication::clipboard()->setText(QStringLiteral("pasted keyword"));
+    dialog.cmdPaste()->click();
+    EXPECT_FALSE(dialog.isLoading());
+    EXPECT_EQ(dialog.Text(), QStringLiteral("pasted keyword"));
+    EXPECT_TRUE(dialog.cmdOK()->isEnabled());
+    const Heartbeat heartbeat;
+    testsupport::waitUntil([&] { return heartbeat.beats() >= 10; });
+    EXPECT_EQ(dialog.Text(), QStringLiteral("pasted keyword"));
 }
 
 } // namespace

@@ -1,17 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStyleOptionViewItem>
+#include <QTabBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,7 +25,12 @@
 #include "app/keywords/FReorderWords.h"
 #include "app/keywords/FReorderWordsL.h"
 #include "app/keywords/KWGridModel.h"
+#include "app/shell/FMain.h"
 #include "app/shell/MStrings.h"
+#include "app/shell/MsgScript.h"
+#include "app/shell/ucKWHost.h"
+#include "engine/database/DBaser.h"
+#include "engine/database/MParser.h"
 #include "tests/app/keywords/KWProjectFixture.h"
 #include "tests/app/keywords/KWTestDoubles.h"
 #include "tests/support/TestSupport.h"
@@ -195,10 +203,6 @@ TEST_F(PagesTest, RankingMovesKeywordsBetweenPages)
     banned->cmdRank_Click(1);
     EXPECT_EQ(owner.refreshed, (std::vector<int>{3, 4, 5}));
     EXPECT_TRUE(keywords(banned).isEmpty());
-    selectKeywords(raw, {});
-    owner.refreshed.clear();
-    raw->cmdRank_Click(0);
-    EXPECT_EQ(owner.refreshed, (std::vector<int>{2, 5}));
 
     // Insert takes the selection, as the simple mode's caption says.
     const int inserted = project.add(QStringLiteral("inserted"), 5, -1);
@@ -393,9 +397,9 @@ TEST_F(PagesTest, ExportAllSelectedTopAndWords)
     EXPECT_EQ(preview.count(QStringLiteral("\r\n")), 4);
     EXPECT_TRUE(preview.startsWith(QStringLiteral("\"it's")));
 
-    // Selected with nothing selected opens no dialog.
+    // Selected with neither a selected nor a current row opens no dialog.
     preview.clear();
-    kws->lv()->clearSelection();
+    kws->lv()->selectionModel()->clear();
     kws->mnuExportSelected_Click();
     EXPECT_TRUE(preview.isEmpty());
     selectKeywords(kws, {"mid two"});
@@ -503,9 +507,17 @@ TEST_F(PagesTest, GroupCommands)
     group.init(&store, &services, &owner);
     EXPECT_EQ(group.model()->rowCount(), 0);
 
+    // From the candidates a pick without a rank files nothing: no page would show the keyword.
     selectKeywords(raw, {"candidate"});
-    owner.picks = {{seven, 4}};
+    owner.picks = {{seven, -1}};
     owner.refreshed.clear();
+    raw->mnuAddToGroup_Click();
+    EXPECT_TRUE(owner.refreshed.empty());
+    EXPECT_EQ(
+        project.db->ProjectDB()->scalar(QStringLiteral("SELECT count(*) FROM KWGroup")).toInt(), 0);
+    EXPECT_EQ(keywords(raw), QStringList{"candidate"});
+
+    owner.picks = {{seven, 4}};
     raw->mnuAddToGroup_Click();
     EXPECT_EQ(owner.pickCaptions.back(), MStrings::text(166));
     EXPECT_EQ(owner.refreshed, (std::vector<int>{4, 3}));
@@ -716,4 +728,266 @@ TEST_F(PagesTest, TheRelevancyColumnShowsEveryNameWhole)
             }
         }
     }
+}
+
+namespace {
+
+QStringList keywordsOf(const ucKW* page, const QList<int>& rows)
+{
+    QStringList list;
+    for (const int row : rows)
+        list << page->model()->rowAt(row).keyword;
+    return list;
+}
+
+} // namespace
+
+TEST_F(PagesTest, TheFirstFillAndARefreshSelectTheRowTheyFrame)
+{
+    const int a = project.add(QStringLiteral("alpha"), 900, 2);
+    project.add(QStringLiteral("beta"), 300, 2);
+    project.add(QStringLiteral("gamma"), 30, 2);
+    initAll();
+    EXPECT_EQ(currentKeyword(kws), QStringLiteral("alpha"));
+    EXPECT_EQ(selected(kws), QStringList{"alpha"});
+    EXPECT_EQ(kws->GetSelectedKWs(), QList<int>{a});
+
+    // The framed keyword left the page: the one now standing in its place is framed and picked.
+    selectKeywords(kws, {"beta"});
+    project.db->ProjectDB()->execute(QStringLiteral("UPDATE Keyword SET Relevancy=0 WHERE KW=?"),
+                                     {QStringLiteral("beta")});
+    kws->Refresh();
+    EXPECT_EQ(currentKeyword(kws), QStringLiteral("gamma"));
+    EXPECT_EQ(selected(kws), QStringList{"gamma"});
+
+    // A frame the user moved off the selection stays where it is, and so does the selection.
+    selectKeywords(kws, {"alpha"});
+    kws->lv()->selectionModel()->setCurrentIndex(kws->model()->index(1, 0),
+                                                 QItemSelectionModel::NoUpdate);
+    kws->Refresh();
+    EXPECT_EQ(currentKeyword(kws), QStringLiteral("gamma"));
+    EXPECT_EQ(selected(kws), QStringList{"alpha"});
+
+    // The grid taking the focus with nothing framed frames and picks its first row.
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    kws->lv()->selectionModel()->clear();
+    kws->lv()->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(kws->lv()->hasFocus());
+    EXPECT_EQ(currentKeyword(kws), QStringLiteral("alpha"));
+    EXPECT_EQ(selected(kws), QStringList{"alpha"});
+}
+
+TEST_F(PagesTest, WithNothingSelectedTheCommandsTakeTheFramedRow)
+{
+    struct Case {
+        const char* name;
+        ucKW* page;
+        int relevancy; // of the keywords
+        std::function<void(ucKW*)> command;
+        std::function<bool(int)> done; // on the framed keyword
+    };
+    auto ranked = [this](int relevancy) {
+        return [this, relevancy](int id) { return project.relevancyOf(id) == relevancy; };
+    };
+    auto key = [](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        return [key, modifiers](ucKW* page) { QTest::keyClick(page->lv(), key, modifiers); };
+    };
+    QString exported;
+    const Case cases[] = {
+        {"Insert takes", raw, -1, key(Qt::Key_Insert), ranked(4)},
+        {"Ctrl+2 ranks", kws, 4, key(Qt::Key_2, Qt::ControlModifier), ranked(2)},
+        {"Delete bans", kws, 4, key(Qt::Key_Delete), ranked(0)},
+        {"Delete deletes", banned, 0, key(Qt::Key_Delete),
+         [this](int id) { return !project.exists(id); }},
+        {"Put To Group files", kws, 3,
+         [this](ucKW* page) {
+             owner.picks = {{project.db->AddGroup(QStringLiteral("g")), -1}};
+             page->mnuAddToGroup_Click();
+         },
+         [this](int id) {
+             return project.db->ProjectDB()
+                        ->scalar(QStringLiteral("SELECT count(*) FROM KWGroup WHERE fkKW=?"), {id})
+                        .toInt() == 1;
+         }},
+        {"Export selected exports", kws, 3,
+         [&](ucKW* page) {
+             services.onDialog = [&](QDialog& dialog) {
+                 exported = static_cast<FExportParams&>(dialog).PreviewText();
+                 dialog.reject();
+             };
+             page->mnuExportSelected_Click();
+         },
+         [&](int id) { return exported == project.textOf(id) + QStringLiteral("\r\n"); }},
+    };
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    int n = 0;
+    for (const Case& c : cases) {
+        QList<int> ids;
+        for (int i = 0; i < 3; ++i)
+            ids << project.add(QStringLiteral("%1 case %2").arg(i).arg(++n), 100 - i, c.relevancy);
+        initAll();
+        c.page->raise();
+        c.page->lv()->setFocus();
+        // A click on the second row, then Ctrl+click on it: framed, nothing selected.
+        const int row = c.page->model()->rowOfId(ids[1]);
+        const QPoint at = c.page->lv()->visualRect(c.page->model()->index(row, 0)).center();
+        QTest::mouseClick(c.page->lv()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(c.page->lv()->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+        ASSERT_TRUE(c.page->selectedRows().isEmpty()) << c.name;
+        ASSERT_EQ(c.page->lv()->currentIndex().row(), row) << c.name;
+        c.command(c.page);
+        EXPECT_TRUE(c.done(ids[1])) << c.name;
+        EXPECT_EQ(project.relevancyOf(ids[0]), c.relevancy) << c.name;
+        EXPECT_TRUE(project.exists(ids[0])) << c.name;
+    }
+}
+
+TEST_F(PagesTest, RankingOnAnEmptyPageDoesNothing)
+{
+    initAll();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    raw->lv()->setFocus();
+    const std::function<void()> ranks[] = {
+        [&] { QTest::keyClick(raw->lv(), Qt::Key_Insert); },
+        [&] { QTest::keyClick(raw->lv(), Qt::Key_Delete); },
+        [&] { QTest::keyClick(raw->lv(), Qt::Key_3, Qt::ControlModifier); },
+        [&] { raw->cmdRank_Click(5); },
+        [&] { raw->mnuSetRelevancySetN_Click(6); },
+    };
+    for (const auto& rank : ranks)
+        rank();
+    EXPECT_TRUE(owner.refreshed.empty());
+    EXPECT_EQ(services.singleTimeShown, 0);
+}
+
+TEST_F(PagesTest, KeysHeldWhileTheFocusWentAwayAreForgotten)
+{
+    struct Case {
+        const char* name;
+        bool onButton;    // the key went down on the Add button, else on the grid
+        bool otherWindow; // the window lost the focus, else the grid did within it
+        bool typedAgain;  // the key is typed again, else only its late release comes
+    };
+    const Case cases[] = {
+        {"grid, window, typed again", false, true, true},
+        {"grid, window, late release", false, true, false},
+        {"grid, focus within, late release", false, false, false},
+        {"button, window, late release", true, true, false},
+    };
+    QWidget other;
+    QLineEdit otherFocus(&other);
+    other.resize(100, 100);
+    other.move(900, 0);
+    other.show();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    int n = 0;
+    for (const Case& c : cases) {
+        const int id = project.add(QStringLiteral("candidate %1").arg(++n), 100, -1);
+        raw->init(&store, &services, &owner);
+        raw->raise();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window)) << c.name;
+        raw->lv()->setFocus();
+        selectKeywords(raw, {QStringLiteral("candidate %1").arg(n)});
+        QWidget* down = c.onButton ? static_cast<QWidget*>(raw->cmdAdd()) : raw->lv();
+        down->setFocus();
+        QTest::keyPress(down, Qt::Key_3, Qt::ControlModifier);
+        if (c.otherWindow) {
+            QApplication::setActiveWindow(&other);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&other)) << c.name;
+            QApplication::setActiveWindow(&window);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&window)) << c.name;
+        } else {
+            raw->cmdGet()->setFocus();
+        }
+        raw->lv()->setFocus();
+        if (c.typedAgain)
+            QTest::keyPress(raw->lv(), Qt::Key_3);
+        QTest::keyRelease(raw->lv(), Qt::Key_3);
+        EXPECT_EQ(project.relevancyOf(id), -1) << c.name;
+    }
+}
+
+TEST_F(PagesTest, AfterCtrlHomeTheFrameDoesNotPassForAPick)
+{
+    for (int i = 0; i < 4; ++i)
+        project.add(QStringLiteral("candidate %1").arg(i), 100 - i, -1);
+    initAll();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    raw->raise();
+    raw->lv()->setFocus();
+    QTest::keyClick(raw->lv(), Qt::Key_Down);
+    QTest::keyClick(raw->lv(), Qt::Key_Down);
+    QTest::keyClick(raw->lv(), Qt::Key_Home, Qt::ControlModifier); // moves the frame only
+    ASSERT_EQ(raw->lv()->currentIndex().row(), 0);
+    ASSERT_EQ(keywordsOf(raw, raw->selectedRows()), QStringList{"candidate 2"});
+
+    // Inside the framed row's keyword cell, away from its text and its outline, the grid looks
+    // as in a row that is neither framed nor picked.
+    const QImage shot = raw->lv()->viewport()->grab().toImage();
+    const int x = raw->lv()->columnViewportPosition(0) + raw->lv()->columnWidth(0) - 8;
+    auto middle = [&](int row) {
+        return shot.pixelColor(
+            x * shot.width() / raw->lv()->viewport()->width(),
+            (raw->lv()->rowViewportPosition(row) + raw->lv()->rowHeight(row) / 2) * shot.height() /
+                raw->lv()->viewport()->height());
+    };
+    EXPECT_EQ(middle(0), middle(1));
+    EXPECT_NE(middle(0), middle(2));
+
+    services.singleTimeAnswers = {true};
+    QTest::keyClick(raw->lv(), Qt::Key_Insert);
+    EXPECT_EQ(keywords(raw), (QStringList{"candidate 0", "candidate 1", "candidate 3"}));
+}
+
+TEST(ucKWInTheWindow, APageSwitchPicksTheRowTheGridFrames)
+{
+    testsupport::TempHome home;
+    MsgScript script;
+    script.singleTime(true);
+    FMain window;
+    ASSERT_TRUE(window.Form_Load());
+    auto* host = dynamic_cast<ucKWHost*>(window.page(2));
+    ASSERT_NE(host, nullptr);
+    ucKW* raw = host->kwPage();
+    QList<int> ids;
+    for (const char* kw : {"first candidate", "second candidate"})
+        ids << static_cast<int>(window.database()->ProjectDB()->addRow(
+            QStringLiteral("Keyword"),
+            {QStringLiteral("KW"), QStringLiteral("Normalized"), QStringLiteral("Searches")},
+            {QString::fromLatin1(kw), zentrel::MParser::NormalizeKW(QString::fromLatin1(kw)),
+             ids.isEmpty() ? 200 : 100}));
+    window.RefreshTab(2);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTabBar* ts = window.ts();
+    QTest::mouseClick(ts, Qt::LeftButton, {}, ts->tabRect(1).center());
+    ASSERT_EQ(QApplication::focusWidget(), raw->lv());
+    EXPECT_EQ(raw->lv()->currentIndex().row(), 0);
+    EXPECT_EQ(raw->selectedRows(), QList<int>{0});
+
+    // "Take" takes the framed keyword and moves on to the next, framed and picked in turn.
+    QTest::keyClick(raw->lv(), Qt::Key_Insert);
+    auto relevancyOf = [&](int id) {
+        return window.database()
+            ->ProjectDB()
+            ->scalar(QStringLiteral("SELECT Relevancy FROM Keyword WHERE pkKeyword=?"), {id})
+            .toInt();
+    };
+    EXPECT_EQ(relevancyOf(ids[0]), 4);
+    EXPECT_EQ(raw->GetSelectedKWs(), QList<int>{ids[1]});
+    raw->cmdRank(4)->click();
+    EXPECT_EQ(relevancyOf(ids[1]), 4);
+    EXPECT_EQ(raw->model()->rowCount(), 0);
+    window.close();
 }

@@ -51,13 +51,14 @@ protected:
                                  {kKeywords});
         db.reset();
         makeOlder(cacheFile, {"DROP TABLE IF EXISTS CacheGeneration"});
-        makeOlder(projectFile, {"DROP INDEX KeywordRankOrder", "DROP INDEX KeywordCandidateOrder",
-                                "DROP INDEX KeywordToCount", "DROP INDEX KeywordToLookUp",
-                                "DROP INDEX KeywordText", "DROP TRIGGER KeywordCountAdd",
-                                "DROP TRIGGER KeywordCountRemove", "DROP TRIGGER KeywordCountRank",
-                                "DROP TABLE KeywordCount", "DROP TABLE IF EXISTS CountsSynced",
-                                "DROP TABLE KWGroup", "DROP TABLE \"Group\"",
-                                "ALTER TABLE Keyword DROP COLUMN LookupDate"});
+        makeOlder(projectFile,
+                  {"DROP INDEX KeywordRankOrder", "DROP INDEX KeywordCandidateOrder",
+                   "DROP INDEX KeywordToCount", "DROP INDEX KeywordToLookUp",
+                   "DROP INDEX KeywordText", "DROP TRIGGER KeywordCountAdd",
+                   "DROP TRIGGER KeywordCountRemove", "DROP TRIGGER KeywordCountRank",
+                   "DROP TABLE KeywordCount", "DROP TRIGGER IF EXISTS CountsSyncedWatch",
+                   "DROP TABLE IF EXISTS CountsSynced", "DROP TABLE KWGroup",
+                   "DROP TABLE \"Group\"", "ALTER TABLE Keyword DROP COLUMN LookupDate"});
         ASSERT_TRUE(QFile::copy(cacheFile, olderCache));
         ASSERT_TRUE(QFile::copy(projectFile, olderProject));
     }

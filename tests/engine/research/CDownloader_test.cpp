@@ -3,8 +3,12 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <map>
 #include <mutex>
+#include <string>
 #include <thread>
+
+#include <zlib.h>
 
 #include <QFile>
 #include <QSignalSpy>
@@ -15,7 +19,9 @@
 
 #include "engine/EngineMessages.h"
 #include "engine/platform/CThreadLauncher.h"
+#include "engine/research/CDLoadWorker.h"
 #include "engine/research/ResearchHosts.h"
+#include "tests/engine/research/QStringPrinter.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 
@@ -23,6 +29,22 @@ using namespace zentrel;
 using namespace std::chrono_literals;
 
 namespace {
+
+// `text` compressed in the gzip format, or in the zlib format that servers send as deflate.
+std::string compressed(const std::string& text, bool gzip = true)
+{
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_SPEED, Z_DEFLATED, gzip ? 15 + 16 : 15, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&stream, text.size()), '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    stream.avail_in = static_cast<uInt>(text.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    deflate(&stream, Z_FINISH);
+    out.resize(stream.total_out);
+    deflateEnd(&stream);
+    return out;
+}
 
 // A loopback web server for the tests; handlers that hold a request end when it stops.
 class FixtureServer {
@@ -62,6 +84,20 @@ public:
                                               return false;
                                           });
         });
+        // Bodies given by the test, sent as they are with the given content coding.
+        m_server.Get(R"(/coded/([\w-]+))",
+                     [this](const httplib::Request& request, httplib::Response& response) {
+                         const std::lock_guard lock(m_mutex);
+                         const auto page = m_coded.find(request.matches[1].str());
+                         if (page == m_coded.end()) {
+                             response.status = 404;
+                             return;
+                         }
+                         if (!page->second.encoding.empty())
+                             response.set_header("Content-Encoding", page->second.encoding);
+                         // A binary type: the server compresses no such body itself.
+                         response.set_content(page->second.body, "application/octet-stream");
+                     });
         m_server.Get("/big", [](const httplib::Request&, httplib::Response& response) {
             const size_t size = 17 * 1024 * 1024;
             response.set_content_provider(
@@ -96,6 +132,12 @@ public:
         return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
     }
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+
+    void serveCoded(const std::string& name, std::string body, std::string encoding)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_coded[name] = {std::move(body), std::move(encoding)};
+    }
 
     void openGate()
     {
@@ -148,6 +190,11 @@ private:
     std::atomic<int> m_inGate{0};
     std::atomic<int> m_maxInGate{0};
     Seen m_last;
+    struct Coded {
+        std::string body;
+        std::string encoding;
+    };
+    std::map<std::string, Coded> m_coded;
 };
 
 struct Result {
@@ -352,6 +399,51 @@ TEST_F(CDownloaderTest, BodyAboveTheCapFails)
     EXPECT_FALSE(result.success);
     EXPECT_TRUE(result.description.contains(QStringLiteral("larger than 16777216 bytes")))
         << result.description.toStdString();
+}
+
+// Compressed pages arrive inflated, up to the cap and no further.
+TEST_F(CDownloaderTest, CompressedPagesArriveInflatedUpToTheCap)
+{
+    const std::string page = "<html>a compressed page</html>";
+    const auto cap = static_cast<std::size_t>(CDLoadWorker::kMaxBodyBytes);
+    const std::string atCap(cap, 'a');
+    const std::string tooLarge = "The page is larger than 16777216 bytes. ";
+    const std::string damaged = "The page's compressed data are damaged. ";
+    struct Case {
+        std::string name;
+        std::string body;
+        std::string encoding;
+        bool success;
+        std::string text; // the page, or the failure's description
+    };
+    const Case cases[] = {
+        {"gzip", compressed(page), "gzip", true, page},
+        {"x-gzip", compressed(page), "x-gzip", true, page},
+        {"deflate", compressed(page, false), "deflate", true, page},
+        {"identity", page, "identity", true, page},
+        {"members", compressed("<html>one ") + compressed("two</html>"), "gzip", true,
+         "<html>one two</html>"},
+        {"damaged", page, "gzip", false, damaged},
+        {"trailing-junk", compressed(page) + "junk", "gzip", false, damaged},
+        {"plain-cap", atCap, "", true, atCap},
+        {"gzip-cap", compressed(atCap), "gzip", true, atCap},
+        {"gzip-over-cap", compressed(atCap + 'a'), "gzip", false, tooLarge},
+    };
+    for (const Case& c : cases)
+        m_server->serveCoded(c.name, c.body, c.encoding);
+    for (const Case& c : cases) {
+        const Result result = waitFor(
+            m_downloader->Download(m_server->url(QString::fromStdString("/coded/" + c.name))));
+        EXPECT_EQ(result.success, c.success) << c.name;
+        const QString text = QString::fromStdString(c.text);
+        if (c.success) {
+            EXPECT_EQ(result.page.size(), text.size()) << c.name;
+            EXPECT_TRUE(result.page == text) << c.name;
+        } else {
+            EXPECT_EQ(result.number, static_cast<std::int32_t>(objectError(653))) << c.name;
+            EXPECT_EQ(result.description, text) << c.name;
+        }
+    }
 }
 
 TEST_F(CDownloaderTest, CancelForgetsTheDownloadButItsResultStillArrives)
