@@ -5,8 +5,12 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
+#include <QPoint>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QRect>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 
@@ -51,6 +55,24 @@ private:
     bool m_closeAsked = false;
 };
 
+// Over the window; while the window is not shown yet (at start-up) in the lower part of the
+// screen, below the splash screen in its middle.
+void showOver(QProgressDialog& dialog, const QWidget* window)
+{
+    if (!window || !window->isVisible()) {
+        const QScreen* screen = window ? window->screen() : QGuiApplication::primaryScreen();
+        if (screen) {
+            dialog.adjustSize();
+            const QRect area = screen->availableGeometry();
+            QRect frame = dialog.frameGeometry();
+            frame.moveCenter(QPoint(area.center().x(), area.top() + area.height() * 3 / 4));
+            dialog.move(frame.topLeft());
+        }
+    }
+    dialog.show();
+    dialog.raise();
+}
+
 } // namespace
 
 void DatabaseWork::run(QWidget* window, zentrel::DBaser& db, const std::function<void()>& work)
@@ -63,7 +85,7 @@ void DatabaseWork::run(QWidget* window, zentrel::DBaser& db, const std::function
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);
-    QTimer::singleShot(kShowAfterMs, &dialog, [&dialog] { dialog.show(); });
+    QTimer::singleShot(kShowAfterMs, &dialog, [&dialog, window] { showOver(dialog, window); });
     const auto steps = QObject::connect(&db, &zentrel::DBaser::WorkStep, &dialog,
                                         &QProgressDialog::setLabelText, Qt::QueuedConnection);
     const CloseHold hold(window);
