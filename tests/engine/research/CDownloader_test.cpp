@@ -309,7 +309,7 @@ TEST_F(CDownloaderTest, NotFoundGivesTheStatusTextOnlineAndOfflineOtherwise)
     EXPECT_EQ(result.number, static_cast<std::int32_t>(objectError(653)));
     EXPECT_EQ(result.description, QStringLiteral("Not Found"));
     EXPECT_TRUE(logText().contains(QStringLiteral("CDLoadWorker.Run"))) << logText().toStdString();
-    EXPECT_TRUE(logText().contains(QStringLiteral("Zentrel.dll 1.0.0")));
+    EXPECT_TRUE(logText().contains(QStringLiteral("Zentrel.dll " ZENTREL_VERSION)));
 
     // A failed URL may be fetched again.
     qputenv("QUINTARA_ONLINE", "0");
