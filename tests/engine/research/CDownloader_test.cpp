@@ -382,13 +382,14 @@ TEST_F(CDownloaderTest, DownloadsBeyondTheWorkerLimitWaitInAQueue)
     ASSERT_TRUE(testsupport::waitUntil(
         [&] { return m_server->inGate() == CDownloader::kMaxRunningWorkers; }));
 
-    // A queued download that is cancelled never starts; its result is a failure.
+    // A queued download that is cancelled never starts; its result says it was cancelled.
     const QString queued = cookies.last();
     m_downloader->Cancel(queued);
     EXPECT_EQ(m_downloader->ActiveCount(), total - 1);
     const Result cancelled = waitFor(queued);
     EXPECT_FALSE(cancelled.success);
-    EXPECT_EQ(cancelled.number, static_cast<std::int32_t>(objectError(642)));
+    EXPECT_EQ(cancelled.number, static_cast<std::int32_t>(CDownloader::kCancelled));
+    EXPECT_EQ(cancelled.description, QStringLiteral("The download was cancelled. "));
 
     m_server->openGate();
     for (const QString& cookie : cookies)
