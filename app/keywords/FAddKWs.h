@@ -6,6 +6,7 @@
 
 #include "engine/platform/CKeyedCollection.h"
 
+class KWLineCounter;
 class KWLog;
 class QCheckBox;
 class QPlainTextEdit;
@@ -65,4 +66,5 @@ private:
     QPushButton* m_cmdOK;
     QPushButton* m_cmdCancel;
     QStatusBar* m_sb;
+    KWLineCounter* m_lineCounter;
 };
