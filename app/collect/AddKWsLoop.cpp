@@ -36,13 +36,17 @@ void AddKWsLoop::Run(Source source, const QString& text)
     dialog.init(&m_services, text);
     // Pages 3 to 5 change only when some pass stored keywords with a rank.
     bool anyRanked = false;
-    for (;;) {
+    for (bool firstPass = true;; firstPass = false) {
         dialog.exec();
         if (!dialog.OKPressed())
             break;
         zentrel::CKeyedCollection kws = dialog.KWs();
-        if (source == Source::Paste && kws.Count() == 0)
-            return;
+        // Only a first paste pass left empty stored nothing to show.
+        if (source == Source::Paste && kws.Count() == 0) {
+            if (firstPass)
+                return;
+            break;
+        }
         zentrel::CDataNode operation;
         operation.Attributes().Add(QStringLiteral("Description"),
                                    QStringLiteral("Manual Addition"));

@@ -19,8 +19,12 @@ QVariant DLoadListModel::data(const QModelIndex& index, int role) const
     const DLoadRow& row = rowAt(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return row.address;
+    case Qt::ToolTipRole:
+        return row.cancelled ? cancelledText(row.address) : row.address;
+    case Qt::DecorationRole:
+        return row.cancelled && !m_cancelledPicture.isNull() ? QVariant(m_cancelledPicture)
+                                                             : QVariant();
     case NumberRole:
         return row.number;
     default:
@@ -60,6 +64,20 @@ QString DLoadListModel::takeRow(int row)
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(index));
     endRemoveRows();
     return address;
+}
+
+void DLoadListModel::markCancelled(int row)
+{
+    if (row < 0 || row >= count() || m_rows[storedIndex(row)].cancelled)
+        return;
+    m_rows[storedIndex(row)].cancelled = true;
+    const QModelIndex changed = index(row);
+    emit dataChanged(changed, changed, {Qt::ToolTipRole, Qt::DecorationRole});
+}
+
+QString DLoadListModel::cancelledText(const QString& address)
+{
+    return QStringLiteral("Download cancelled: ") + address;
 }
 
 void DLoadListModel::clear()

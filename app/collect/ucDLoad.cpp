@@ -9,6 +9,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "app/collect/DLoadListModel.h"
@@ -74,7 +75,9 @@ ucDLoad::ucDLoad(QWidget* parent)
     , m_lblTotalComplete(
           makeLabel(this, countText(kMsgTotalComplete, 0), QStringLiteral("lblTotalComplete")))
     , m_mnuContext(new QMenu(this))
+    , m_cancelledPicture(style()->standardIcon(QStyle::SP_DialogCancelButton).pixmap(16, 16))
 {
+    m_current->setCancelledPicture(m_cancelledPicture);
     const auto button = [this](const QString& caption, const QString& name, auto handler) {
         auto* made = new QPushButton(caption, this);
         made->setObjectName(name);
@@ -238,7 +241,7 @@ void ucDLoad::moDownloader_StartDownload(const QString& Cookie, const QString& P
 }
 
 void ucDLoad::moDownloader_Complete(const QString& Cookie, const QString&, bool IsSuccess,
-                                    std::int32_t, const QString& ErrDescription)
+                                    std::int32_t ErrNumber, const QString& ErrDescription)
 {
     try {
         const auto found = m_numberOfCookie.constFind(Cookie);
@@ -253,6 +256,11 @@ void ucDLoad::moDownloader_Complete(const QString& Cookie, const QString&, bool 
             writeLog(0, QStringLiteral("Cannot find cookie '%1'.").arg(Cookie), 5, kCompleteSource);
             return;
         }
+        // A download the user cancelled that ends without its page ends as cancelled, whatever
+        // its worker met meanwhile.
+        const bool cancelled = !IsSuccess && (m_current->rowAt(row).cancelled ||
+                                              static_cast<std::uint32_t>(ErrNumber) ==
+                                                  zentrel::CDownloader::kCancelled);
         const QString address = m_current->takeRow(row);
         showCurrentTotals();
         m_numberOfCookie.erase(found);
@@ -261,7 +269,13 @@ void ucDLoad::moDownloader_Complete(const QString& Cookie, const QString&, bool 
             m_complete->addFirst(address, number);
             showCompleteTotal();
         }
-        showError(IsSuccess ? QString() : DLoadRules::PanelErrorText(ErrDescription));
+        if (cancelled) {
+            showStatus(DLoadListModel::cancelledText(address), m_cancelledPicture);
+            writeLog(0, QStringLiteral("The download of '%1' was cancelled.").arg(address), 5,
+                     kCompleteSource);
+        } else {
+            showError(IsSuccess ? QString() : DLoadRules::PanelErrorText(ErrDescription));
+        }
     } catch (const ZError& error) {
         writeLog(error.signedNumber(), error.description(), 4, kCompleteSource);
     } catch (const std::exception& error) {
@@ -284,9 +298,13 @@ void ucDLoad::showCompleteTotal()
 
 void ucDLoad::showError(const QString& text)
 {
+    showStatus(text, text.isEmpty() ? QPixmap() : m_links.warningPicture);
+}
+
+void ucDLoad::showStatus(const QString& text, const QPixmap& picture)
+{
     if (m_errorPanel == nullptr)
         return;
-    const QPixmap picture = text.isEmpty() ? QPixmap() : m_links.warningPicture;
     if (m_errorPanel->picture().cacheKey() != picture.cacheKey())
         m_errorPanel->setPicture(picture);
     if (m_errorPanel->text() != text)
@@ -303,8 +321,10 @@ void ucDLoad::cmdCancel_Click()
     for (int row : rows) {
         const QString cookie = m_cookieOfNumber.value(m_current->rowAt(row).number);
         // The row stays until the downloader reports the download's end.
-        if (!cookie.isEmpty() && moDownloader != nullptr)
+        if (!cookie.isEmpty() && moDownloader != nullptr) {
+            m_current->markCancelled(row);
             moDownloader->Cancel(cookie);
+        }
     }
 }
 

@@ -75,6 +75,7 @@ public:
     QLabel* lblTotalComplete() const { return m_lblTotalComplete; }
     QMenu* mnuContext() const { return m_mnuContext; }
     QString rememberedURL() const { return m_rememberedURL; }
+    const QPixmap& cancelledPicture() const { return m_cancelledPicture; }
     std::int32_t runningNumber() const { return m_runningNumber; }
 
 private:
@@ -85,6 +86,8 @@ private:
     void showCurrentTotals();
     void showCompleteTotal();
     void showError(const QString& text);
+    // Status-bar panel 3.
+    void showStatus(const QString& text, const QPixmap& picture);
     static QString GetSelectedItem(const QListView* list);
     void browse(const QString& address, const QString& source);
     static void copyText(const QString& text);
@@ -97,6 +100,7 @@ private:
     QLabel* m_lblTotalCurrent;
     QLabel* m_lblTotalComplete;
     QMenu* m_mnuContext;
+    QPixmap m_cancelledPicture;
 
     Links m_links;
     QPointer<zentrel::CDownloader> moDownloader;

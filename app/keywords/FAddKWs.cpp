@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "app/keywords/KWLineCounter.h"
 #include "app/shell/MMain.h"
 #include "app/shell/MMinMaxInfo.h"
 #include "app/shell/MMisc.h"
@@ -120,6 +121,7 @@ FAddKWs::FAddKWs(QWidget* parent)
     , m_sb(new QStatusBar(this))
     , m_fillProgress(new QProgressBar(this))
     , m_fill(new QTimer(this))
+    , m_lineCounter(new KWLineCounter(m_txtKWs->document()))
 {
     setWindowTitle(QStringLiteral("Add Keywords"));
     MMinMaxInfo::HookFAddKWs(this);
@@ -281,10 +283,10 @@ QString FAddKWs::statusText() const
     return m_sb->currentMessage();
 }
 
-// The document's own block count: building the text would copy every line on each change.
+// The keywords OK would take, as KWs splits them; counted as the text changes, edit by edit.
 void FAddKWs::refreshLineCount()
 {
-    const int count = m_txtKWs->document()->isEmpty() ? 0 : m_txtKWs->blockCount();
+    const int count = m_lineCounter->count();
     m_cmdOK->setEnabled(count >= 1 && !isLoading());
     const QString status = MStrings::format(104, {QString::number(count)});
     if (status != m_sb->currentMessage())

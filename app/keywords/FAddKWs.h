@@ -6,6 +6,7 @@
 
 #include "engine/platform/CKeyedCollection.h"
 
+class KWLineCounter;
 class KWLog;
 class QCheckBox;
 class QPlainTextEdit;
@@ -78,4 +79,5 @@ private:
     QTimer* m_fill;
     QString m_pending;      // the whole text while it goes into the box
     qsizetype m_filled = 0; // how much of it is in
+    KWLineCounter* m_lineCounter;
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QUrl>
@@ -47,10 +48,13 @@ bool KWProgramServices::ShowSingleTimeMsg(QWidget* owner, const QString& text)
     return MsgService::showSingleTime(owner, text);
 }
 
+// The documents folder, else the home folder: the dialog would offer a missing folder's name as
+// the file's name.
 QString KWProgramServices::SaveFileName(QWidget* parent, const QString& filter)
 {
-    return MsgService::saveFileName(
-        parent, {}, filter, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString folder = QFileInfo(documents).isDir() ? documents : QDir::homePath();
+    return MsgService::saveFileName(parent, {}, filter, folder);
 }
 
 QString KWProgramServices::TempFileName(const QString& prefix, const QString& extension)

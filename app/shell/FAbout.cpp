@@ -10,6 +10,7 @@
 
 #include "app/shell/MBrowser.h"
 #include "app/shell/MIcons.h"
+#include "app/shell/ProgramVersion.h"
 
 namespace {
 
@@ -53,7 +54,10 @@ FAbout::FAbout(QWidget* parent)
 QString FAbout::nameText()
 {
     const QString crlf = QStringLiteral("\r\n");
-    return QStringLiteral("Quintara Keywords Version 4.11") + crlf + crlf +
+    return QStringLiteral("Quintara Keywords Version %1.%2")
+               .arg(ProgramVersion::kMajor)
+               .arg(ProgramVersion::kMinor) +
+           crlf + crlf +
            QStringLiteral("Copyright (C) 2003-2005 Brovant Software. All rights reserved.") + crlf +
            QStringLiteral("Warning: this computer program is protected by copyright law and "
                           "international treaties. Unauthorized reproduction or distribution of "

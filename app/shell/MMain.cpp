@@ -17,6 +17,7 @@
 #include "app/shell/MInstall.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/ProgramVersion.h"
 #include "app/shell/ShutdownSignals.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CKeyedCollection.h"
@@ -84,10 +85,10 @@ QString MMain::commandLine(const QStringList& arguments)
 
 QString MMain::versionLine()
 {
-    const QStringList version = QStringLiteral(ZENTREL_VERSION).split(u'.');
-    return zentrel::CUtilities::Format(
-        QStringLiteral("%1.exe: %2.%3.%4"),
-        {programName(), version.value(0), version.value(1), version.value(2)});
+    return zentrel::CUtilities::Format(QStringLiteral("%1.exe: %2.%3.%4"),
+                                       {programName(), QString::number(ProgramVersion::kMajor),
+                                        QString::number(ProgramVersion::kMinor),
+                                        QString::number(ProgramVersion::kRevision)});
 }
 
 std::shared_ptr<zentrel::CLog> MMain::OpenLog(const QString& firstLine)

@@ -25,7 +25,7 @@ constexpr Entry kTable[] = {
     {114, u"Type word(s). All keywords which contain typed words will be selected. (Tip: you can use CTRL+A to fast access to this action)"},
     {115, u"Total: %1 downloads"},
     {116, u"Complete: %1 downloads"},
-    {117, u"Type keyword or phrase. Quintara Keywords will collect keywords from pages found with it. \\n If you want to get keywords from pages found by several keywords please repeat this operation. "},
+    {117, u"Type keyword or phrase. Quintara Keywords will collect keywords from pages found with it.\nIf you want to get keywords from pages found by several keywords please repeat this operation. "},
     {121, u" Press 'Retry' to retry, 'Ignore' to open the default database, 'Abort' to exit Quintara Keywords. "},
     {122, u" Press 'Retry' to retry, 'Cancel' to exit Quintara Keywords. "},
     {123, u"First Project"},

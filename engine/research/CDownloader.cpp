@@ -204,8 +204,9 @@ bool CDownloader::dropQueued(const QString& cookie)
             continue;
         const QString url = it->data->Item(QStringLiteral("URL")).toString();
         m_queue.erase(it);
-        postFailure(cookie, url,
-                    startFailure(url, 0, QStringLiteral("The download was cancelled. ")));
+        postFailure(
+            cookie, url,
+            ZError(kCancelled, QStringLiteral("The download was cancelled. "), kEngineSource));
         return true;
     }
     return false;
@@ -228,7 +229,7 @@ void CDownloader::Cancel(const QString& Cookie)
         return;
     it->second.event.set();
     m_downloads.erase(it);
-    // A download still waiting for a worker never starts; its result is a failure.
+    // A download still waiting for a worker never starts; its result says it was cancelled.
     dropQueued(Cookie);
 }
 

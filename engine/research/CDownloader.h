@@ -30,6 +30,9 @@ class CDownloader final : public QObject {
 public:
     // Workers beyond this number wait in a queue; queued downloads count as running.
     static constexpr int kMaxRunningWorkers = 8;
+    // The error number of a cancelled download's result (E_ABORT): the user's own action, not a
+    // failure of the download.
+    static constexpr std::uint32_t kCancelled = 0x80004004u;
 
     // Shared with the research workers; the last release deletes it on its own thread.
     static std::shared_ptr<CDownloader> create();

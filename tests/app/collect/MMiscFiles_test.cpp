@@ -298,6 +298,23 @@ TEST_F(MMiscFiles, EmptyOkStoresNothingWhenPastingButRefreshesWhenTyping)
     EXPECT_TRUE(e.logSources().isEmpty());
 }
 
+// Only a first paste pass left empty ends without a refresh: a correction pass left empty follows
+// a pass that stored keywords.
+TEST_F(MMiscFiles, AnEmptyPasteCorrectionPassStillRefreshes)
+{
+    QApplication::clipboard()->setText(QStringLiteral("good one\nbad#one"));
+    collecttest::onActiveModal<FAddKWs>([&](FAddKWs* dialog) {
+        answerAdd(dialog, dialog->Text(), 4);
+        collecttest::onActiveModal<FAddKWs>([&](FAddKWs* again) {
+            EXPECT_EQ(again->Text(), QStringLiteral("bad#one\r\n"));
+            answerAdd(again, QString(), 0);
+        });
+    });
+    MMisc::PasteKWs(e.owner, e.log, e.scripting);
+    EXPECT_EQ(e.keywords(), QStringList{"good one"});
+    EXPECT_EQ(e.owner.refreshed, (QList<int>{2, 3, 4, 5}));
+}
+
 TEST_F(MMiscFiles, PasteTakesTheClipboardsKeywords)
 {
     QApplication::clipboard()->setText(QStringLiteral("blue widgets\n2005 red widgets\n\ngadgets"));

@@ -24,6 +24,7 @@
 #include "engine/platform/ZError.h"
 #include "engine/research/CDownloader.h"
 #include "tests/engine/research/FixtureServer.h"
+#include "tests/engine/research/QStringPrinter.h"
 #include "tests/support/BrowserRecorder.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
@@ -201,6 +202,51 @@ TEST(ucDLoad, CancelKeepsTheRowUntilTheDownloaderReports)
     f.released = true;
     ASSERT_TRUE(f.waitForRunning(0));
     EXPECT_EQ(f.complete().size(), 3);
+}
+
+// The user's own cancel is no failure: the row, panel 3 and the log say the download was
+// cancelled, whether it was still waiting for a worker or its worker then met an error.
+TEST(ucDLoad, ACancelledDownloadIsShownAndLoggedAsCancelled)
+{
+    PageFixture f;
+    f.download("/missing");
+    ASSERT_TRUE(waitUntil([&] { return f.error.text() == "Not Found"; }));
+
+    for (int i = 0; i < zentrel::CDownloader::kMaxRunningWorkers; ++i)
+        f.download("/held/" + QString::number(i));
+    const QString queued = f.server.url("/held/queued");
+    f.download("/held/queued");
+    ASSERT_EQ(f.current().first(), queued);
+    f.select(f.page.lstCurrentDownloads(), 0);
+    f.button("cmdCancel")->click();
+    const QModelIndex row = f.page.currentModel().index(0);
+    EXPECT_EQ(row.data(Qt::DisplayRole).toString(), queued);
+    EXPECT_EQ(row.data(Qt::ToolTipRole).toString(), "Download cancelled: " + queued);
+    EXPECT_FALSE(row.data(Qt::DecorationRole).value<QPixmap>().isNull());
+
+    ASSERT_TRUE(waitUntil([&] { return !f.current().contains(queued); }));
+    EXPECT_EQ(f.error.text(), "Download cancelled: " + queued);
+    EXPECT_FALSE(f.error.picture().isNull());
+    EXPECT_EQ(f.error.picture().cacheKey(), f.page.cancelledPicture().cacheKey());
+    EXPECT_NE(f.error.picture().cacheKey(), f.warning.cacheKey());
+    EXPECT_TRUE(f.complete().isEmpty());
+    EXPECT_TRUE(f.logText().contains("\t5\t0x00000000\tucDLoad.moDownloader_Complete\tThe download "
+                                     "of '" +
+                                     queued + "' was cancelled."))
+        << f.logText().toStdString();
+
+    // A running download goes on after its cancel; the timeout it then meets is no failure.
+    f.released = true;
+    ASSERT_TRUE(f.waitForRunning(0));
+    f.released = false;
+    const QString silent = f.server.url("/silent");
+    f.download("/silent");
+    f.select(f.page.lstCurrentDownloads(), 0);
+    f.button("cmdCancel")->click();
+    EXPECT_EQ(f.current(), QStringList{silent});
+    ASSERT_TRUE(f.waitForRunning(0));
+    EXPECT_EQ(f.error.text(), "Download cancelled: " + silent);
+    EXPECT_EQ(f.error.picture().cacheKey(), f.page.cancelledPicture().cacheKey());
 }
 
 TEST(ucDLoad, CopyPutsTheSelectedAddressOnTheClipboard)

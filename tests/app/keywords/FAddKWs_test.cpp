@@ -6,10 +6,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 
 #include "app/keywords/FAddKWs.h"
 #include "app/shell/MMain.h"
+#include "tests/engine/research/QStringPrinter.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -56,21 +59,92 @@ private:
     int m_beats = 0;
 };
 
-TEST_F(FAddKWsTest, LineCountAndOkState)
+// The count is the number of keywords OK would take, and OK is there only when there is one.
+TEST_F(FAddKWsTest, CountsTheKeywordsOkWouldTake)
+{
+    const struct {
+        const char* text;
+        int count;
+    } cases[] = {
+        {"", 0},
+        {"a\r\n", 1},
+        {"a\r\n\r\nb", 2},
+        {"\r\n\r\n", 0},
+        {" \r\n", 1},
+        {"blue  widgets\r\nblue widgets\r\nBlue Widgets\r\nred", 2},
+        {"one\u2028two\u2028\u2028three", 3},
+        {"no\u00A0break\r\nno break", 1},
+    };
+    FAddKWs dialog;
+    dialog.init(nullptr, QString());
+    dialog.show();
+    for (const auto& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        SCOPED_TRACE(text.toStdString());
+        dialog.setText(text);
+        EXPECT_EQ(dialog.statusText(), QStringLiteral("Total %1 Lines.").arg(c.count));
+        EXPECT_EQ(dialog.KWs().Count(), c.count);
+        EXPECT_EQ(dialog.cmdOK()->isEnabled(), c.count >= 1);
+    }
+}
+
+// Shift+Enter puts a line separator inside the block: three keywords, one block.
+TEST_F(FAddKWsTest, ShiftEnterLinesCountEach)
 {
     FAddKWs dialog;
     dialog.init(nullptr, QString());
     dialog.show();
-    EXPECT_FALSE(dialog.cmdOK()->isEnabled());
-    EXPECT_EQ(dialog.statusText(), QStringLiteral("Total 0 Lines."));
-    dialog.setText(QStringLiteral("a\r\n"));
-    EXPECT_TRUE(dialog.cmdOK()->isEnabled());
-    EXPECT_EQ(dialog.statusText(), QStringLiteral("Total 2 Lines."));
-    EXPECT_EQ(dialog.Text(), QStringLiteral("a\r\n"));
-    dialog.setText(QStringLiteral("a\r\n\r\nb"));
+    QPlainTextEdit* text = dialog.txtKWs();
+    text->setFocus();
+    QTest::keyClicks(text, QStringLiteral("blue"));
+    QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(text, QStringLiteral("red"));
+    QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(text, QStringLiteral("green"));
+    ASSERT_EQ(text->blockCount(), 1);
     EXPECT_EQ(dialog.statusText(), QStringLiteral("Total 3 Lines."));
-    dialog.setText(QString());
-    EXPECT_EQ(dialog.statusText(), QStringLiteral("Total 0 Lines."));
+    EXPECT_EQ(dialog.KWs().Count(), 3);
+}
+
+// Edits anywhere (new lines, joined lines, a repeated keyword, undo) keep the count equal to what
+// the split takes.
+TEST_F(FAddKWsTest, TheCountFollowsEveryEdit)
+{
+    FAddKWs dialog;
+    dialog.init(nullptr, QStringLiteral("alpha\r\nbeta\r\ngamma\r\ndelta"));
+    dialog.show();
+    QPlainTextEdit* text = dialog.txtKWs();
+    text->setFocus();
+    const auto count = [&] { return dialog.statusText().section(u' ', 1, 1).toInt(); };
+    const auto expectSplitCount = [&](const char* step) {
+        EXPECT_EQ(count(), dialog.KWs().Count()) << step;
+    };
+    expectSplitCount("start");
+    text->moveCursor(QTextCursor::End);
+    QTest::keyClick(text, Qt::Key_Return);
+    QTest::keyClicks(text, QStringLiteral("ALPHA"));
+    expectSplitCount("a repeat in other letters");
+    QTest::keyClick(text, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(text, QStringLiteral("epsilon"));
+    expectSplitCount("a line separator");
+    text->moveCursor(QTextCursor::Start);
+    text->moveCursor(QTextCursor::EndOfBlock);
+    QTest::keyClick(text, Qt::Key_Delete);
+    expectSplitCount("two lines joined");
+    EXPECT_EQ(count(), 5); // alphabeta, gamma, delta, alpha, epsilon
+    QTextCursor all = text->textCursor();
+    all.movePosition(QTextCursor::Start);
+    all.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor, 2);
+    text->setTextCursor(all);
+    QTest::keyClick(text, Qt::Key_Backspace);
+    expectSplitCount("lines cut");
+    EXPECT_EQ(count(), 3);
+    text->undo();
+    expectSplitCount("undone");
+    EXPECT_EQ(count(), 5);
+    text->selectAll();
+    QTest::keyClick(text, Qt::Key_Delete);
+    EXPECT_EQ(count(), 0);
     EXPECT_FALSE(dialog.cmdOK()->isEnabled());
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/shell/MStrings.h"
+#include "engine/EngineMessages.h"
 
 TEST(MStrings, HoldsTheProgramsMessagesExactly)
 {
@@ -29,9 +30,20 @@ TEST(MStrings, HoldsTheProgramsMessagesExactly)
         EXPECT_EQ(MStrings::text(c.id), QString::fromUtf8(c.text)) << c.id;
 }
 
-TEST(MStrings, KeepsTheBackslashNOfTheKeywordPrompt)
+// A message's line break is a real one: no text of the program's or the engine's table shows an
+// escape sequence as its two characters.
+TEST(MStrings, NoMessageShowsAnEscapeAsText)
 {
-    EXPECT_TRUE(MStrings::text(117).contains(QStringLiteral("with it. \\n If you")));
+    const auto expectNoEscape = [](const char* table, int id, const QString& text) {
+        for (const char* escape : {"\\n", "\\r", "\\t"})
+            EXPECT_FALSE(text.contains(QLatin1String(escape))) << table << " " << id;
+    };
+    // Both tables number their messages below 2000.
+    for (int id = 0; id < 2000; ++id) {
+        expectNoEscape("program", id, MStrings::text(id));
+        expectNoEscape("engine", id, zentrel::EngineMessages::text(id));
+    }
+    EXPECT_TRUE(MStrings::text(117).contains(QStringLiteral("found with it.\nIf you want")));
 }
 
 TEST(MStrings, UnknownNumbersGiveEmptyText)

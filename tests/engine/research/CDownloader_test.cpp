@@ -356,7 +356,7 @@ TEST_F(CDownloaderTest, NotFoundGivesTheStatusTextOnlineAndOfflineOtherwise)
     EXPECT_EQ(result.number, static_cast<std::int32_t>(objectError(653)));
     EXPECT_EQ(result.description, QStringLiteral("Not Found"));
     EXPECT_TRUE(logText().contains(QStringLiteral("CDLoadWorker.Run"))) << logText().toStdString();
-    EXPECT_TRUE(logText().contains(QStringLiteral("Zentrel.dll 1.0.0")));
+    EXPECT_TRUE(logText().contains(QStringLiteral("Zentrel.dll " ZENTREL_VERSION)));
 
     // A failed URL may be fetched again.
     qputenv("QUINTARA_ONLINE", "0");
@@ -474,13 +474,14 @@ TEST_F(CDownloaderTest, DownloadsBeyondTheWorkerLimitWaitInAQueue)
     ASSERT_TRUE(testsupport::waitUntil(
         [&] { return m_server->inGate() == CDownloader::kMaxRunningWorkers; }));
 
-    // A queued download that is cancelled never starts; its result is a failure.
+    // A queued download that is cancelled never starts; its result says it was cancelled.
     const QString queued = cookies.last();
     m_downloader->Cancel(queued);
     EXPECT_EQ(m_downloader->ActiveCount(), total - 1);
     const Result cancelled = waitFor(queued);
     EXPECT_FALSE(cancelled.success);
-    EXPECT_EQ(cancelled.number, static_cast<std::int32_t>(objectError(642)));
+    EXPECT_EQ(cancelled.number, static_cast<std::int32_t>(CDownloader::kCancelled));
+    EXPECT_EQ(cancelled.description, QStringLiteral("The download was cancelled. "));
 
     m_server->openGate();
     for (const QString& cookie : cookies)
