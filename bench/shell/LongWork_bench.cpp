@@ -31,6 +31,7 @@
 #include "engine/database/MParser.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/SqlTransaction.h"
+#include "engine/research/Scripting.h"
 
 #include "bench/support/BenchKeywords.h"
 #include "bench/support/BenchPairs.h"
@@ -234,6 +235,15 @@ void BM_RefreshSearchesCounts(benchmark::State& state)
         waitExposed(*window);
         script.answer(MsgService::OK);
         benchsupport::StallMeter meter;
+        QElapsedTimer clock;
+        clock.start();
+        // Each step's start, to see where the time goes.
+        QObject::connect(window->scripting()->DBaser(), &DBaser::WorkStep, window.get(),
+                         [&clock](const QString& step) {
+                             std::fprintf(stderr, "%7.2f s %s\n",
+                                          static_cast<double>(clock.elapsed()) / 1000,
+                                          qPrintable(step));
+                         });
         state.ResumeTiming();
         window->menuItem("mnuRefreshSearchesCounts")->trigger();
         state.PauseTiming();

@@ -68,9 +68,12 @@ void CountStore::deleteStaleCounts(const SqlDatabase& project, const SqlDatabase
     }
 }
 
-void CountStore::clearCountCopies(const SqlDatabase& project)
+void CountStore::clearCopiesWithoutCount(const SqlDatabase& project)
 {
-    project.execute(QStringLiteral("UPDATE project.Keyword SET Searches = NULL, CacheDate = NULL"));
+    project.execute(QStringLiteral(
+        "UPDATE project.Keyword SET Searches = NULL, CacheDate = NULL WHERE (Searches IS NOT NULL "
+        "OR CacheDate IS NOT NULL) AND NOT EXISTS (SELECT 1 FROM cache.Cache AS c WHERE c.KW = "
+        "Keyword.Normalized)"));
 }
 
 CountStore::Uncounted CountStore::firstWithoutCount(const SqlDatabase& project, int count,

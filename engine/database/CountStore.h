@@ -23,7 +23,9 @@ public:
     static QDateTime overDate(const SqlDatabase& project, const QString& kw);
     // Deletes the counts older than 60 days of the project's keywords that are not banned.
     static void deleteStaleCounts(const SqlDatabase& project, const SqlDatabase& cache);
-    static void clearCountCopies(const SqlDatabase& project);
+    // Clears the copies of the keywords the cache holds no count for; with a copy of every count
+    // after it, the same as clearing every copy first, without writing the copies that stay.
+    static void clearCopiesWithoutCount(const SqlDatabase& project);
     // The first keywords whose copy holds no count, in the search-count timer's order.
     // Uncounted::behind tells that the cache holds a count for one of them: the copies are
     // behind the cache. With truly, only keywords without a count in the cache either.

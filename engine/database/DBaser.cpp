@@ -599,7 +599,7 @@ void DBaser::RecalcOverTimes()
         emit WorkStep(QStringLiteral("Deleting the search counts older than 60 days..."));
         CountStore::deleteStaleCounts(project(), cache());
         emit WorkStep(QStringLiteral("Clearing the search counts of the project..."));
-        CountStore::clearCountCopies(project());
+        CountStore::clearCopiesWithoutCount(project());
         emit WorkStep(QStringLiteral("Copying the search counts into the project..."));
         refreshCounts();
     });

@@ -125,6 +125,31 @@ TEST_F(DBaserCounts, RecalcDeletesStaleCountsOfTheProjectsUnbannedKeywords)
     EXPECT_EQ(projectScalar("SELECT Searches FROM Keyword WHERE KW = 'fresh one'").toInt(), 7);
 }
 
+// The copies end as after clearing every copy and copying every count, and only the copies
+// that change are written.
+TEST_F(DBaserCounts, RecalcWritesOnlyTheCopiesThatChange)
+{
+    add({"kept one", "changed one", "gone one", "never counted"});
+    for (const char* kw : {"kept one", "changed one", "gone one"})
+        store(kw, 7);
+    db->ProjectDB()->execute("UPDATE Keyword SET Searches = 5 WHERE KW = 'changed one'");
+    db->CacheDB()->execute("DELETE FROM cache.Cache WHERE KW = 'gone one'");
+    db->ProjectDB()->execute("CREATE TEMP TABLE Written (KW TEXT)");
+    db->ProjectDB()->execute("CREATE TEMP TRIGGER CountWrites AFTER UPDATE OF Searches, CacheDate "
+                             "ON project.Keyword BEGIN INSERT INTO Written VALUES (new.KW); END");
+    db->RecalcOverTimes();
+    EXPECT_EQ(projectScalar("SELECT Searches FROM Keyword WHERE KW = 'kept one'").toInt(), 7);
+    EXPECT_EQ(projectScalar("SELECT Searches FROM Keyword WHERE KW = 'changed one'").toInt(), 7);
+    EXPECT_TRUE(projectScalar("SELECT Searches FROM Keyword WHERE KW = 'gone one'").isNull());
+    EXPECT_TRUE(projectScalar("SELECT CacheDate FROM Keyword WHERE KW = 'gone one'").isNull());
+    EXPECT_TRUE(projectScalar("SELECT Searches FROM Keyword WHERE KW = 'never counted'").isNull());
+    auto rows = db->ProjectDB()->query("SELECT DISTINCT KW FROM temp.Written ORDER BY KW");
+    QStringList written;
+    while (rows.next())
+        written << rows.text(0);
+    EXPECT_EQ(written, QStringList({"changed one", "gone one"}));
+}
+
 TEST_F(DBaserCounts, TheNextKeywordToCountIsTheBestRankedThenTheShortest)
 {
     EXPECT_EQ(db->get1stNotOvertured(), QString());
