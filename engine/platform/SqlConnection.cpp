@@ -122,11 +122,11 @@ bool SqlConnection::keepWaiting(int count)
     if (count == 0)
         m_busySince = now;
     const auto waited = now - m_busySince;
-    if (onApplicationThread()) {
-        if (waited >= kInteractiveBusyWait)
+    if (waited >= kInteractiveBusyWait) {
+        // Held longer than the application's thread waits: another program's lock, not a
+        // short write of this program's own, so a worker gives the connection up to that thread.
+        if (onApplicationThread() || m_interactiveWaiters.load() > 0 || waited >= kWorkerBusyWait)
             return false;
-    } else if (waited >= kWorkerBusyWait || m_interactiveWaiters.load() > 0) {
-        return false;
     }
     std::this_thread::sleep_for(kBusyPoll);
     return true;

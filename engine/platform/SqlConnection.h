@@ -20,10 +20,11 @@ namespace zentrel {
 // One SQLite connection. Every use goes through its one recursive lock, so several threads can
 // share it and nested operations can take the lock again. Foreign keys are on and NOCASE
 // compares text case-blind beyond ASCII. A file that another connection holds is waited for:
-// briefly on the application's thread, which must not freeze, and long on other threads, unless
-// the application's thread waits for this connection meanwhile; then the error names the file.
-// Further database files are attached under schema names; a transaction opens only at the
-// outermost begin, inner begins join it.
+// about two seconds on the application's thread, which must not freeze, and long on other
+// threads, except that a worker that has waited as long gives the connection up to the
+// application's thread waiting for it. Then the error names the file. Further database files
+// are attached under schema names; a transaction opens only at the outermost begin, inner begins
+// join it.
 class SqlConnection : public std::enable_shared_from_this<SqlConnection> {
     struct Private {};
 
@@ -81,7 +82,8 @@ private:
 
     sqlite3* m_db;
     mutable std::recursive_mutex m_mutex;
-    // Application threads blocked on the lock: a worker waiting for a busy file gives way.
+    // Application threads blocked on the lock: a worker that waited for a busy file as long as
+    // they would gives way.
     mutable std::atomic<int> m_interactiveWaiters{0};
     std::chrono::steady_clock::time_point m_busySince;
     QHash<QString, std::vector<sqlite3_stmt*>> m_idle;
