@@ -1,5 +1,10 @@
 #include "app/collect/AddKWsLoop.h"
 
+#include <QPointer>
+#include <QScopeGuard>
+#include <QWindow>
+
+#include "app/collect/CollectGuard.h"
 #include "app/collect/CollectOwner.h"
 #include "app/collect/WaitCursor.h"
 #include "app/keywords/FAddKWs.h"
@@ -21,6 +26,32 @@ QString joined(const zentrel::CKeyedCollection& keywords)
     return text;
 }
 
+// The command's source in the log.
+QString commandSource(AddKWsLoop::Source source)
+{
+    switch (source) {
+    case AddKWsLoop::Source::Paste:
+        return QStringLiteral("MMisc.PasteKWs");
+    case AddKWsLoop::Source::ByHand:
+        return QStringLiteral("MMisc.AddKeywords");
+    case AddKWsLoop::Source::TextFile:
+        break;
+    }
+    return QStringLiteral("MMisc.ImportKWs");
+}
+
+// A window that is closed takes the dialog down with it, as it would a destroyed window.
+void closeWithWindow(QWidget& window, FAddKWs& dialog)
+{
+    QWindow* handle = window.window()->windowHandle();
+    if (handle == nullptr)
+        return;
+    QObject::connect(handle, &QWindow::visibleChanged, &dialog, [&dialog](bool visible) {
+        if (!visible)
+            dialog.reject();
+    });
+}
+
 } // namespace
 
 AddKWsLoop::AddKWsLoop(CollectOwner& OwnerForm, zentrel::CLogPtr Log, zentrel::DBaser& DBaser)
@@ -32,47 +63,74 @@ AddKWsLoop::AddKWsLoop(CollectOwner& OwnerForm, zentrel::CLogPtr Log, zentrel::D
 
 void AddKWsLoop::Run(Source source, const QString& text)
 {
-    FAddKWs dialog(m_owner.Window());
-    dialog.init(&m_services, text);
+    // The window owns the dialog and may go while it shows (a session's logout closes every
+    // window); the loop then ends at once, touching neither the window nor the engine.
+    const QPointer<QWidget> window = m_owner.Window();
+    const QPointer<FAddKWs> dialog = new FAddKWs(window);
+    const auto release = qScopeGuard([&dialog] { delete dialog.data(); });
+    const bool watched = window && window->isVisible();
+    if (watched)
+        closeWithWindow(*window, *dialog);
+    const auto gone = [&] {
+        return dialog.isNull() || (watched && (window.isNull() || !window->isVisible()));
+    };
+    dialog->init(&m_services, text);
     // Pages 3 to 5 change only when some pass stored keywords with a rank.
     bool anyRanked = false;
     for (bool firstPass = true;; firstPass = false) {
-        dialog.exec();
-        if (!dialog.OKPressed())
+        dialog->exec();
+        if (gone())
+            return;
+        if (!dialog->OKPressed())
             break;
-        zentrel::CKeyedCollection kws = dialog.KWs();
+        const zentrel::CKeyedCollection kws = dialog->KWs();
         // Only a first paste pass left empty stored nothing to show.
         if (source == Source::Paste && kws.Count() == 0) {
             if (firstPass)
                 return;
             break;
         }
-        zentrel::CDataNode operation;
-        operation.Attributes().Add(QStringLiteral("Description"),
-                                   QStringLiteral("Manual Addition"));
-        zentrel::CKeyedCollection rejected;
-        {
-            const WaitCursor wait;
-            if (dialog.SetRank()) {
-                anyRanked = true;
-                zentrel::CAttributes params;
-                params.Add(QStringLiteral("CS_SET_RANK"), true);
-                params.Add(QStringLiteral("CS_SET_RANK_TO"), dialog.SelectedRank());
-                rejected = m_dbaser.AddKWsEx(kws, operation, &params);
-            } else {
-                rejected = m_dbaser.AddKWs(kws, operation);
-            }
-        }
-        if (rejected.Count() == 0)
+        std::optional<zentrel::CKeyedCollection> rejected = store(*dialog, kws, source);
+        if (gone())
+            return;
+        if (!rejected)
+            continue; // the text is still in the dialog, for another try
+        if (dialog->SetRank())
+            anyRanked = true;
+        if (rejected->Count() == 0)
             break;
-        MsgService::showMsg(m_owner.Window(),
-                            MStrings::format(kRejectedMessage, {QString::number(rejected.Count())}),
-                            MsgService::Exclamation);
-        dialog.setText(joined(rejected));
+        MsgService::showMsg(
+            window, MStrings::format(kRejectedMessage, {QString::number(rejected->Count())}),
+            MsgService::Exclamation);
+        if (gone())
+            return;
+        dialog->setText(joined(*rejected));
     }
     m_owner.RefreshTab(2);
     if (anyRanked) {
         for (const int tab : {3, 4, 5})
             m_owner.RefreshTab(tab);
+    }
+}
+
+std::optional<zentrel::CKeyedCollection>
+AddKWsLoop::store(const FAddKWs& dialog, const zentrel::CKeyedCollection& kws, Source source)
+{
+    zentrel::CDataNode operation;
+    operation.Attributes().Add(QStringLiteral("Description"), QStringLiteral("Manual Addition"));
+    try {
+        const WaitCursor wait;
+        if (!dialog.SetRank())
+            return m_dbaser.AddKWs(kws, operation);
+        zentrel::CAttributes params;
+        params.Add(QStringLiteral("CS_SET_RANK"), true);
+        params.Add(QStringLiteral("CS_SET_RANK_TO"), dialog.SelectedRank());
+        return m_dbaser.AddKWsEx(kws, operation, &params);
+    } catch (const zentrel::ZError& error) {
+        CollectGuard::Write(m_services.log(), error, commandSource(source));
+        MsgService::showMsg(m_owner.Window(),
+                            QStringLiteral("Cannot store the keywords. ") + error.description(),
+                            MsgService::Exclamation);
+        return std::nullopt;
     }
 }

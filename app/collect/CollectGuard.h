@@ -17,11 +17,18 @@ public:
         try {
             work();
         } catch (const zentrel::ZError& error) {
-            write(log, error.signedNumber(), error.description(), source);
+            Write(log, error, source);
         } catch (const std::exception& error) {
             write(log, static_cast<std::int32_t>(zentrel::kUnexpected),
                   QString::fromLocal8Bit(error.what()), source);
         }
+    }
+
+    // The entry of an error that a command handles itself.
+    static void Write(const zentrel::CLogPtr& log, const zentrel::ZError& error,
+                      const QString& source) noexcept
+    {
+        write(log, error.signedNumber(), error.description(), source);
     }
 
 private:

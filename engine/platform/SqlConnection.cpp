@@ -2,7 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <thread>
+
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QStringList>
+#include <QThread>
 #include <QUrl>
 
 #include "engine/platform/SqlError.h"
@@ -11,8 +16,49 @@
 namespace zentrel {
 
 namespace {
-constexpr int kBusyTimeoutMs = 120000;
+
 constexpr size_t kIdlePerStatement = 4;
+constexpr std::chrono::milliseconds kBusyPoll{10};
+
+// The thread of the user interface, which must never wait long.
+bool onApplicationThread()
+{
+    const QCoreApplication* application = QCoreApplication::instance();
+    return application != nullptr && QThread::currentThread() == application->thread();
+}
+
+// Whether another connection holds the file's write lock: a write transaction that does not
+// wait fails at once.
+bool heldElsewhere(const char* file)
+{
+    sqlite3* probe = nullptr;
+    int rc = sqlite3_open_v2(file, &probe, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_exec(probe, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        if (rc == SQLITE_OK)
+            sqlite3_exec(probe, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close_v2(probe);
+    return (rc & 0xff) == SQLITE_BUSY;
+}
+
+// The files another connection holds, of those this connection has not locked itself; all of
+// those when none can be found held (the lock went in the meantime).
+QStringList busyFiles(sqlite3* db)
+{
+    QStringList candidates;
+    QStringList held;
+    for (int i = 0; const char* schema = sqlite3_db_name(db, i); ++i) {
+        const char* file = sqlite3_db_filename(db, schema);
+        if (file == nullptr || *file == '\0' || sqlite3_txn_state(db, schema) == SQLITE_TXN_WRITE)
+            continue;
+        candidates << QString::fromUtf8(file);
+        if (heldElsewhere(file))
+            held << candidates.last();
+    }
+    return held.isEmpty() ? candidates : held;
+}
+
 } // namespace
 
 std::shared_ptr<SqlConnection> SqlConnection::open(const QString& path, bool create)
@@ -40,7 +86,7 @@ SqlConnection::SqlConnection(Private, sqlite3* db)
     : m_db(db)
 {
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, kBusyTimeoutMs);
+    sqlite3_busy_handler(m_db, &SqlConnection::onBusy, this);
     SqlFunctions::install(m_db);
     exec(QStringLiteral("PRAGMA foreign_keys=ON;"));
 }
@@ -51,10 +97,56 @@ SqlConnection::~SqlConnection()
     sqlite3_close_v2(m_db);
 }
 
+std::unique_lock<std::recursive_mutex> SqlConnection::lock() const
+{
+    std::unique_lock<std::recursive_mutex> guard(m_mutex, std::try_to_lock);
+    if (guard.owns_lock() || !onApplicationThread()) {
+        if (!guard.owns_lock())
+            guard.lock();
+        return guard;
+    }
+    ++m_interactiveWaiters;
+    guard.lock();
+    --m_interactiveWaiters;
+    return guard;
+}
+
+int SqlConnection::onBusy(void* self, int count)
+{
+    return static_cast<SqlConnection*>(self)->keepWaiting(count) ? 1 : 0;
+}
+
+bool SqlConnection::keepWaiting(int count)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (count == 0)
+        m_busySince = now;
+    const auto waited = now - m_busySince;
+    if (waited >= kInteractiveBusyWait) {
+        // Held longer than the application's thread waits: another program's lock, not a
+        // short write of this program's own, so a worker gives the connection up to that thread.
+        if (onApplicationThread() || m_interactiveWaiters.load() > 0 || waited >= kWorkerBusyWait)
+            return false;
+    }
+    std::this_thread::sleep_for(kBusyPoll);
+    return true;
+}
+
+SqlError SqlConnection::error(int rc) const
+{
+    const SqlError error = SqlError::fromHandle(m_db, rc);
+    if (error.primaryCode() != SQLITE_BUSY)
+        return error;
+    const QString files = busyFiles(m_db).join(QStringLiteral("' or '"));
+    return SqlError(
+        error.code(),
+        QStringLiteral("The database file '%1' is locked by another program.").arg(files));
+}
+
 void SqlConnection::check(int rc) const
 {
     if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
-        throw SqlError::fromHandle(m_db, rc);
+        throw error(rc);
 }
 
 SqlStatement SqlConnection::prepare(const QString& sql)
@@ -70,7 +162,7 @@ SqlStatement SqlConnection::prepare(const QString& sql)
         const int rc = sqlite3_prepare_v3(m_db, utf8.constData(), static_cast<int>(utf8.size()),
                                           SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
         if (rc != SQLITE_OK)
-            throw SqlError::fromHandle(m_db, rc);
+            throw error(rc);
         if (!statement)
             throw SqlError(SQLITE_MISUSE, QStringLiteral("Empty statement."));
     }
@@ -105,6 +197,8 @@ void SqlConnection::exec(const QString& sql)
     if (rc != SQLITE_OK) {
         const QString text = message ? QString::fromUtf8(message) : QString();
         sqlite3_free(message);
+        if ((rc & 0xff) == SQLITE_BUSY)
+            throw error(rc);
         throw SqlError(sqlite3_extended_errcode(m_db), text);
     }
 }

@@ -137,7 +137,7 @@ bool SqlStatement::next()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    const SqlError error = SqlError::fromHandle(sqlite3_db_handle(m_statement), rc);
+    const SqlError error = m_connection->error(rc);
     sqlite3_reset(m_statement);
     throw error;
 }

@@ -417,16 +417,26 @@ TEST_F(MMiscFiles, CancelEndsSilentlyAndAMissingFileShowsMessage102)
     EXPECT_TRUE(e.logSources().isEmpty());
 }
 
-TEST_F(MMiscFiles, StoreFailureIsLoggedOnceUnderTheCommandsName)
+TEST_F(MMiscFiles, StoreFailureIsLoggedOnceUnderTheCommandsNameAndShown)
 {
     e.db().ProjectDB()->execute(QStringLiteral("DROP TABLE KeywordOperation"));
-    collecttest::onActiveModal<FAddKWs>(
-        [](FAddKWs* dialog) { answerAdd(dialog, QStringLiteral("some keyword"), 0); });
+    QString textAgain;
+    collecttest::onActiveModal<FAddKWs>([&](FAddKWs* dialog) {
+        answerAdd(dialog, QStringLiteral("some keyword"), 0);
+        collecttest::onActiveModal<FAddKWs>([&](FAddKWs* again) {
+            textAgain = again->Text();
+            again->reject();
+        });
+    });
     MMisc::AddKeywords(e.log, e.scripting, e.owner);
     QStringList sources = e.logSources();
     sources.removeIf([](const QString& source) { return !source.startsWith("MMisc."); });
     EXPECT_EQ(sources, QStringList{"MMisc.AddKeywords"});
-    EXPECT_TRUE(e.owner.refreshed.isEmpty());
+    ASSERT_EQ(e.messages().size(), 1);
+    EXPECT_TRUE(e.messages().first().startsWith("Cannot store the keywords. "));
+    EXPECT_EQ(textAgain, QStringLiteral("some keyword"));
+    // Cancelled afterwards, as in a first pass.
+    EXPECT_EQ(e.owner.refreshed, QList<int>{2});
 }
 
 TEST_F(MMiscFiles, FilesOverTheLimitAreRefusedUnread)

@@ -3,6 +3,9 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -14,8 +17,11 @@
 #include "engine/platform/SqlDate.h"
 #include "engine/platform/SqlError.h"
 #include "engine/platform/SqlTransaction.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/WriteLockHolder.h"
 
 using namespace zentrel;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -301,6 +307,115 @@ TEST_F(SqlConnectionTest, TwoConnectionsOnOneFileWaitRatherThanReportLocked)
     auto check = SqlConnection::open(file("shared.db"));
     SqlDatabase db(check, "main", file("shared.db"));
     EXPECT_EQ(db.scalar("SELECT count(*) FROM T").toInt(), kThreads * kRows);
+}
+
+// What the user is told of a lock that another program holds: the file, and who holds it.
+void expectHeldByAnotherProgram(const SqlError& e, const QString& file)
+{
+    EXPECT_EQ(e.primaryCode(), SQLITE_BUSY);
+    EXPECT_TRUE(e.description().contains("'" + file + "'")) << e.description().toStdString();
+    EXPECT_TRUE(e.description().contains("another program")) << e.description().toStdString();
+}
+
+// Far above the application thread's wait, far below a worker's: a window that froze for the
+// worker's wait fails this.
+constexpr auto kInteractiveBound = 10s;
+
+TEST_F(SqlConnectionTest, AnotherProgramsLockFailsOnTheApplicationsThreadWithinSecondsNamingIt)
+{
+    makeFileDb("free.db");
+    makeFileDb("held.db");
+    auto connection = SqlConnection::open(":memory:");
+    connection->attach(file("free.db"), "free");
+    connection->attach(file("held.db"), "held");
+    testsupport::WriteLockHolder holder(file("held.db"));
+    ASSERT_TRUE(holder.held());
+    const struct {
+        const char* name;
+        std::function<void()> write;
+    } cases[] = {
+        {"a statement run at once",
+         [&] { connection->exec("INSERT INTO held.T (name) VALUES ('a')"); }},
+        {"a prepared statement",
+         [&] {
+             connection->prepare("INSERT INTO held.T (name) VALUES (?1)").bind(1, "b").execute();
+         }},
+        // A transaction locks every attached file: the one held is named, not the free one.
+        {"a transaction", [&] { SqlTransaction transaction(*connection); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            c.write();
+            ADD_FAILURE() << "wrote to a file another program holds";
+        } catch (const SqlError& e) {
+            expectHeldByAnotherProgram(e, file("held.db"));
+            EXPECT_FALSE(e.description().contains(file("free.db")));
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, kInteractiveBound);
+        EXPECT_FALSE(connection->isInTransaction());
+    }
+    connection->exec("INSERT INTO free.T (name) VALUES ('c')");
+    holder.release();
+    connection->exec("INSERT INTO held.T (name) VALUES ('d')");
+}
+
+TEST_F(SqlConnectionTest, AWorkerWaitsLongerForAnotherProgramsLock)
+{
+    makeFileDb("held.db");
+    auto connection = SqlConnection::open(file("held.db"));
+    testsupport::WriteLockHolder holder(file("held.db"), 3s);
+    ASSERT_TRUE(holder.held());
+    std::optional<QString> failure;
+    std::thread worker([&] {
+        try {
+            connection->exec("INSERT INTO T (name) VALUES ('late')");
+        } catch (const SqlError& e) {
+            failure = e.description();
+        }
+    });
+    worker.join();
+    EXPECT_FALSE(failure.has_value()) << failure.value_or(QString()).toStdString();
+    EXPECT_EQ(SqlDatabase(connection, "main", file("held.db")).scalar("SELECT count(*) FROM T"), 1);
+}
+
+TEST_F(SqlConnectionTest, AWorkerWaitingForAnotherProgramGivesWayToTheApplicationsThread)
+{
+    makeFileDb("held.db");
+    auto connection = SqlConnection::open(file("held.db"));
+    testsupport::WriteLockHolder holder(file("held.db"));
+    ASSERT_TRUE(holder.held());
+    std::atomic<bool> started{false};
+    std::optional<int> workerCode;
+    std::thread worker([&] {
+        started = true;
+        try {
+            connection->exec("INSERT INTO T (name) VALUES ('worker')");
+        } catch (const SqlError& e) {
+            workerCode = e.primaryCode();
+        }
+    });
+    // The worker is inside its write once it holds the connection.
+    EXPECT_TRUE(testsupport::waitUntil([&] {
+        if (!started)
+            return false;
+        if (!connection->mutex().try_lock())
+            return true;
+        connection->mutex().unlock();
+        return false;
+    }));
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        connection->exec("INSERT INTO T (name) VALUES ('window')");
+        ADD_FAILURE() << "wrote to a file another program holds";
+    } catch (const SqlError& e) {
+        expectHeldByAnotherProgram(e, file("held.db"));
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kInteractiveBound);
+    holder.release();
+    worker.join();
+    EXPECT_EQ(workerCode, SQLITE_BUSY);
 }
 
 } // namespace
