@@ -13,7 +13,7 @@
 #include "engine/database/MParser.h"
 #include "engine/platform/CAttributes.h"
 #include "engine/platform/ZError.h"
-#include "engine/research/GumboDocument.h"
+#include "engine/research/GumboTree.h"
 
 namespace zentrel {
 
@@ -268,7 +268,7 @@ void COP::ReadCounts(const QString& html, CAttributes& counts)
 {
     if (html.contains(QLatin1String("No suggestions for <b>")))
         return;
-    const GumboDocument document(html.toUtf8());
+    const GumboTree document(html.toUtf8());
     const GumboNode* table = FindTable(document.root());
     for (const GumboNode* row : rowsOf(table))
         readRow(row, counts);

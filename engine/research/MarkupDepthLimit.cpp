@@ -50,10 +50,12 @@ QByteArray MarkupDepthLimit::run()
     }
 }
 
-// A start tag that may open elements beyond the limit is left out before it changes anything.
+// A start tag that may open elements beyond the limit is left out before it changes anything,
+// and so is every one inside an element left out, until that element closes.
 void MarkupDepthLimit::startTag(const Token& tag)
 {
-    if (m_model.depth() + m_model.opened(tag) > m_limit) {
+    const int opened = m_model.opened(tag);
+    if (opened > 0 && (!m_dropped.empty() || m_model.depth() + opened > m_limit)) {
         skip(tag);
         const int name = droppedName(tag.name);
         const std::uint64_t order = m_model.nextOrder();

@@ -13,11 +13,12 @@ namespace zentrel {
 
 // Bounds how deep gumbo nests the elements of a page, in one pass over the markup that follows
 // what the parser holds open (HtmlTreeModel): a start tag that would open an element deeper
-// than the limit is left out, its content kept as text, and so is the end tag that closes
-// it. Elements the parser closes by itself (an unclosed paragraph, list item, cell, row or
-// option), empty elements, comments, the content of scripts and styles and end tags that close
-// nothing do not deepen it, so a page that stays within the limit comes out byte for byte as
-// it went in, but for CDATA sections in SVG or MathML, which become the text they hold.
+// than the limit is left out with the start tags inside that element, their content kept as
+// text, and so are the end tags that close them. Elements the parser closes by itself (an unclosed
+// paragraph, list item, cell, row or option), empty elements, comments, the content of scripts and
+// styles and end tags that close nothing do not deepen it, so a page that stays within the limit
+// comes out byte for byte as it went in, but for CDATA sections in SVG or MathML, which become the
+// text they hold.
 class MarkupDepthLimit {
 public:
     // Deep enough for any page written by hand or by a program, shallow enough that parsing and

@@ -1,4 +1,4 @@
-#include "engine/research/GumboDocument.h"
+#include "engine/research/GumboTree.h"
 
 #include <cstdlib>
 #include <new>
@@ -10,17 +10,17 @@
 namespace zentrel {
 
 // Each block carries its links in front of the memory handed out, aligned as malloc aligns.
-struct alignas(std::max_align_t) GumboDocument::Block {
+struct alignas(std::max_align_t) GumboTree::Block {
     Block* previous;
     Block* next;
 };
 
-GumboDocument::GumboDocument(const QByteArray& utf8)
+GumboTree::GumboTree(const QByteArray& utf8)
 {
     const QByteArray markup = MarkupDepthLimit::Limit(utf8);
     GumboOptions options = kGumboDefaultOptions;
-    options.allocator = &GumboDocument::allocate;
-    options.deallocator = &GumboDocument::deallocate;
+    options.allocator = &GumboTree::allocate;
+    options.deallocator = &GumboTree::deallocate;
     options.userdata = this;
     options.fragment_context = GUMBO_TAG_BODY;
     options.fragment_namespace = GUMBO_NAMESPACE_HTML;
@@ -30,7 +30,7 @@ GumboDocument::GumboDocument(const QByteArray& utf8)
         throw std::bad_alloc();
 }
 
-GumboDocument::~GumboDocument()
+GumboTree::~GumboTree()
 {
     while (m_blocks) {
         Block* const block = m_blocks;
@@ -39,14 +39,14 @@ GumboDocument::~GumboDocument()
     }
 }
 
-const GumboInternalNode* GumboDocument::root() const
+const GumboInternalNode* GumboTree::root() const
 {
     return m_output->root;
 }
 
-void* GumboDocument::allocate(void* userdata, std::size_t size)
+void* GumboTree::allocate(void* userdata, std::size_t size)
 {
-    auto* const document = static_cast<GumboDocument*>(userdata);
+    auto* const document = static_cast<GumboTree*>(userdata);
     auto* const block = static_cast<Block*>(std::malloc(sizeof(Block) + size));
     if (!block)
         return nullptr;
@@ -58,11 +58,11 @@ void* GumboDocument::allocate(void* userdata, std::size_t size)
     return block + 1;
 }
 
-void GumboDocument::deallocate(void* userdata, void* pointer)
+void GumboTree::deallocate(void* userdata, void* pointer)
 {
     if (!pointer)
         return;
-    auto* const document = static_cast<GumboDocument*>(userdata);
+    auto* const document = static_cast<GumboTree*>(userdata);
     Block* const block = static_cast<Block*>(pointer) - 1;
     if (block->previous)
         block->previous->next = block->next;

@@ -13,12 +13,12 @@ namespace zentrel {
 // parses it. The nesting of the page is limited first (MarkupDepthLimit), so the parse stays
 // linear; every block the parse allocates is kept in a list and freed with the document, so
 // freeing never walks the tree.
-class GumboDocument {
+class GumboTree {
 public:
-    explicit GumboDocument(const QByteArray& utf8);
-    ~GumboDocument();
-    GumboDocument(const GumboDocument&) = delete;
-    GumboDocument& operator=(const GumboDocument&) = delete;
+    explicit GumboTree(const QByteArray& utf8);
+    ~GumboTree();
+    GumboTree(const GumboTree&) = delete;
+    GumboTree& operator=(const GumboTree&) = delete;
 
     // The root element, which holds the page's content.
     const GumboInternalNode* root() const;
