@@ -114,7 +114,7 @@ int HtmlTreeModel::nameOf(const Token& tag)
     return foreignRulesFor(name) ? m_names.foreign(tag.name) : name;
 }
 
-// N::A start tag is read by the rules of foreign content or of HTML; what is read as text after
+// A start tag is read by the rules of foreign content or of HTML; what is read as text after
 // it, the caller reads as text.
 HtmlTreeModel::Content HtmlTreeModel::start(const Token& tag)
 {
@@ -140,7 +140,7 @@ std::uint64_t HtmlTreeModel::openedLast(const Token& endTag)
 
 std::uint64_t HtmlTreeModel::takeClosed()
 {
-    return std::exchange(m_closed, OpenElements::kNothing);
+    return m_open.takeClosed();
 }
 
 OpenElements::Element HtmlTreeModel::element(int name, Space space, const Token& tag)
@@ -291,7 +291,7 @@ int HtmlTreeModel::opened(const Token& tag)
 HtmlTreeModel::Content HtmlTreeModel::htmlStart(const Token& tag, int name)
 {
     const std::uint32_t tagTraits = m_names.traits(name);
-    // N::A column group holds columns and templates; anything else closes it first.
+    // A column group holds columns and templates; anything else closes it first.
     if (m_open.top().name == N::Colgroup && name != N::Template) {
         if (name == N::Col)
             return Content::Markup;
@@ -300,7 +300,7 @@ HtmlTreeModel::Content HtmlTreeModel::htmlStart(const Token& tag, int name)
     if (inSelect()) {
         return selectStart(tag, name);
     }
-    // N::A template's first tag tells how the parser reads the rest of it.
+    // A template's first tag tells how the parser reads the rest of it.
     const Element& top = m_open.top();
     if (top.name == N::Template && top.mode == InColumnGroup && name != N::Template)
         return Content::Markup; // the parser ignores all but columns and templates there
@@ -330,7 +330,7 @@ HtmlTreeModel::Content HtmlTreeModel::htmlStart(const Token& tag, int name)
         m_form = ++m_order;
         return Content::Markup;
     }
-    // N::A table in a table closes the table before it, and is ignored in a template.
+    // A table in a table closes the table before it, and is ignored in a template.
     const int outerTable = m_open.topmost(N::Table);
     if (name == N::Table && tableRows && m_open.blocked(outerTable, C::TableScope))
         return Content::Markup;
@@ -403,7 +403,7 @@ void HtmlTreeModel::selectEnd(int name)
     }
 }
 
-// N::A section, row, cell, caption or column closes what the table holds open before it, and
+// A section, row, cell, caption or column closes what the table holds open before it, and
 // the parser opens the sections and rows left out; outside a table it is ignored.
 void HtmlTreeModel::tablePart(const Token& tag, int name)
 {
@@ -553,7 +553,7 @@ void HtmlTreeModel::htmlEnd(int name)
             return;
     }
     const Element& top = m_open.top();
-    // N::A template ignores end tags until its first start tag, and in columns but its own.
+    // A template ignores end tags until its first start tag, and in columns but its own.
     if (top.name == N::Template && (top.mode == Initial || top.mode == InColumnGroup) &&
         name != N::Template)
         return;
@@ -670,10 +670,9 @@ bool HtmlTreeModel::adopt(int name)
     return m_open.adopt(name, N::Unnamed, m_order);
 }
 
-// Pops through the element at `index`, keeping the earliest order closed.
 void HtmlTreeModel::popThrough(int index)
 {
-    m_closed = std::min(m_closed, m_open.popThrough(index));
+    m_open.popThrough(index);
 }
 
 void HtmlTreeModel::popAbove(int index)

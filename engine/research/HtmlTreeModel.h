@@ -78,7 +78,6 @@ private:
     HtmlNames m_names;
     std::uint64_t m_order = 0;
     std::uint64_t m_form = 0; // the order of the form the parser holds, 0 for none
-    std::uint64_t m_closed = OpenElements::kNothing;
     OpenElements m_open;
 };
 

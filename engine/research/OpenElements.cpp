@@ -1,6 +1,7 @@
 #include "engine/research/OpenElements.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zentrel {
 
@@ -39,6 +40,7 @@ std::uint64_t OpenElements::popThrough(int index)
     if (index < 1 || index >= size())
         return kNothing;
     const std::uint64_t order = at(index).order;
+    m_closed = std::min(m_closed, order);
     while (size() > index) {
         const Element element = m_stack.back();
         m_byName[static_cast<std::size_t>(element.name)].pop_back();
@@ -109,6 +111,11 @@ void OpenElements::reopen(std::uint64_t& order)
         m_list[i].stackIndex = size();
         push(element);
     }
+}
+
+std::uint64_t OpenElements::takeClosed()
+{
+    return std::exchange(m_closed, kNothing);
 }
 
 bool OpenElements::adopt(int name, int unnamed, std::uint64_t& order)

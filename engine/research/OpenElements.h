@@ -66,6 +66,8 @@ public:
     // at `index`, or kNothing when nothing was popped.
     std::uint64_t popThrough(int index);
     static constexpr std::uint64_t kNothing = ~std::uint64_t{0};
+    // The earliest order among the elements popped since the last call; kNothing if none.
+    std::uint64_t takeClosed();
 
     // Lists the top element as a formatting element with the attributes given, dropping the
     // earliest of three equal ones listed since the last marker.
@@ -106,6 +108,7 @@ private:
     std::vector<std::vector<int>> m_byName; // name -> indices on the stack, lowest first
     std::vector<Listed> m_list;
     int m_pending = 0; // listed elements not on the stack
+    std::uint64_t m_closed = kNothing;
 };
 
 } // namespace zentrel
