@@ -121,7 +121,15 @@ public:
                     return QStringLiteral("phrase too long for the contacter: ") + phrase;
             }
         }
-        CMetaKeywords::GetMetaContent(page);
+        const QString content = CMetaKeywords::GetMetaContent(page);
+        for (qsizetype i = content.indexOf(QLatin1Char('<')); i >= 0 && i + 1 < content.size();
+             i = content.indexOf(QLatin1Char('<'), i + 1)) {
+            const QChar next = content.at(i + 1);
+            if (next.isLetter() && next.unicode() < 128)
+                return QStringLiteral("content holds a tag: ") + content;
+            if (next == QLatin1Char('/') || next == QLatin1Char('!') || next == QLatin1Char('?'))
+                return QStringLiteral("content holds markup: ") + content;
+        }
         for (const QChar c : CMetaKeywords::CleanPhrase(page)) {
             if (c != QLatin1Char(' ') && c < QLatin1Char('0'))
                 return QStringLiteral("cleaned phrase keeps the character %1").arg(c.unicode());

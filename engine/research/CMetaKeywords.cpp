@@ -18,6 +18,21 @@ QString dropTrailing(const QString& text, QChar c)
     return text.endsWith(c) ? MParser::TrimBlanks(text.chopped(1)) : text;
 }
 
+// Where a tag, an end tag, a comment or a declaration starts in the text; -1 when none does.
+qsizetype markupStart(const QString& text)
+{
+    for (qsizetype i = text.indexOf(QLatin1Char('<')); i >= 0 && i + 1 < text.size();
+         i = text.indexOf(QLatin1Char('<'), i + 1)) {
+        const QChar next = text.at(i + 1);
+        const bool letter = (next >= QLatin1Char('a') && next <= QLatin1Char('z')) ||
+                            (next >= QLatin1Char('A') && next <= QLatin1Char('Z'));
+        if (letter || next == QLatin1Char('/') || next == QLatin1Char('!') ||
+            next == QLatin1Char('?'))
+            return i;
+    }
+    return -1;
+}
+
 bool keeps(const QString& phrase, CMetaKeywords::Rule rule)
 {
     if (!phrase.contains(QLatin1Char(' ')))
@@ -50,11 +65,10 @@ QString CMetaKeywords::GetMetaKeywordsText(const QString& page)
     QString text;
     qsizetype pos = page.indexOf(meta, 0, Qt::CaseInsensitive);
     while (pos >= 0) {
+        // No ">" after this "<meta" is none after any later one either.
         const qsizetype end = page.indexOf(QLatin1Char('>'), pos);
-        if (end < 0) {
-            pos = page.indexOf(meta, pos + 1, Qt::CaseInsensitive);
-            continue;
-        }
+        if (end < 0)
+            break;
         const QString tag = page.mid(pos, end - pos + 1);
         if (tag.contains(QLatin1String("keywords"), Qt::CaseInsensitive))
             text += GetMetaContent(tag) + QLatin1Char(',');
@@ -72,6 +86,10 @@ QString CMetaKeywords::GetMetaContent(const QString& tag)
     if (second < 0)
         return {};
     QString value = MParser::TrimBlanks(tag.mid(second + 1));
+    // A quote left open runs on into the next tag, which is no content.
+    const qsizetype markup = markupStart(value);
+    if (markup >= 0)
+        value = MParser::TrimBlanks(value.left(markup));
     value = dropLeading(value, QLatin1Char('"'));
     value = dropLeading(value, QLatin1Char('\''));
     value = dropTrailing(value, QLatin1Char('>'));
@@ -82,11 +100,15 @@ QString CMetaKeywords::GetMetaContent(const QString& tag)
 
 QString CMetaKeywords::CleanPhrase(const QString& text)
 {
-    QString phrase = text;
-    phrase.replace(QLatin1Char('\r'), QLatin1Char(' '))
-        .replace(QLatin1Char('\n'), QLatin1Char(' '));
-    while (phrase.contains(QLatin1String("  ")))
-        phrase.replace(QLatin1String("  "), QLatin1String(" "));
+    // Line breaks become blanks, and each run of blanks one blank, in one pass.
+    QString phrase;
+    phrase.reserve(text.size());
+    for (QChar c : text) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            c = QLatin1Char(' ');
+        if (c != QLatin1Char(' ') || !phrase.endsWith(QLatin1Char(' ')))
+            phrase.append(c);
+    }
     phrase = MParser::TrimBlanks(phrase);
     QString kept;
     kept.reserve(phrase.size());

@@ -19,7 +19,8 @@ public:
     // The contents of every meta tag that mentions "keywords", each followed by ",".
     static QString GetMetaKeywordsText(const QString& page);
 
-    // The text after the tag's second "=", without its surrounding quotes and ">".
+    // The text after the tag's second "=", without its surrounding quotes and ">", up to where
+    // markup starts in it (the next tag, run into by a quote left open).
     static QString GetMetaContent(const QString& tag);
 
     // Line breaks become blanks, blanks single, then only blanks and characters from "0" up stay.

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include <gumbo.h>
 
@@ -11,6 +13,7 @@
 #include "engine/database/MParser.h"
 #include "engine/platform/CAttributes.h"
 #include "engine/platform/ZError.h"
+#include "engine/research/GumboTree.h"
 
 namespace zentrel {
 
@@ -19,24 +22,6 @@ const ComponentRegistration registration{"Zentrel.COP", [] { return std::make_un
 
 constexpr std::uint32_t kOverflow = 0x800A0006u;
 constexpr std::uint32_t kObjectMissing = 0x800A005Bu; // object variable not set
-
-struct GumboOutputDeleter {
-    void operator()(GumboOutput* output) const
-    {
-        gumbo_destroy_output(&kGumboDefaultOptions, output);
-    }
-};
-using GumboDocument = std::unique_ptr<GumboOutput, GumboOutputDeleter>;
-
-// The page parsed as the content of a body element, as setting its innerHTML would.
-GumboDocument parseAsBody(const QByteArray& utf8)
-{
-    GumboOptions options = kGumboDefaultOptions;
-    options.fragment_context = GUMBO_TAG_BODY;
-    options.fragment_namespace = GUMBO_NAMESPACE_HTML;
-    return GumboDocument(
-        gumbo_parse_with_options(&options, utf8.constData(), static_cast<size_t>(utf8.size())));
-}
 
 bool isElement(const GumboNode* node, GumboTag tag)
 {
@@ -58,17 +43,20 @@ const GumboNode* childAt(const GumboVector* children, unsigned int i)
 }
 
 // The first element of the tag in document order, depth first; the subtree of `removed` is
-// not part of the document any more.
+// not part of the document any more. Walked with a stack of its own, however deep the tree.
 const GumboNode* FindTag(const GumboNode* node, GumboTag tag, const GumboNode* removed = nullptr)
 {
-    if (node == removed)
-        return nullptr;
-    if (isElement(node, tag))
-        return node;
-    const GumboVector* children = childrenOf(node);
-    for (unsigned int i = 0; children && i < children->length; ++i) {
-        if (const GumboNode* found = FindTag(childAt(children, i), tag, removed))
-            return found;
+    std::vector<const GumboNode*> pending{node};
+    while (!pending.empty()) {
+        const GumboNode* const current = pending.back();
+        pending.pop_back();
+        if (current == removed)
+            continue;
+        if (isElement(current, tag))
+            return current;
+        const GumboVector* children = childrenOf(current);
+        for (unsigned int i = children ? children->length : 0; i > 0; --i)
+            pending.push_back(childAt(children, i - 1));
     }
     return nullptr;
 }
@@ -161,56 +149,70 @@ bool isBlock(GumboTag tag)
     }
 }
 
-// Rendered text: white space collapsed to single blanks, a line break for <br> and between
-// blocks, scripts and styles left out.
-void collectText(const GumboNode* node, QString& text)
+void appendText(const char* utf8, QString& text)
 {
-    if (node->type == GUMBO_NODE_TEXT || node->type == GUMBO_NODE_WHITESPACE ||
-        node->type == GUMBO_NODE_CDATA) {
-        for (const QChar c : QString::fromUtf8(node->v.text.text)) {
-            const bool space = c == QLatin1Char(' ') || c == QLatin1Char('\t') ||
-                               c == QLatin1Char('\n') || c == QLatin1Char('\r') ||
-                               c == QLatin1Char('\f');
-            if (!space)
-                text.append(c);
-            else if (!text.isEmpty() && !text.endsWith(QLatin1Char(' ')) &&
-                     !text.endsWith(QLatin1Char('\n')))
-                text.append(QLatin1Char(' '));
-        }
-        return;
+    for (const QChar c : QString::fromUtf8(utf8)) {
+        const bool space = c == QLatin1Char(' ') || c == QLatin1Char('\t') ||
+                           c == QLatin1Char('\n') || c == QLatin1Char('\r') ||
+                           c == QLatin1Char('\f');
+        if (!space)
+            text.append(c);
+        else if (!text.isEmpty() && !text.endsWith(QLatin1Char(' ')) &&
+                 !text.endsWith(QLatin1Char('\n')))
+            text.append(QLatin1Char(' '));
     }
-    if (node->type != GUMBO_NODE_ELEMENT)
-        return;
-    const GumboTag tag = node->v.element.tag;
-    if (tag == GUMBO_TAG_SCRIPT || tag == GUMBO_TAG_STYLE)
-        return;
-    auto breakLine = [&text] {
-        while (text.endsWith(QLatin1Char(' ')))
-            text.chop(1);
-        if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
-            text.append(QLatin1Char('\n'));
-    };
-    if (tag == GUMBO_TAG_BR) {
-        while (text.endsWith(QLatin1Char(' ')))
-            text.chop(1);
+}
+
+void breakLine(QString& text)
+{
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')))
         text.append(QLatin1Char('\n'));
-        return;
+}
+
+// Rendered text of the element's content: white space collapsed to single blanks, a line
+// break for <br> and between blocks, scripts and styles left out. Walked with a stack of its
+// own, however deep the tree: each entry is an element and the next of its children to read.
+void collectText(const GumboNode* element, QString& text)
+{
+    std::vector<std::pair<const GumboNode*, unsigned int>> open{{element, 0}};
+    while (!open.empty()) {
+        auto& [node, next] = open.back();
+        const GumboVector* children = childrenOf(node);
+        if (next == children->length) {
+            if (open.size() > 1 && isBlock(node->v.element.tag))
+                breakLine(text);
+            open.pop_back();
+            continue;
+        }
+        const GumboNode* const child = childAt(children, next++);
+        if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE ||
+            child->type == GUMBO_NODE_CDATA) {
+            appendText(child->v.text.text, text);
+            continue;
+        }
+        if (child->type != GUMBO_NODE_ELEMENT)
+            continue;
+        const GumboTag tag = child->v.element.tag;
+        if (tag == GUMBO_TAG_SCRIPT || tag == GUMBO_TAG_STYLE)
+            continue;
+        if (tag == GUMBO_TAG_BR) {
+            while (text.endsWith(QLatin1Char(' ')))
+                text.chop(1);
+            text.append(QLatin1Char('\n'));
+            continue;
+        }
+        if (isBlock(tag))
+            breakLine(text);
+        open.emplace_back(child, 0);
     }
-    if (isBlock(tag))
-        breakLine();
-    const GumboVector* children = childrenOf(node);
-    for (unsigned int i = 0; i < children->length; ++i)
-        collectText(childAt(children, i), text);
-    if (isBlock(tag))
-        breakLine();
 }
 
 QString innerText(const GumboNode* node)
 {
     QString text;
-    const GumboVector* children = childrenOf(node);
-    for (unsigned int i = 0; i < children->length; ++i)
-        collectText(childAt(children, i), text);
+    collectText(node, text);
     while (text.endsWith(QLatin1Char(' ')) || text.endsWith(QLatin1Char('\n')))
         text.chop(1);
     return text;
@@ -266,8 +268,8 @@ void COP::ReadCounts(const QString& html, CAttributes& counts)
 {
     if (html.contains(QLatin1String("No suggestions for <b>")))
         return;
-    const GumboDocument document = parseAsBody(html.toUtf8());
-    const GumboNode* table = FindTable(document->root);
+    const GumboTree document(html.toUtf8());
+    const GumboNode* table = FindTable(document.root());
     for (const GumboNode* row : rowsOf(table))
         readRow(row, counts);
 }

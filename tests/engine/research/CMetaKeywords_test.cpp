@@ -1,5 +1,6 @@
 #include "engine/research/CMetaKeywords.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -87,8 +88,8 @@ TEST(CMetaKeywords, GetMetaKeywordsText)
         {"<meta name=\"keywords\" content=\"a b\">", "a b,"},
         {"<Meta Name=\"Keywords\" Content=\"a\"><meta name=\"keywords\" content=\"b\">", "a,b,"},
         {"<meta name=\"robots\" content=\"all\">", ""},
-        {"<meta name=\"keywords\" content=\"a\" <meta name=\"keywords\" content=\"b\">",
-         "a\" <meta name=\"keywords\" content=\"b,"},
+        // The tag runs on into the next, whose markup is no content.
+        {"<meta name=\"keywords\" content=\"a\" <meta name=\"keywords\" content=\"b\">", "a,"},
         {"<meta name=\"keywords\" content=\"a b\"", ""},
         {"", ""},
     };
@@ -111,6 +112,11 @@ TEST(CMetaKeywords, GetMetaContentTakesTheTextAfterTheSecondEqualsSign)
         {"<meta content=\"a b\" name=\"keywords\">", "keywords"},
         {"<meta name=\"keywords\" content=\"shoes\" />", "shoes\" /"},
         {"<meta name=\"keywords\" content=\"\'quoted\'\">", "quoted"},
+        // Markup starts at a "<" before a letter, "/", "!" or "?"; the content ends there.
+        {"<meta name=\"keywords\" content=\"a b, c d<meta name=\"x\">", "a b, c d"},
+        {"<meta name=\"keywords\" content=\"a b</head>", "a b"},
+        {"<meta name=keywords content=\"a b <!-- c -->\">", "a b"},
+        {"<meta name=keywords content=\"a < b, c<2\">", "a < b, c<2"},
         {"<meta name=keywords>", ""},
         {"<meta>", ""},
         {"", ""},
@@ -118,6 +124,32 @@ TEST(CMetaKeywords, GetMetaContentTakesTheTextAfterTheSecondEqualsSign)
     for (const auto& c : cases)
         EXPECT_EQ(CMetaKeywords::GetMetaContent(QLatin1String(c.tag)), QLatin1String(c.content))
             << c.tag;
+}
+
+// A content whose quote is left open runs on into the tags after it: its phrases end where
+// that markup starts, so no keyword holds a fragment of it.
+TEST(CMetaKeywords, OpenQuoteStopsWhereTheNextTagStarts)
+{
+    const QString page = QStringLiteral(
+        "<html><head><meta name=\"keywords\" content=\"broken markup one, broken markup two\n"
+        "<meta name=\"keywords\" content=\"unclosed quote\">\n</head><body>x</body></html>");
+    const QStringList phrases = {QStringLiteral("broken markup one"),
+                                 QStringLiteral("broken markup two")};
+    EXPECT_EQ(items(CMetaKeywords::GetKWsFromPage(page, Rule::Contacter)), phrases);
+    EXPECT_EQ(items(CMetaKeywords::GetKWsFromPage(page, Rule::Worker)), phrases);
+}
+
+// A page of "<meta" with no ">" after any of them (16 MiB, the download limit): no tag ends,
+// and finding that takes one pass, not one pass per "<meta".
+TEST(CMetaKeywords, PageOfMetaTagsThatNeverEnd)
+{
+    const QString page = QStringLiteral("<meta").repeated(16 * 1024 * 1024 / 5);
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(CMetaKeywords::GetMetaKeywordsText(page), QString());
+    EXPECT_EQ(CMetaKeywords::GetKWsFromPage(page, Rule::Worker).Count(), 0);
+    // Milliseconds; a pass per "<meta" takes hours.
+    EXPECT_LT(timer.elapsed(), 20000);
 }
 
 TEST(CMetaKeywords, CleanPhrase)

@@ -48,6 +48,11 @@ QString page(const QString& rows)
                           "</body></html>")
         .arg(rows);
 }
+
+QString nested(const QString& open, const QString& inner, const QString& close, int depth)
+{
+    return open.repeated(depth) + inner + close.repeated(depth);
+}
 } // namespace
 
 TEST(COP, SuggestionPage)
@@ -126,6 +131,66 @@ TEST(COP, Rows)
     };
     for (const auto& c : cases)
         EXPECT_EQ(read(c.html), std::make_pair(c.counts, c.fails)) << c.html.toStdString();
+}
+
+// Pages nested far deeper than any the service writes are parsed and read without exhausting
+// the stack, and in time linear in their size: what stands deeper than the parser is let nest
+// counts as text.
+TEST(COP, DeeplyNestedPages)
+{
+    const QString form = QStringLiteral("<form><input name=term></form>");
+    const QString table = QStringLiteral("<table><tr><td>7</td><td>a b</td></tr></table>");
+    const struct {
+        const char* what;
+        QString html;
+        Pairs counts;
+        bool fails;
+    } cases[] = {
+        {"a count cell nested 150,000 deep in spans",
+         page(QStringLiteral("<tr><td>") +
+              nested(QStringLiteral("<span>"), QStringLiteral("1234"), QStringLiteral("</span>"),
+                     150000) +
+              QStringLiteral("</td><td>red shoes</td></tr><tr><td>5</td><td>boots</td></tr>")),
+         {{"red shoes", 1234}, {"boots", 5}},
+         false},
+        {"a count cell nested 150,000 deep in blocks",
+         page(QStringLiteral("<tr><td>") +
+              nested(QStringLiteral("<div><b>"), QStringLiteral("12"), QStringLiteral("</b></div>"),
+                     150000) +
+              QStringLiteral("</td><td>red shoes</td></tr>")),
+         {{"red shoes", 12}},
+         false},
+        {"a count cell holding tables nested 50,000 deep",
+         page(QStringLiteral("<tr><td>") +
+              nested(QStringLiteral("<table><tr><td>"), QStringLiteral("9"),
+                     QStringLiteral("</td></tr></table>"), 50000) +
+              QStringLiteral("</td><td>deep</td></tr><tr><td>3</td><td>last row</td></tr>")),
+         {{"deep", 9}, {"last row", 3}},
+         false},
+        {"300,000 nested divs before the table",
+         form +
+             nested(QStringLiteral("<div>"), QStringLiteral("x"), QStringLiteral("</div>"),
+                    300000) +
+             table,
+         {{"a b", 7}},
+         false},
+        // The table stands deeper than the parser is let nest: it is text, and no table.
+        {"300,000 divs left open before the table",
+         form + QStringLiteral("<div>").repeated(300000) + table,
+         {},
+         true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(read(c.html), std::make_pair(c.counts, c.fails)) << c.what;
+}
+
+// This parser fails an assertion, and stops the program, on such a CDATA section.
+TEST(COP, CDataSectionInSvgBeforeTheRows)
+{
+    const QString html =
+        QStringLiteral("<form></form><table><svg><foreignObject><![CDATA[x]]>y</foreignObject>"
+                       "</svg><tr><td>4</td><td>a b</td></tr></table>");
+    EXPECT_EQ(read(html), std::make_pair(Pairs{{"a b", 4}}, false));
 }
 
 TEST(COP, FixturePagesWithoutCounts)
