@@ -5,6 +5,8 @@
 
 #include <gumbo.h>
 
+#include "engine/platform/ZError.h"
+#include "engine/research/GumboGuard.h"
 #include "engine/research/MarkupDepthLimit.h"
 
 namespace zentrel {
@@ -24,13 +26,20 @@ GumboTree::GumboTree(const QByteArray& utf8)
     options.userdata = this;
     options.fragment_context = GUMBO_TAG_BODY;
     options.fragment_namespace = GUMBO_NAMESPACE_HTML;
-    m_output =
-        gumbo_parse_with_options(&options, markup.constData(), static_cast<size_t>(markup.size()));
-    if (!m_output)
-        throw std::bad_alloc();
+    m_output = GumboGuard::Parse(options, markup.constData(), static_cast<size_t>(markup.size()));
+    if (!m_output) {
+        freeBlocks();
+        throw ZError(kUnexpected, QStringLiteral("The page cannot be parsed."),
+                     QStringLiteral("COP"));
+    }
 }
 
 GumboTree::~GumboTree()
+{
+    freeBlocks();
+}
+
+void GumboTree::freeBlocks()
 {
     while (m_blocks) {
         Block* const block = m_blocks;

@@ -28,6 +28,7 @@ private:
 
     static void* allocate(void* userdata, std::size_t size);
     static void deallocate(void* userdata, void* pointer);
+    void freeBlocks();
 
     Block* m_blocks = nullptr; // the most recent first
     GumboInternalOutput* m_output = nullptr;
