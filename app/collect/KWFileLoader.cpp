@@ -12,6 +12,7 @@
 
 #include "app/collect/KWTextFile.h"
 #include "app/shell/MsgService.h"
+#include "engine/research/CDLoadWorker.h"
 
 namespace {
 
@@ -76,18 +77,23 @@ KWFileLoader::KWFileLoader(QWidget* owner)
 std::optional<QString> KWFileLoader::Load(const QString& path) const
 {
     const qint64 size = QFileInfo(path).size();
-    if (refused(path, size))
+    if (refused(path, size, KWTextFile::kMaxSize))
         return std::nullopt;
     if (size <= kQuickSize)
         return readKWs(path, size, [](double) { return true; });
     return loadBehindProgress(path, size);
 }
 
-bool KWFileLoader::refused(const QString& path, qint64 size) const
+bool KWFileLoader::RefusesPage(const QString& path) const
 {
-    if (size > KWTextFile::kMaxSize) {
-        const QString limit = QString::number(KWTextFile::kMaxSize / (1024 * 1024)) + u" MB";
-        MsgService::showMsg(m_owner, kTooLarge.arg(path, sizeText(size), limit),
+    return refused(path, QFileInfo(path).size(), zentrel::CDLoadWorker::kMaxBodyBytes);
+}
+
+bool KWFileLoader::refused(const QString& path, qint64 size, qint64 limit) const
+{
+    if (size > limit) {
+        const QString limitText = QString::number(limit / (1024 * 1024)) + u" MB";
+        MsgService::showMsg(m_owner, kTooLarge.arg(path, sizeText(size), limitText),
                             MsgService::Exclamation);
         return true;
     }

@@ -17,8 +17,12 @@ public:
     // or the user cancels. A file that cannot be read raises ZError.
     std::optional<QString> Load(const QString& path) const;
 
+    // Whether a web page file is refused, with its message: one larger than a downloaded page
+    // may be, or plainly not text. The page itself is read by the engine.
+    bool RefusesPage(const QString& path) const;
+
 private:
-    bool refused(const QString& path, qint64 size) const;
+    bool refused(const QString& path, qint64 size, qint64 limit) const;
     std::optional<QString> loadBehindProgress(const QString& path, qint64 size) const;
 
     QWidget* m_owner;

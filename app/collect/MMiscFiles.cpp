@@ -40,6 +40,8 @@ QString chooseExistingFile(CollectOwner& owner, const QString& title, const QStr
 
 void loadLocalPage(CollectOwner& owner, Scripting& scripting, const QString& path)
 {
+    if (KWFileLoader(owner.Window()).RefusesPage(path))
+        return;
     CollectEngine::SEContacter(scripting).LoadFromPage(path, false);
     owner.RefreshTab(2);
 }

@@ -451,6 +451,10 @@ TEST_F(MMiscFiles, FilesOverTheLimitAreRefusedUnread)
         {"reported.txt", 1'290'000'000,
          "The file '%1' is 1.3 GB; files over 64 MB cannot be imported. "},
 
+        // A web page may be as large as a downloaded one.
+        {"big page.htm", qint64{16} * 1024 * 1024 + 1,
+         "The file '%1' is 16.1 MB; files over 16 MB cannot be imported. "},
+
         // At the limit the file is taken, and then found not to be text.
         {"at limit.txt", qint64{64} * 1024 * 1024,
          "The file '%1' is not a text file, so it cannot be imported. "},
