@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +21,7 @@
 #include "engine/research/ResearchTurns.h"
 
 #include "bench/support/BenchKeywords.h"
+#include "bench/support/BenchLoad.h"
 #include "bench/support/BenchPairs.h"
 #include "bench/support/BenchSize.h"
 
@@ -142,14 +142,6 @@ void BM_RetryPickListWalk(benchmark::State& state)
     benchmark::DoNotOptimize(picked);
 }
 
-std::string loadAverage()
-{
-    std::ifstream file("/proc/loadavg");
-    std::string one, five, fifteen;
-    file >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -172,7 +164,7 @@ int main(int argc, char** argv)
             ->Iterations(3);
     }
     std::printf("Project of %d candidates; seeding... (load %s)\n", g_keywords,
-                loadAverage().c_str());
+                benchsupport::loadAverage().c_str());
     std::fflush(stdout);
     Project::instance();
     benchsupport::PairReporter reporter({{"BM_RetryPick/0", "BM_RetryPickBaseline/0"},
@@ -180,7 +172,7 @@ int main(int argc, char** argv)
                                          {"BM_RetryPick/20000", "BM_RetryPickBaseline/20000"}});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.printPairs(g_keywords);
-    std::printf("load %s\n", loadAverage().c_str());
+    std::printf("load %s\n", benchsupport::loadAverage().c_str());
     benchmark::Shutdown();
     return 0;
 }

@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 #include <sqlite3.h>
@@ -34,6 +33,7 @@
 #include "engine/research/Scripting.h"
 
 #include "bench/support/BenchKeywords.h"
+#include "bench/support/BenchLoad.h"
 #include "bench/support/BenchPairs.h"
 #include "bench/support/BenchSize.h"
 #include "bench/support/StallMeter.h"
@@ -316,14 +316,6 @@ void BM_RawBaseline(benchmark::State& state)
     }
 }
 
-std::string loadAverage()
-{
-    std::ifstream file("/proc/loadavg");
-    std::string one, five, fifteen;
-    file >> one >> five >> fifteen;
-    return one + " " + five + " " + fifteen;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -359,7 +351,7 @@ int main(int argc, char** argv)
             ->Iterations(1);
     }
     std::printf("Project of %d keywords, cache of %d rows; seeding... (load %s)\n", g_keywords,
-                g_keywords, loadAverage().c_str());
+                g_keywords, benchsupport::loadAverage().c_str());
     std::fflush(stdout);
     Seed::instance();
     benchsupport::PairReporter reporter(
@@ -369,7 +361,7 @@ int main(int argc, char** argv)
          {"BM_RefreshSearchesCounts", "BM_RawBaseline/CountsRead/2"}});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.printPairs(g_keywords);
-    std::printf("load %s\n", loadAverage().c_str());
+    std::printf("load %s\n", benchsupport::loadAverage().c_str());
     benchmark::Shutdown();
     return 0;
 }
