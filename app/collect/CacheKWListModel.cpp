@@ -6,7 +6,7 @@
 #include <QLocale>
 
 #include "app/keywords/KWIcons.h"
-#include "app/shell/MMisc.h"
+#include "app/keywords/MMisc.h"
 
 namespace {
 

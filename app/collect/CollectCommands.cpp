@@ -2,7 +2,7 @@
 
 #include <QHash>
 
-#include "app/shell/MMisc.h"
+#include "app/collect/MMisc.h"
 #include "engine/research/Scripting.h"
 
 namespace {

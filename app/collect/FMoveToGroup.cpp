@@ -11,10 +11,10 @@
 #include <QVBoxLayout>
 
 #include "app/collect/GroupTree.h"
+#include "app/collect/MMisc.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/PickedRow.h"
 #include "app/shell/MMinMaxInfo.h"
-#include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/ZError.h"

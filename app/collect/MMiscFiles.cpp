@@ -5,6 +5,7 @@
 #include "app/collect/CollectGuard.h"
 #include "app/collect/CollectOwner.h"
 #include "app/collect/KWFileLoader.h"
+#include "app/collect/MMisc.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"

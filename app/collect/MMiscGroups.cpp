@@ -2,7 +2,7 @@
 
 #include "app/collect/GroupIcons.h"
 #include "app/collect/GroupTree.h"
-#include "app/shell/MMisc.h"
+#include "app/collect/MMisc.h"
 #include "engine/platform/CDataNode.h"
 #include "engine/platform/CDataNodes.h"
 

@@ -4,6 +4,7 @@
 
 #include "app/collect/CollectEngine.h"
 #include "app/collect/CollectGuard.h"
+#include "app/collect/MMisc.h"
 #include "app/collect/WebAddress.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"

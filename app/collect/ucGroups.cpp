@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "app/collect/GroupTree.h"
+#include "app/collect/MMisc.h"
 #include "app/keywords/KWProgramServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/keywords/PickedRow.h"
@@ -18,7 +19,6 @@
 #include "app/shell/CSplitter.h"
 #include "app/shell/FMain.h"
 #include "app/shell/FMainKWOwner.h"
-#include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/ZError.h"

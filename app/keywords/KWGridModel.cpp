@@ -5,7 +5,7 @@
 #include "app/keywords/KWIcons.h"
 #include "app/keywords/KWScore.h"
 #include "app/keywords/MConst.h"
-#include "app/shell/MMisc.h"
+#include "app/keywords/MMisc.h"
 
 KWGridModel::KWGridModel(const KWIcons* icons, QObject* parent)
     : QAbstractTableModel(parent)

@@ -11,10 +11,10 @@
 #include <gtest/gtest.h>
 
 #include "app/collect/AddKWsLoop.h"
+#include "app/collect/MMisc.h"
 #include "app/keywords/FAddKWs.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MMain.h"
-#include "app/shell/MMisc.h"
 #include "app/shell/MsgScript.h"
 #include "engine/platform/CLog.h"
 #include "tests/app/collect/CollectFixture.h"

@@ -16,7 +16,7 @@
 
 #include "app/collect/CacheKWListModel.h"
 #include "app/collect/FImportFromCache.h"
-#include "app/shell/MMisc.h"
+#include "app/collect/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
 #include "engine/platform/SqlTransaction.h"

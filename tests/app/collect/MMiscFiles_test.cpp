@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app/collect/KWTextFile.h"
+#include "app/collect/MMisc.h"
 #include "app/keywords/FAddKWs.h"
 #include "app/shell/MMain.h"
 #include "app/shell/MMisc.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "app/collect/MMisc.h"
 #include "app/collect/WebAddress.h"
-#include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "engine/platform/CUtilities.h"
 #include "engine/research/CSEContacter.h"

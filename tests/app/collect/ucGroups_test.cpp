@@ -11,12 +11,12 @@
 
 #include "app/collect/FMoveToGroup.h"
 #include "app/collect/GroupTree.h"
+#include "app/collect/MMisc.h"
 #include "app/collect/ucGroups.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/ucKW.h"
 #include "app/shell/CSplitter.h"
 #include "app/shell/FMain.h"
-#include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
 #include "engine/database/DBaser.h"

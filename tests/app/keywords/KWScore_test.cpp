@@ -2,7 +2,7 @@
 
 #include "app/keywords/KWScore.h"
 #include "app/keywords/MConst.h"
-#include "app/shell/MMisc.h"
+#include "app/keywords/MMisc.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/shell/MMisc.h"
+#include "app/keywords/MMisc.h"
 
 QString MMisc::ScoreCode(int searches, int relevancy)
 {
