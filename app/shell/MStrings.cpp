@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include "engine/platform/CUtilities.h"
+
 namespace {
 
 struct Entry {
@@ -118,31 +120,5 @@ bool MStrings::contains(int id)
 
 QString MStrings::format(int id, const QStringList& args)
 {
-    return formatText(text(id), args);
-}
-
-QString MStrings::formatText(const QString& templ, const QStringList& args)
-{
-    QString result;
-    result.reserve(templ.size());
-    qsizetype i = 0;
-    while (i < templ.size()) {
-        const QChar c = templ.at(i);
-        if (c != u'%' || i + 1 >= templ.size() || !templ.at(i + 1).isDigit()) {
-            result += c;
-            ++i;
-            continue;
-        }
-        qsizetype end = i + 1;
-        while (end < templ.size() && templ.at(end).isDigit())
-            ++end;
-        bool ok = false;
-        const int number = templ.mid(i + 1, end - i - 1).toInt(&ok);
-        if (ok && number >= 1 && number <= args.size())
-            result += args.at(number - 1);
-        else
-            result += templ.mid(i, end - i);
-        i = end;
-    }
-    return result;
+    return zentrel::CUtilities::Format(text(id), args);
 }

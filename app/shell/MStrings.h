@@ -8,11 +8,8 @@ class MStrings {
 public:
     // The message's text; empty for a number the table does not hold.
     static QString text(int id);
-    // The message with "%1".."%n" filled from args.
+    // The message with "%1".."%n" filled from args by the engine's one formatter.
     static QString format(int id, const QStringList& args);
-    // "%1".."%n" replaced by args in order; the whole digit run is the number, a placeholder
-    // without an argument stays, and arguments are not rescanned.
-    static QString formatText(const QString& templ, const QStringList& args);
     // Whether the table holds the number.
     static bool contains(int id);
 

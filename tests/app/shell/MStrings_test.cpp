@@ -58,11 +58,4 @@ TEST(MStrings, FormatFillsPlaceholders)
     EXPECT_EQ(MStrings::format(125, {MStrings::text(123)}),
               QStringLiteral(" Press 'Retry' to retry, 'Ignore' to open 'First Project' database, "
                              "'Abort' to exit Quintara Keywords. "));
-    // Arguments are not rescanned, missing ones stay, the whole digit run counts.
-    EXPECT_EQ(MStrings::formatText(QStringLiteral("%1 %2"), {QStringLiteral("%2")}),
-              QStringLiteral("%2 %2"));
-    EXPECT_EQ(MStrings::formatText(QStringLiteral("%10|%1"),
-                                   {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j"}),
-              QStringLiteral("j|a"));
-    EXPECT_EQ(MStrings::formatText(QStringLiteral("100%"), {}), QStringLiteral("100%"));
 }
