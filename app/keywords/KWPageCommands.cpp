@@ -9,6 +9,7 @@
 #include "app/keywords/KWFinder.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/KWOwner.h"
+#include "app/keywords/KWPageQuery.h"
 #include "app/keywords/KWPattern.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
@@ -34,30 +35,9 @@ void KWPageCommands::refreshTab(int tab) const
         m_owner->RefreshTab(tab);
 }
 
-std::optional<KWStore::Query> KWPageCommands::PageQuery(KWPageType type, int groupId)
-{
-    KWStore::Query query;
-    switch (type) {
-    case KWPageType::Candidates:
-        query.kind = KWStore::kwk_raw;
-        return query;
-    case KWPageType::Keywords:
-        query.kind = KWStore::kwk_kws;
-        return query;
-    case KWPageType::Banned:
-        query.kind = KWStore::kwk_banned;
-        return query;
-    case KWPageType::Group:
-        query.forGroup = true;
-        query.groupId = groupId;
-        return query;
-    }
-    return std::nullopt;
-}
-
 KWRecords KWPageCommands::Fetch(int rowCap, bool excludeGrouped) const
 {
-    std::optional<KWStore::Query> query = PageQuery(m_pageType, m_groupId);
+    std::optional<KWStore::Query> query = KWPageQuery::For(m_pageType, m_groupId);
     if (!m_store || !query)
         return {};
     query->maxCount = rowCap;

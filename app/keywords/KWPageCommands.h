@@ -38,8 +38,6 @@ public:
     // The page's keywords from the store, at most rowCap (on the kept-keywords page without the
     // grouped ones when excludeGrouped); none for a number that is no page type.
     KWRecords Fetch(int rowCap, bool excludeGrouped) const;
-    // The store's query of a page type's keywords; none for a number that is no page type.
-    static std::optional<KWStore::Query> PageQuery(KWPageType type, int groupId);
 
     // Gives the keywords the relevancy (0 bans) and refreshes the tabs it touches; the first
     // move out of the candidates shows the one-time message. No keyword: nothing at all.
