@@ -32,13 +32,7 @@
 
 namespace {
 
-constexpr int kTwips = 15; // twips per pixel
 constexpr int kDeferredRefreshMs = 15000;
-
-int px(int twips)
-{
-    return twips / kTwips;
-}
 
 } // namespace
 
@@ -46,7 +40,7 @@ ucKW::ucKW(QWidget* parent)
     : QWidget(parent)
     , m_model(new KWGridModel(&m_icons, this))
     , m_commands(m_model)
-    , m_lv(new KWGridView(this))
+    , m_lv(new KWGridView(m_model, this))
     , m_picRawIcon(new QLabel(this))
     , m_lblRawDescription(new QLabel(this))
     , m_lblRankKeyword(new QLabel(QStringLiteral("Rank Keyword:"), this))
@@ -58,14 +52,17 @@ ucKW::ucKW(QWidget* parent)
     , m_timer1(new QTimer(this))
     , m_mnuContext4List(new QMenu(this))
     , m_mnuGetFromPage(new QMenu(this))
+    , m_keys(this, m_lv, m_mnuContext4List, [this](KWCommandTable::Call call) { run(call); })
 {
     buildControls();
     m_commands.setRefreshPage([this] { RefreshGrid(); });
-    const KWPageMenus::GroupItems groupItems =
-        KWPageMenus::BuildContextMenu(*this, m_mnuContext4List);
+    const KWPageMenus::GroupItems groupItems = KWPageMenus::BuildContextMenu(
+        m_mnuContext4List, [this](KWCommandTable::Call call) { run(call); });
     m_mnuMoveToGroup = groupItems.moveToGroup;
     m_mnuRemoveFromGroup = groupItems.removeFromGroup;
-    KWPageMenus::BuildCollectMenu(*this, m_mnuGetFromPage);
+    KWPageMenus::BuildCollectMenu(
+        m_mnuGetFromPage, [this](KWCommandTable::Call call) { run(call); },
+        [this](const QString& command) { Collect(command); });
     setPageType(KWPageType::Banned);
     SetRankMode(false);
 }
@@ -74,23 +71,6 @@ ucKW::~ucKW() = default;
 
 void ucKW::buildControls()
 {
-    m_lv->setModel(m_model);
-    m_lv->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_lv->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_lv->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_lv->setShowGrid(false);
-    m_lv->setWordWrap(false);
-    m_lv->setIconSize(QSize(16, 16));
-    m_lv->setTabKeyNavigation(false);
-    m_lv->verticalHeader()->hide();
-    m_lv->verticalHeader()->setDefaultSectionSize(m_lv->fontMetrics().height() + 4);
-    m_lv->horizontalHeader()->setHighlightSections(false);
-    m_lv->horizontalHeader()->setStretchLastSection(false);
-    sizeColumns();
-    // The keyword column takes the width the other columns leave.
-    m_lv->horizontalHeader()->setSectionResizeMode(KWGridModel::Keyword, QHeaderView::Stretch);
-    m_lv->installEventFilter(this);
-    m_lv->viewport()->installEventFilter(this);
     setFocusProxy(m_lv);
 
     m_picRawIcon->setPixmap(m_icons.pixmap(QStringLiteral("E4")).scaled(24, 24));
@@ -130,31 +110,6 @@ void ucKW::buildControls()
     connect(m_cmdGet, &QPushButton::clicked, this, [this] {
         m_mnuGetFromPage->popup(mapToGlobal(QPoint(m_cmdGet->geometry().right(), m_cmdGet->y())));
     });
-}
-
-// Each column is as wide as its caption, and the Relevancy column as its longest name, in the
-// grid's current font.
-void ucKW::sizeColumns()
-{
-    const int widths[] = {2800, 1250, 1200, 900};
-    const int padding = 2 * m_lv->style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
-    for (int column = 0; column < KWGridModel::ColumnCount; ++column) {
-        int text = m_lv->horizontalHeader()->fontMetrics().horizontalAdvance(
-            m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
-        if (column == KWGridModel::Relevancy) {
-            for (int relevancy = 0; relevancy <= 5; ++relevancy)
-                text = std::max(
-                    text, m_lv->fontMetrics().horizontalAdvance(MConst::RelevancyName(relevancy)));
-        }
-        m_lv->setColumnWidth(column, std::max(px(widths[column]), text + padding));
-    }
-}
-
-void ucKW::changeEvent(QEvent* event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-        sizeColumns();
 }
 
 std::int64_t ucKW::Score(int searches, int relevancy)
@@ -278,21 +233,7 @@ void ucKW::RefreshGrid()
         const WaitCursor wait;
         guarded(4, QStringLiteral("ucKW.RefreshGrid"), [&] {
             const KWRecords records = m_commands.Fetch(mlRowCap, m_chkHideGrouped->isChecked());
-            const int currentRow = focusedRow();
-            const int currentId = currentRow >= 0 ? m_model->rowAt(currentRow).id : 0;
-            if (records.empty()) {
-                m_model->clear();
-            } else {
-                QSet<int> selected;
-                for (const int id : idsOf(selectedRows()))
-                    selected.insert(id);
-                const QList<int> again = m_model->refresh(records, mlRowCap, selected);
-                QList<int> rows;
-                for (const int id : again)
-                    rows << m_model->rowOfId(id);
-                selectRows(rows, false);
-            }
-            placeCurrentAfterRefresh(currentRow, currentId);
+            m_lv->refreshKeepingSelection(records, mlRowCap);
             RefreshStatusBarKWsCount();
         });
     }
@@ -325,76 +266,19 @@ void ucKW::updateRawDescription()
     m_lblRawDescription->setText(MStrings::text(id));
 }
 
-// The current keyword keeps the frame; when it left the page, the keyword now standing where it
-// stood takes it, and the first fill frames the first row. A row framed so is selected too when
-// nothing is.
-void ucKW::placeCurrentAfterRefresh(int rowBefore, int idBefore)
-{
-    if (m_model->rowCount() == 0)
-        return;
-    if (const int row = rowBefore >= 0 ? m_model->rowOfId(idBefore) : -1; row >= 0)
-        m_lv->frameRow(row);
-    else
-        m_lv->placeRow(std::max(rowBefore, 0));
-}
-
 QList<int> ucKW::selectedRows() const
 {
     return m_lv->selectedRowList();
 }
 
-QList<int> ucKW::idsOf(const QList<int>& rows) const
-{
-    QList<int> ids;
-    for (const int row : rows)
-        ids << m_model->rowAt(row).id;
-    return ids;
-}
-
 QList<int> ucKW::GetSelectedKWs() const
 {
-    return idsOf(m_lv->pickedRows());
+    return m_lv->pickedIds();
 }
 
 void ucKW::selectRows(const QList<int>& rows, bool clearFirst)
 {
-    QList<int> sorted;
-    for (const int row : rows)
-        if (row >= 0 && row < m_model->rowCount())
-            sorted << row;
-    std::sort(sorted.begin(), sorted.end());
-    QItemSelection selection;
-    for (qsizetype i = 0; i < sorted.size();) {
-        qsizetype j = i;
-        while (j + 1 < sorted.size() && sorted[j + 1] <= sorted[j] + 1)
-            ++j;
-        selection.select(m_model->index(sorted[i], 0),
-                         m_model->index(sorted[j], KWGridModel::ColumnCount - 1));
-        i = j + 1;
-    }
-    QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::Select;
-    if (clearFirst)
-        flags |= QItemSelectionModel::Clear;
-    m_lv->selectionModel()->select(selection, flags);
-}
-
-int ucKW::focusedRow() const
-{
-    return m_lv->currentRow();
-}
-
-QString ucKW::focusedKeyword() const
-{
-    const int row = focusedRow();
-    return row < 0 ? QString() : m_model->rowAt(row).keyword;
-}
-
-void ucKW::selectAndShow(int row)
-{
-    const QModelIndex index = m_model->index(row, 0);
-    m_lv->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                       QItemSelectionModel::Rows);
-    m_lv->scrollTo(index);
+    m_lv->selectRows(rows, clearFirst);
 }
 
 void ucKW::SetRankMode(bool setAdvanced)
@@ -417,39 +301,22 @@ void ucKW::cmdRank_Click(int index)
         const QList<int> rows = m_lv->pickedRows();
         if (!moDBaser || rows.isEmpty()) // nothing to rank: no refresh, no message
             return;
-        const QList<int> ids = idsOf(rows);
+        const QList<int> ids = m_lv->idsOf(rows);
         m_commands.Rank(ids, index, window());
         m_lv->setFocus();
-        // Ranked rows that left the page hand the frame on as in a list box: to the keyword now
-        // standing where the first of them stood, which is picked alone.
-        if (m_model->rowOfId(ids.first()) < 0)
-            m_lv->placeRowAlone(rows.first());
-        else if (const int row = focusedRow(); row >= 0)
-            m_lv->selectionModel()->select(m_model->index(row, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        m_lv->settleAfterRank(rows, ids);
     });
 }
 
 void ucKW::mnuFindKW_Click()
 {
-    guarded(4, QStringLiteral("ucKW.mnuFindKW_Click"), [&] { showFound(m_commands.Find()); });
+    guarded(4, QStringLiteral("ucKW.mnuFindKW_Click"), [&] { m_lv->showFound(m_commands.Find()); });
 }
 
 void ucKW::mnuFindNextKW_Click()
 {
     guarded(4, QStringLiteral("ucKW.mnuFindNextKW_Click"),
-            [&] { showFound(m_commands.FindNext(m_lv->pickedRows())); });
-}
-
-// A find's answer: no row leaves the selection alone; otherwise the row found is selected
-// alone and shown, or nothing is selected.
-void ucKW::showFound(std::optional<int> row)
-{
-    if (!row.has_value())
-        return;
-    m_lv->selectionModel()->clearSelection();
-    if (*row >= 0)
-        selectAndShow(*row);
+            [&] { m_lv->showFound(m_commands.FindNext(m_lv->pickedRows())); });
 }
 
 void ucKW::mnuSelectByWildCard_Click()
@@ -457,7 +324,7 @@ void ucKW::mnuSelectByWildCard_Click()
     guarded(4, QStringLiteral("ucKW.mnuSelectByWildCard_Click"), [&] {
         if (const std::optional<QList<int>> rows = m_commands.SelectByWords()) {
             m_lv->selectionModel()->clearSelection();
-            selectRows(*rows);
+            m_lv->selectRows(*rows);
         }
     });
 }
@@ -467,11 +334,11 @@ void ucKW::mnuCopyKW_Click()
     guarded(4, QStringLiteral("ucKW.mnuCopyKW_Click"), [&] {
         if (!m_log)
             return;
-        if (focusedRow() < 0) {
+        if (m_lv->currentRow() < 0) {
             m_log->ShowMsg(MStrings::text(112), 48);
             return;
         }
-        m_log->SetClipboardText(focusedKeyword());
+        m_log->SetClipboardText(m_lv->currentKeyword());
     });
 }
 
@@ -484,7 +351,7 @@ void ucKW::mnuDeleteKWs_Click()
 void ucKW::ReorderWords()
 {
     guarded(4, QStringLiteral("ucKW.ReorderWords"), [&] {
-        const int row = focusedRow();
+        const int row = m_lv->currentRow();
         if (row < 0 || !moDBaser)
             return;
         const int id = m_model->rowAt(row).id; // the row may move while a dialog is open
@@ -539,12 +406,12 @@ void ucKW::mnuCrawlSEforKW_Click()
     guarded(4, QStringLiteral("ucKW.mnuCrawlSEforKW_Click"), [&] {
         if (!m_log)
             return;
-        if (focusedRow() < 0) {
+        if (m_lv->currentRow() < 0) {
             m_log->ShowMsg(MStrings::text(112), 48);
             return;
         }
         if (m_ownerForm)
-            m_ownerForm->CollectBySelectedKeyword(focusedKeyword());
+            m_ownerForm->CollectBySelectedKeyword(m_lv->currentKeyword());
     });
 }
 
@@ -553,12 +420,12 @@ void ucKW::mnuOpenSE_Click(int index)
     guarded(4, QStringLiteral("ucKW.mnuOpenSE_Click"), [&] {
         if (!m_log)
             return;
-        if (focusedRow() < 0) {
+        if (m_lv->currentRow() < 0) {
             m_log->ShowMsg(MStrings::text(112), 48);
             return;
         }
         if (m_ownerForm)
-            m_ownerForm->OpenSERForKW(focusedKeyword(), index);
+            m_ownerForm->OpenSERForKW(m_lv->currentKeyword(), index);
     });
 }
 
@@ -624,153 +491,64 @@ void ucKW::popupContextMenu()
 void ucKW::MenuEvent(const QString& menuItemId, int index)
 {
     guarded(0, QStringLiteral("ucKW.IVXPage_MenuEvent"), [&] {
-        if (menuItemId == QLatin1String("CS_MENU_EXPORT_ALL"))
-            mnuExportAll_Click();
-        else if (menuItemId == QLatin1String("CS_MENU_EXPORT_SELECTED"))
-            mnuExportSelected_Click();
-        else if (menuItemId == QLatin1String("CS_MENU_EXPORT_TOP"))
-            mnuExportTop_Click(index);
-        else if (menuItemId == QLatin1String("CS_MENU_FIND"))
-            mnuFindKW_Click();
-        else if (menuItemId == QLatin1String("CS_MENU_FIND_NEXT"))
-            mnuFindNextKW_Click();
-        else if (menuItemId == QLatin1String("CS_MENU_COPY"))
-            mnuCopyKW_Click();
-        else if (menuItemId == QLatin1String("CS_MENU_SELECT"))
-            mnuSelectByWildCard_Click();
-        else if (menuItemId == QLatin1String("CS_MENU_COLLECT_BY_SELECTED_KEYWORD"))
-            mnuCrawlSEforKW_Click();
-        else if (menuItemId == QLatin1String("CS_MENU_OPEN_SER_FOR_KW"))
-            mnuOpenSE_Click(index + 1); // the main menu counts its engines from 0
-        else if (menuItemId == QLatin1String("CS_MENU_OPEN_SER_FOR_CUSTOM_KW"))
-            mnuOpenSEForCustomKW_Click(index + 1);
-        else if (menuItemId == QLatin1String("CS_MENU_ADD_KWS_TO_GROUP"))
-            mnuAddToGroup_Click();
-        else if (menuItemId == QLatin1String("CS_MENU_MOVE_KWS_TO_GROUP"))
-            mnuMoveToGroup_Click();
-        else if (menuItemId == QLatin1String("CS_MENU_DELETE"))
-            mnuDeleteKWs_Click();
+        if (const std::optional<KWCommandTable::Call> call =
+                KWCommandTable::ForMenu(menuItemId, index))
+            run(*call);
     });
 }
 
-bool ucKW::event(QEvent* event)
+void ucKW::run(KWCommandTable::Call call)
 {
-    // A key let go while the window had lost the focus never comes up here.
-    if (event->type() == QEvent::WindowDeactivate)
-        m_keys.clear();
-    // The page's keys win over the main window's menu shortcuts wherever the focus is on the
-    // page; they run on release.
-    if (event->type() == QEvent::ShortcutOverride && onShow() &&
-        KWKeys::IsPageKey(static_cast<QKeyEvent*>(event))) {
-        event->accept();
-        return true;
-    }
-    return QWidget::event(event);
-}
-
-bool ucKW::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_lv) {
-        switch (event->type()) {
-        case QEvent::ShortcutOverride:
-            // The grid's own keys win over the main window's menu shortcuts.
-            if (onShow() && KWKeys::IsGridKey(static_cast<QKeyEvent*>(event))) {
-                event->accept();
-                return true;
-            }
-            break;
-        case QEvent::KeyPress:
-            if (onShow() && m_keys.press(static_cast<QKeyEvent*>(event), true))
-                return true;
-            break;
-        case QEvent::KeyRelease:
-            if (const KWKeys::Command command = m_keys.release(static_cast<QKeyEvent*>(event));
-                command != KWKeys::Command::None) {
-                runKey(command);
-                return true;
-            }
-            break;
-        case QEvent::FocusOut:
-            m_keys.clear();
-            break;
-        default:
-            break;
-        }
-    } else if (watched == m_lv->viewport() && event->type() == QEvent::MouseButtonRelease) {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::RightButton && focusedRow() >= 0) {
-            m_mnuContext4List->popup(mouse->globalPosition().toPoint());
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void ucKW::keyPressEvent(QKeyEvent* event)
-{
-    if (onShow() && m_keys.press(event, false)) {
-        event->accept();
-        return;
-    }
-    QWidget::keyPressEvent(event);
-}
-
-void ucKW::keyReleaseEvent(QKeyEvent* event)
-{
-    if (const KWKeys::Command command = m_keys.release(event); command != KWKeys::Command::None) {
-        runKey(command);
-        return;
-    }
-    QWidget::keyReleaseEvent(event);
-}
-
-void ucKW::hideEvent(QHideEvent* event)
-{
-    m_keys.clear();
-    QWidget::hideEvent(event);
-}
-
-// A page its window hides (another tab is on show) takes no keys.
-bool ucKW::onShow() const
-{
-    return isVisibleTo(window());
-}
-
-void ucKW::runKey(KWKeys::Command command)
-{
-    using Command = KWKeys::Command;
-    switch (command) {
+    using Command = KWCommandTable::Command;
+    switch (call.command) {
+    case Command::None:
+        break;
     case Command::Refresh:
-        RefreshGrid();
-        break;
+        return RefreshGrid();
     case Command::Find:
-        mnuFindKW_Click();
-        break;
+        return mnuFindKW_Click();
     case Command::FindNext:
-        mnuFindNextKW_Click();
-        break;
+        return mnuFindNextKW_Click();
     case Command::SelectByWords:
-        mnuSelectByWildCard_Click();
-        break;
+        return mnuSelectByWildCard_Click();
+    case Command::Rank:
+        return cmdRank_Click(call.index);
+    case Command::SetRelevancy:
+        return mnuSetRelevancySetN_Click(call.index);
     case Command::Delete:
+        return mnuDeleteKWs_Click();
+    case Command::DeleteOrBan:
         if (m_pageType == KWPageType::Banned)
             mnuDeleteKWs_Click();
         else
             cmdRank_Click(0);
         break;
     case Command::Copy:
-        mnuCopyKW_Click();
-        break;
+        return mnuCopyKW_Click();
     case Command::ReorderWords:
-        ReorderWords();
-        break;
+        return ReorderWords();
     case Command::ContextMenu:
-        popupContextMenu();
-        break;
-    default:
-        if (const int rank = KWKeys::RankOf(command); rank >= 0)
-            cmdRank_Click(rank);
-        break;
+        return popupContextMenu();
+    case Command::AddToGroup:
+        return mnuAddToGroup_Click();
+    case Command::MoveToGroup:
+        return mnuMoveToGroup_Click();
+    case Command::RemoveFromGroup:
+        return mnuRemoveFromGroup_Click();
+    case Command::CollectBySelectedKeyword:
+        return mnuCrawlSEforKW_Click();
+    case Command::OpenSER:
+        return mnuOpenSE_Click(call.index);
+    case Command::OpenSERForCustomKW:
+        return mnuOpenSEForCustomKW_Click(call.index);
+    case Command::ExportAll:
+        return mnuExportAll_Click();
+    case Command::ExportSelected:
+        return mnuExportSelected_Click();
+    case Command::ExportTop:
+        return mnuExportTop_Click(call.index);
+    case Command::ExportWords:
+        return mnuContextExportWords_Click();
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "app/keywords/KWCommandTable.h"
 #include "app/keywords/KWGridView.h"
 #include "app/keywords/KWIcons.h"
 #include "app/keywords/KWKeys.h"
@@ -111,29 +112,15 @@ signals:
     void propertyChanged(const QString& name);
 
 protected:
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();
-    void sizeColumns();
-    bool onShow() const;
-    void runKey(KWKeys::Command command);
+    void run(KWCommandTable::Call call);
     void connectStore();
     void RefreshStatusBarKWsCount();
     void updateRawDescription();
     void layoutControls();
-    int focusedRow() const;
-    QString focusedKeyword() const;
-    QList<int> idsOf(const QList<int>& rows) const;
-    void placeCurrentAfterRefresh(int rowBefore, int idBefore);
-    void selectAndShow(int row);
-    void showFound(std::optional<int> row);
     void logError(const std::exception& error, int level, const QString& source);
     template <class F> void guarded(int level, const QString& source, F&& command);
 
@@ -147,7 +134,6 @@ private:
     bool m_rankModeGuard = false;
 
     KWIcons m_icons;
-    KWKeys m_keys;
     KWGridModel* m_model;
     KWPageCommands m_commands;
     KWGridView* m_lv;
@@ -163,6 +149,7 @@ private:
     QTimer* m_timer1;
     QMenu* m_mnuContext4List;
     QMenu* m_mnuGetFromPage;
+    KWKeys m_keys;
     QAction* m_mnuMoveToGroup = nullptr;
     QAction* m_mnuRemoveFromGroup = nullptr;
     bool m_advanced = false;
