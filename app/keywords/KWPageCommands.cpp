@@ -5,6 +5,8 @@
 #include <QStringList>
 
 #include "app/collect/WaitCursor.h"
+#include "app/keywords/FReorderWords.h"
+#include "app/keywords/FReorderWordsL.h"
 #include "app/keywords/KWExporter.h"
 #include "app/keywords/KWFinder.h"
 #include "app/keywords/KWGridModel.h"
@@ -96,6 +98,31 @@ QString KWPageCommands::SwappedWords(const QString& kw)
 {
     const QStringList words = kw.split(QLatin1Char(' '));
     return words.size() == 2 ? words[1] + QLatin1Char(' ') + words[0] : QString();
+}
+
+std::optional<QString> KWPageCommands::AskNewOrder(const QString& kw, const KWIcons* icons,
+                                                   const QString& iconKey, QWidget* parent)
+{
+    const qsizetype words = kw.split(QLatin1Char(' ')).size();
+    if (words < 2)
+        return std::nullopt;
+    if (words == 2)
+        return SwappedWords(kw);
+    if (words == 3)
+        return askOrder<FReorderWords>(kw, icons, iconKey, parent);
+    return askOrder<FReorderWordsL>(kw, icons, iconKey, parent);
+}
+
+template <class Dialog>
+std::optional<QString> KWPageCommands::askOrder(const QString& kw, const KWIcons* icons,
+                                                const QString& iconKey, QWidget* parent)
+{
+    Dialog dialog(parent);
+    dialog.init(m_services, kw, icons, iconKey);
+    m_services->ExecDialog(dialog);
+    if (!dialog.OKPressed())
+        return std::nullopt;
+    return dialog.SelectedOrder();
 }
 
 bool KWPageCommands::Respell(const QString& newText)

@@ -2,33 +2,21 @@
 
 #include <algorithm>
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QContextMenuEvent>
-#include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QStyle>
 #include <QTimer>
 
 #include "app/collect/WaitCursor.h"
-#include "app/keywords/FReorderWords.h"
-#include "app/keywords/FReorderWordsL.h"
 #include "app/keywords/KWGridModel.h"
-#include "app/keywords/KWKeys.h"
 #include "app/keywords/KWOwner.h"
-#include "app/keywords/KWPageCommands.h"
-#include "app/keywords/KWPageLayout.h"
 #include "app/keywords/KWPageMenus.h"
 #include "app/keywords/KWScore.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
-#include "app/keywords/MConst.h"
 #include "app/shell/MStrings.h"
-#include "engine/platform/ZError.h"
 
 namespace {
 
@@ -41,14 +29,7 @@ ucKW::ucKW(QWidget* parent)
     , m_model(new KWGridModel(&m_icons, this))
     , m_commands(m_model)
     , m_lv(new KWGridView(m_model, this))
-    , m_picRawIcon(new QLabel(this))
-    , m_lblRawDescription(new QLabel(this))
-    , m_lblRankKeyword(new QLabel(QStringLiteral("Rank Keyword:"), this))
-    , m_lblTotal(new QLabel(this))
-    , m_chkHideGrouped(new QCheckBox(QStringLiteral("Hi&de Grouped Keywords"), this))
-    , m_chkRankAdvanced(new QCheckBox(QStringLiteral("Ad&vanced"), this))
-    , m_cmdAdd(new QPushButton(QStringLiteral("&Add..."), this))
-    , m_cmdGet(new QPushButton(QStringLiteral("C&ollect..."), this))
+    , m_controls(KWPageLayout::Build(this, m_lv, m_icons))
     , m_timer1(new QTimer(this))
     , m_mnuContext4List(new QMenu(this))
     , m_mnuGetFromPage(new QMenu(this))
@@ -72,20 +53,8 @@ ucKW::~ucKW() = default;
 void ucKW::buildControls()
 {
     setFocusProxy(m_lv);
-
-    m_picRawIcon->setPixmap(m_icons.pixmap(QStringLiteral("E4")).scaled(24, 24));
-    m_lblRawDescription->setWordWrap(true);
-    m_cmdAdd->setToolTip(QStringLiteral("Add Keywords"));
-    m_cmdGet->setToolTip(QStringLiteral("Collect Keywords"));
-    const char* const captions[] = {"Ban",          "Who Knows?", "May Be",
-                                    "More or Less", "It's Mine!", "The Best!"};
-    for (int i = 0; i <= 5; ++i) {
-        auto* button = new QPushButton(QString::fromLatin1(captions[i]), this);
-        button->setToolTip(QString::fromLatin1(captions[i]) + QStringLiteral(" (Ctrl+%1)").arg(i));
-        button->setFocusPolicy(Qt::TabFocus);
-        m_cmdRank[static_cast<std::size_t>(i)] = button;
-        connect(button, &QPushButton::clicked, this, [this, i] { cmdRank_Click(i); });
-    }
+    for (int i = 0; i <= 5; ++i)
+        connect(cmdRank(i), &QPushButton::clicked, this, [this, i] { cmdRank_Click(i); });
 
     m_timer1->setInterval(kDeferredRefreshMs);
     m_timer1->setSingleShot(true);
@@ -93,8 +62,8 @@ void ucKW::buildControls()
         m_timer1->stop();
         RefreshGrid();
     });
-    connect(m_chkHideGrouped, &QCheckBox::clicked, this, [this] { RefreshGrid(); });
-    connect(m_chkRankAdvanced, &QCheckBox::toggled, this, [this](bool checked) {
+    connect(m_controls.hideGrouped, &QCheckBox::clicked, this, [this] { RefreshGrid(); });
+    connect(m_controls.rankAdvanced, &QCheckBox::toggled, this, [this](bool checked) {
         if (m_rankModeGuard)
             return;
         guarded(0, QStringLiteral("ucKW.chkRankAdvanced_Click"), [&] {
@@ -105,10 +74,11 @@ void ucKW::buildControls()
             m_lv->setFocus();
         });
     });
-    connect(m_cmdAdd, &QPushButton::clicked, this,
+    connect(m_controls.add, &QPushButton::clicked, this,
             [this] { Collect(QStringLiteral("AddKeywords")); });
-    connect(m_cmdGet, &QPushButton::clicked, this, [this] {
-        m_mnuGetFromPage->popup(mapToGlobal(QPoint(m_cmdGet->geometry().right(), m_cmdGet->y())));
+    connect(m_controls.get, &QPushButton::clicked, this, [this] {
+        m_mnuGetFromPage->popup(
+            mapToGlobal(QPoint(m_controls.get->geometry().right(), m_controls.get->y())));
     });
 }
 
@@ -133,7 +103,7 @@ void ucKW::setPageType(int pageType)
     m_commands.setPageType(m_pageType);
     m_mnuMoveToGroup->setVisible(m_pageType == KWPageType::Group);
     m_mnuRemoveFromGroup->setVisible(m_pageType == KWPageType::Group);
-    m_chkHideGrouped->setVisible(m_pageType == KWPageType::Keywords);
+    m_controls.hideGrouped->setVisible(m_pageType == KWPageType::Keywords);
     layoutControls();
     emit propertyChanged(QStringLiteral("PageType"));
 }
@@ -143,28 +113,6 @@ void ucKW::setGroupId(int groupId)
     m_groupId = groupId;
     m_commands.setGroupId(groupId);
     emit propertyChanged(QStringLiteral("GroupId"));
-}
-
-void ucKW::logError(const std::exception& error, int level, const QString& source)
-{
-    if (!m_log)
-        return;
-    if (const auto* z = dynamic_cast<const zentrel::ZError*>(&error))
-        m_log->Write(z->signedNumber(), z->description(), level, source);
-    else
-        m_log->Write(0, QString::fromLocal8Bit(error.what()), level, source);
-}
-
-template <class F> void ucKW::guarded(int level, const QString& source, F&& command)
-{
-    try {
-        command();
-    } catch (const std::exception& error) {
-        logError(error, level, source);
-    } catch (...) {
-        if (m_log)
-            m_log->Write(0, QStringLiteral("Unknown error"), level, source);
-    }
 }
 
 void ucKW::init(KWStore* dbaser, KWServices* log, KWOwner* ownerForm)
@@ -232,7 +180,8 @@ void ucKW::RefreshGrid()
     {
         const WaitCursor wait;
         guarded(4, QStringLiteral("ucKW.RefreshGrid"), [&] {
-            const KWRecords records = m_commands.Fetch(mlRowCap, m_chkHideGrouped->isChecked());
+            const KWRecords records =
+                m_commands.Fetch(mlRowCap, m_controls.hideGrouped->isChecked());
             m_lv->refreshKeepingSelection(records, mlRowCap);
             RefreshStatusBarKWsCount();
         });
@@ -250,7 +199,7 @@ void ucKW::RefreshStatusBarKWsCount()
         const bool full = count >= mlRowCap;
         const int totalId = full ? (group ? 176 : 111) : (group ? 175 : 109);
         const QString shown = QString::number(full ? mlRowCap : count);
-        m_lblTotal->setText(MStrings::format(totalId, {shown}));
+        m_controls.total->setText(MStrings::format(totalId, {shown}));
         if (m_pageType != KWPageType::Candidates || !m_ownerForm)
             return;
         const int panelId = full ? 157 : 156;
@@ -263,7 +212,7 @@ void ucKW::updateRawDescription()
 {
     const int count = m_model->rowCount();
     const int id = count >= 50 ? 185 : (count >= 1 ? 187 : 186);
-    m_lblRawDescription->setText(MStrings::text(id));
+    m_controls.rawDescription->setText(MStrings::text(id));
 }
 
 QList<int> ucKW::selectedRows() const
@@ -284,14 +233,10 @@ void ucKW::selectRows(const QList<int>& rows, bool clearFirst)
 void ucKW::SetRankMode(bool setAdvanced)
 {
     m_rankModeGuard = true;
-    m_chkRankAdvanced->setChecked(setAdvanced);
+    m_controls.rankAdvanced->setChecked(setAdvanced);
     m_rankModeGuard = false;
     m_advanced = setAdvanced;
-    cmdRank(4)->setText(setAdvanced ? QStringLiteral("It's &Mine!")
-                                    : QStringLiteral("Take  <Ins>"));
-    cmdRank(0)->setText(setAdvanced ? QStringLiteral("Ba&n") : QStringLiteral("Reject <Del>"));
-    for (const int i : {1, 2, 3, 5})
-        cmdRank(i)->setVisible(setAdvanced);
+    KWPageLayout::ShowRankMode(m_controls, setAdvanced);
     layoutControls();
 }
 
@@ -329,17 +274,24 @@ void ucKW::mnuSelectByWildCard_Click()
     });
 }
 
-void ucKW::mnuCopyKW_Click()
+// Copy, collect and browse act on the current row's keyword; without one they say so.
+template <class F> void ucKW::onCurrentKeyword(const QString& source, F&& command)
 {
-    guarded(4, QStringLiteral("ucKW.mnuCopyKW_Click"), [&] {
+    guarded(4, source, [&] {
         if (!m_log)
             return;
         if (m_lv->currentRow() < 0) {
             m_log->ShowMsg(MStrings::text(112), 48);
             return;
         }
-        m_log->SetClipboardText(m_lv->currentKeyword());
+        command(m_lv->currentKeyword());
     });
+}
+
+void ucKW::mnuCopyKW_Click()
+{
+    onCurrentKeyword(QStringLiteral("ucKW.mnuCopyKW_Click"),
+                     [&](const QString& kw) { m_log->SetClipboardText(kw); });
 }
 
 void ucKW::mnuDeleteKWs_Click()
@@ -357,29 +309,9 @@ void ucKW::ReorderWords()
         const int id = m_model->rowAt(row).id; // the row may move while a dialog is open
         const QString kw = m_model->rowAt(row).keyword;
         const QString iconKey = m_model->rowAt(row).iconKey;
-        const qsizetype words = kw.split(QLatin1Char(' ')).size();
-        QString newText;
-        if (words < 2) {
-            return;
-        } else if (words == 2) {
-            newText = KWPageCommands::SwappedWords(kw);
-        } else if (words == 3) {
-            FReorderWords dialog(this);
-            dialog.init(m_log, kw, &m_icons, iconKey);
-            m_log->ExecDialog(dialog);
-            if (!dialog.OKPressed())
-                return;
-            newText = dialog.SelectedOrder();
-        } else {
-            FReorderWordsL dialog(this);
-            dialog.init(m_log, kw, &m_icons, iconKey);
-            m_log->ExecDialog(dialog);
-            if (!dialog.OKPressed())
-                return;
-            newText = dialog.SelectedOrder();
-        }
-        if (m_commands.Respell(newText))
-            m_model->setKeywordText(m_model->rowOfId(id), newText);
+        const std::optional<QString> newText = m_commands.AskNewOrder(kw, &m_icons, iconKey, this);
+        if (newText && m_commands.Respell(*newText))
+            m_model->setKeywordText(m_model->rowOfId(id), *newText);
     });
 }
 
@@ -403,29 +335,17 @@ void ucKW::mnuRemoveFromGroup_Click()
 
 void ucKW::mnuCrawlSEforKW_Click()
 {
-    guarded(4, QStringLiteral("ucKW.mnuCrawlSEforKW_Click"), [&] {
-        if (!m_log)
-            return;
-        if (m_lv->currentRow() < 0) {
-            m_log->ShowMsg(MStrings::text(112), 48);
-            return;
-        }
+    onCurrentKeyword(QStringLiteral("ucKW.mnuCrawlSEforKW_Click"), [&](const QString& kw) {
         if (m_ownerForm)
-            m_ownerForm->CollectBySelectedKeyword(m_lv->currentKeyword());
+            m_ownerForm->CollectBySelectedKeyword(kw);
     });
 }
 
 void ucKW::mnuOpenSE_Click(int index)
 {
-    guarded(4, QStringLiteral("ucKW.mnuOpenSE_Click"), [&] {
-        if (!m_log)
-            return;
-        if (m_lv->currentRow() < 0) {
-            m_log->ShowMsg(MStrings::text(112), 48);
-            return;
-        }
+    onCurrentKeyword(QStringLiteral("ucKW.mnuOpenSE_Click"), [&](const QString& kw) {
         if (m_ownerForm)
-            m_ownerForm->OpenSERForKW(m_lv->currentKeyword(), index);
+            m_ownerForm->OpenSERForKW(kw, index);
     });
 }
 
@@ -500,56 +420,42 @@ void ucKW::MenuEvent(const QString& menuItemId, int index)
 void ucKW::run(KWCommandTable::Call call)
 {
     using Command = KWCommandTable::Command;
-    switch (call.command) {
-    case Command::None:
-        break;
-    case Command::Refresh:
-        return RefreshGrid();
-    case Command::Find:
-        return mnuFindKW_Click();
-    case Command::FindNext:
-        return mnuFindNextKW_Click();
-    case Command::SelectByWords:
-        return mnuSelectByWildCard_Click();
-    case Command::Rank:
-        return cmdRank_Click(call.index);
-    case Command::SetRelevancy:
-        return mnuSetRelevancySetN_Click(call.index);
-    case Command::Delete:
-        return mnuDeleteKWs_Click();
-    case Command::DeleteOrBan:
-        if (m_pageType == KWPageType::Banned)
-            mnuDeleteKWs_Click();
-        else
-            cmdRank_Click(0);
-        break;
-    case Command::Copy:
-        return mnuCopyKW_Click();
-    case Command::ReorderWords:
-        return ReorderWords();
-    case Command::ContextMenu:
-        return popupContextMenu();
-    case Command::AddToGroup:
-        return mnuAddToGroup_Click();
-    case Command::MoveToGroup:
-        return mnuMoveToGroup_Click();
-    case Command::RemoveFromGroup:
-        return mnuRemoveFromGroup_Click();
-    case Command::CollectBySelectedKeyword:
-        return mnuCrawlSEforKW_Click();
-    case Command::OpenSER:
-        return mnuOpenSE_Click(call.index);
-    case Command::OpenSERForCustomKW:
-        return mnuOpenSEForCustomKW_Click(call.index);
-    case Command::ExportAll:
-        return mnuExportAll_Click();
-    case Command::ExportSelected:
-        return mnuExportSelected_Click();
-    case Command::ExportTop:
-        return mnuExportTop_Click(call.index);
-    case Command::ExportWords:
-        return mnuContextExportWords_Click();
-    }
+    using Handler = void (*)(ucKW&, int);
+    static const std::pair<Command, Handler> handlers[] = {
+        {Command::Refresh, [](ucKW& p, int) { p.RefreshGrid(); }},
+        {Command::Find, [](ucKW& p, int) { p.mnuFindKW_Click(); }},
+        {Command::FindNext, [](ucKW& p, int) { p.mnuFindNextKW_Click(); }},
+        {Command::SelectByWords, [](ucKW& p, int) { p.mnuSelectByWildCard_Click(); }},
+        {Command::Rank, [](ucKW& p, int i) { p.cmdRank_Click(i); }},
+        {Command::SetRelevancy, [](ucKW& p, int i) { p.mnuSetRelevancySetN_Click(i); }},
+        {Command::Delete, [](ucKW& p, int) { p.mnuDeleteKWs_Click(); }},
+        {Command::Copy, [](ucKW& p, int) { p.mnuCopyKW_Click(); }},
+        {Command::ReorderWords, [](ucKW& p, int) { p.ReorderWords(); }},
+        {Command::ContextMenu, [](ucKW& p, int) { p.popupContextMenu(); }},
+        {Command::AddToGroup, [](ucKW& p, int) { p.mnuAddToGroup_Click(); }},
+        {Command::MoveToGroup, [](ucKW& p, int) { p.mnuMoveToGroup_Click(); }},
+        {Command::RemoveFromGroup, [](ucKW& p, int) { p.mnuRemoveFromGroup_Click(); }},
+        {Command::CollectBySelectedKeyword, [](ucKW& p, int) { p.mnuCrawlSEforKW_Click(); }},
+        {Command::OpenSER, [](ucKW& p, int i) { p.mnuOpenSE_Click(i); }},
+        {Command::OpenSERForCustomKW, [](ucKW& p, int i) { p.mnuOpenSEForCustomKW_Click(i); }},
+        {Command::ExportAll, [](ucKW& p, int) { p.mnuExportAll_Click(); }},
+        {Command::ExportSelected, [](ucKW& p, int) { p.mnuExportSelected_Click(); }},
+        {Command::ExportTop, [](ucKW& p, int i) { p.mnuExportTop_Click(i); }},
+        {Command::ExportWords, [](ucKW& p, int) { p.mnuContextExportWords_Click(); }},
+        {Command::DeleteOrBan, [](ucKW& p, int) { p.deleteOrBan(); }},
+    };
+    for (const auto& [command, handler] : handlers)
+        if (command == call.command)
+            return handler(*this, call.index);
+}
+
+// The Delete key deletes on the banned page and bans elsewhere.
+void ucKW::deleteOrBan()
+{
+    if (m_pageType == KWPageType::Banned)
+        mnuDeleteKWs_Click();
+    else
+        cmdRank_Click(0);
 }
 
 void ucKW::resizeEvent(QResizeEvent* event)
@@ -561,16 +467,5 @@ void ucKW::resizeEvent(QResizeEvent* event)
 void ucKW::layoutControls()
 {
     m_lv->setContextMenuPolicy(Qt::PreventContextMenu);
-    KWPageLayout::Controls controls;
-    controls.grid = m_lv;
-    controls.rawIcon = m_picRawIcon;
-    controls.rawDescription = m_lblRawDescription;
-    controls.rankKeyword = m_lblRankKeyword;
-    controls.total = m_lblTotal;
-    controls.hideGrouped = m_chkHideGrouped;
-    controls.rankAdvanced = m_chkRankAdvanced;
-    controls.add = m_cmdAdd;
-    controls.get = m_cmdGet;
-    controls.rank = m_cmdRank;
-    KWPageLayout::Apply(controls, size(), m_pageType, m_advanced);
+    KWPageLayout::Apply(m_controls, size(), m_pageType, m_advanced);
 }

@@ -12,9 +12,11 @@
 
 #include "app/keywords/KWCommandTable.h"
 #include "app/keywords/KWGridView.h"
+#include "app/keywords/KWGuard.h"
 #include "app/keywords/KWIcons.h"
 #include "app/keywords/KWKeys.h"
 #include "app/keywords/KWPageCommands.h"
+#include "app/keywords/KWPageLayout.h"
 #include "app/keywords/KWPageType.h"
 #include "app/shell/IVXPage.h"
 
@@ -97,13 +99,16 @@ public:
     KWGridView* lv() const { return m_lv; }
     KWGridModel* model() const { return m_model; }
     const KWIcons& ImageList1() const { return m_icons; }
-    QLabel* lblTotal() const { return m_lblTotal; }
-    QLabel* lblRawDescription() const { return m_lblRawDescription; }
-    QCheckBox* chkHideGrouped() const { return m_chkHideGrouped; }
-    QCheckBox* chkRankAdvanced() const { return m_chkRankAdvanced; }
-    QPushButton* cmdRank(int index) const { return m_cmdRank[static_cast<std::size_t>(index)]; }
-    QPushButton* cmdAdd() const { return m_cmdAdd; }
-    QPushButton* cmdGet() const { return m_cmdGet; }
+    QLabel* lblTotal() const { return m_controls.total; }
+    QLabel* lblRawDescription() const { return m_controls.rawDescription; }
+    QCheckBox* chkHideGrouped() const { return m_controls.hideGrouped; }
+    QCheckBox* chkRankAdvanced() const { return m_controls.rankAdvanced; }
+    QPushButton* cmdRank(int index) const
+    {
+        return m_controls.rank[static_cast<std::size_t>(index)];
+    }
+    QPushButton* cmdAdd() const { return m_controls.add; }
+    QPushButton* cmdGet() const { return m_controls.get; }
     QMenu* mnuContext4List() const { return m_mnuContext4List; }
     QMenu* mnuGetFromPage() const { return m_mnuGetFromPage; }
     QTimer* Timer1() const { return m_timer1; }
@@ -121,8 +126,12 @@ private:
     void RefreshStatusBarKWsCount();
     void updateRawDescription();
     void layoutControls();
-    void logError(const std::exception& error, int level, const QString& source);
-    template <class F> void guarded(int level, const QString& source, F&& command);
+    void deleteOrBan();
+    template <class F> void guarded(int level, const QString& source, F&& command)
+    {
+        KWGuard::Run(m_log, level, source, std::forward<F>(command));
+    }
+    template <class F> void onCurrentKeyword(const QString& source, F&& command);
 
     QPointer<KWStore> moDBaser;
     KWServices* m_log = nullptr;
@@ -137,15 +146,7 @@ private:
     KWGridModel* m_model;
     KWPageCommands m_commands;
     KWGridView* m_lv;
-    QLabel* m_picRawIcon;
-    QLabel* m_lblRawDescription;
-    QLabel* m_lblRankKeyword;
-    QLabel* m_lblTotal;
-    QCheckBox* m_chkHideGrouped;
-    QCheckBox* m_chkRankAdvanced;
-    QPushButton* m_cmdAdd;
-    QPushButton* m_cmdGet;
-    std::array<QPushButton*, 6> m_cmdRank{};
+    KWPageLayout::Controls m_controls;
     QTimer* m_timer1;
     QMenu* m_mnuContext4List;
     QMenu* m_mnuGetFromPage;
