@@ -13,7 +13,6 @@
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/KWOwner.h"
 #include "app/keywords/KWPageMenus.h"
-#include "app/keywords/KWScore.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/shell/MStrings.h"
@@ -80,21 +79,6 @@ void ucKW::buildControls()
         m_mnuGetFromPage->popup(
             mapToGlobal(QPoint(m_controls.get->geometry().right(), m_controls.get->y())));
     });
-}
-
-std::int64_t ucKW::Score(int searches, int relevancy)
-{
-    return KWScore::Score(searches, relevancy);
-}
-
-QString ucKW::ScoreText(int searches, int relevancy)
-{
-    return KWScore::ScoreText(searches, relevancy);
-}
-
-int ucKW::PageTypeToTab(int pageType)
-{
-    return ::PageTypeToTab(static_cast<KWPageType>(pageType));
 }
 
 void ucKW::setPageType(int pageType)
@@ -213,21 +197,6 @@ void ucKW::updateRawDescription()
     const int count = m_model->rowCount();
     const int id = count >= 50 ? 185 : (count >= 1 ? 187 : 186);
     m_controls.rawDescription->setText(MStrings::text(id));
-}
-
-QList<int> ucKW::selectedRows() const
-{
-    return m_lv->selectedRowList();
-}
-
-QList<int> ucKW::GetSelectedKWs() const
-{
-    return m_lv->pickedIds();
-}
-
-void ucKW::selectRows(const QList<int>& rows, bool clearFirst)
-{
-    m_lv->selectRows(rows, clearFirst);
 }
 
 void ucKW::SetRankMode(bool setAdvanced)

@@ -18,6 +18,7 @@
 #include "app/keywords/KWPageCommands.h"
 #include "app/keywords/KWPageLayout.h"
 #include "app/keywords/KWPageType.h"
+#include "app/keywords/KWScore.h"
 #include "app/shell/IVXPage.h"
 
 class KWGridModel;
@@ -50,9 +51,18 @@ public:
     void setGroupId(int groupId);
     int RowCap() const { return mlRowCap; }
 
-    static std::int64_t Score(int searches, int relevancy);
-    static QString ScoreText(int searches, int relevancy);
-    static int PageTypeToTab(int pageType);
+    static std::int64_t Score(int searches, int relevancy)
+    {
+        return KWScore::Score(searches, relevancy);
+    }
+    static QString ScoreText(int searches, int relevancy)
+    {
+        return KWScore::ScoreText(searches, relevancy);
+    }
+    static int PageTypeToTab(int pageType)
+    {
+        return ::PageTypeToTab(static_cast<KWPageType>(pageType));
+    }
 
     void RefreshGrid();
     void ClearGrid();
@@ -91,10 +101,13 @@ public:
 
     // The keyword ids the commands act on, in grid order: the selected rows, else the current
     // row alone.
-    QList<int> GetSelectedKWs() const;
+    QList<int> GetSelectedKWs() const { return m_lv->pickedIds(); }
     // The selected rows alone.
-    QList<int> selectedRows() const;
-    void selectRows(const QList<int>& rows, bool clearFirst = true);
+    QList<int> selectedRows() const { return m_lv->selectedRowList(); }
+    void selectRows(const QList<int>& rows, bool clearFirst = true)
+    {
+        m_lv->selectRows(rows, clearFirst);
+    }
 
     KWGridView* lv() const { return m_lv; }
     KWGridModel* model() const { return m_model; }
