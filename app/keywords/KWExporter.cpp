@@ -6,7 +6,7 @@
 
 #include "app/keywords/FExportParams.h"
 #include "app/keywords/KWGridModel.h"
-#include "app/keywords/KWPageCommands.h"
+#include "app/keywords/KWPageQuery.h"
 #include "app/keywords/KWScore.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
@@ -15,7 +15,7 @@
 
 KWExportTable KWExporter::AllTable(KWStore& store, KWPageType pageType, int groupId)
 {
-    std::optional<KWStore::Query> query = KWPageCommands::PageQuery(pageType, groupId);
+    std::optional<KWStore::Query> query = KWPageQuery::For(pageType, groupId);
     if (!query)
         return {};
     query->all = true;

@@ -6,8 +6,12 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPainter>
+#include <QSet>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
+#include "app/keywords/KWGridModel.h"
+#include "app/keywords/MConst.h"
 #include "app/keywords/PickedRow.h"
 
 namespace {
@@ -26,12 +30,60 @@ public:
     }
 };
 
+constexpr int kTwips = 15; // twips per pixel
+
+int px(int twips)
+{
+    return twips / kTwips;
+}
+
 } // namespace
 
-KWGridView::KWGridView(QWidget* parent)
+KWGridView::KWGridView(KWGridModel* model, QWidget* parent)
     : QTableView(parent)
+    , m_model(model)
 {
     setItemDelegate(new NoFocusMarkDelegate(this));
+    setModel(m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setIconSize(QSize(16, 16));
+    setTabKeyNavigation(false);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    sizeColumns();
+    // The keyword column takes the width the other columns leave.
+    horizontalHeader()->setSectionResizeMode(KWGridModel::Keyword, QHeaderView::Stretch);
+}
+
+// Each column is as wide as its caption, and the Relevancy column as its longest name, in the
+// grid's current font.
+void KWGridView::sizeColumns()
+{
+    const int widths[] = {2800, 1250, 1200, 900};
+    const int padding = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin) + 8;
+    for (int column = 0; column < KWGridModel::ColumnCount; ++column) {
+        int text = horizontalHeader()->fontMetrics().horizontalAdvance(
+            m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        if (column == KWGridModel::Relevancy) {
+            for (int relevancy = 0; relevancy <= 5; ++relevancy)
+                text = std::max(text,
+                                fontMetrics().horizontalAdvance(MConst::RelevancyName(relevancy)));
+        }
+        setColumnWidth(column, std::max(px(widths[column]), text + padding));
+    }
+}
+
+void KWGridView::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        sizeColumns();
 }
 
 int KWGridView::currentRow() const
@@ -85,6 +137,101 @@ void KWGridView::placeRowAlone(int row)
     if (const QModelIndex index = rowIndex(row); index.isValid())
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
                                                      QItemSelectionModel::Rows);
+}
+
+QList<int> KWGridView::idsOf(const QList<int>& rows) const
+{
+    QList<int> ids;
+    for (const int row : rows)
+        ids << m_model->rowAt(row).id;
+    return ids;
+}
+
+QList<int> KWGridView::pickedIds() const
+{
+    return idsOf(pickedRows());
+}
+
+QString KWGridView::currentKeyword() const
+{
+    const int row = currentRow();
+    return row < 0 ? QString() : m_model->rowAt(row).keyword;
+}
+
+void KWGridView::selectRows(const QList<int>& rows, bool clearFirst)
+{
+    QList<int> sorted;
+    for (const int row : rows)
+        if (row >= 0 && row < m_model->rowCount())
+            sorted << row;
+    std::sort(sorted.begin(), sorted.end());
+    QItemSelection selection;
+    for (qsizetype i = 0; i < sorted.size();) {
+        qsizetype j = i;
+        while (j + 1 < sorted.size() && sorted[j + 1] <= sorted[j] + 1)
+            ++j;
+        selection.select(m_model->index(sorted[i], 0),
+                         m_model->index(sorted[j], KWGridModel::ColumnCount - 1));
+        i = j + 1;
+    }
+    QItemSelectionModel::SelectionFlags flags = QItemSelectionModel::Select;
+    if (clearFirst)
+        flags |= QItemSelectionModel::Clear;
+    selectionModel()->select(selection, flags);
+}
+
+void KWGridView::showFound(std::optional<int> row)
+{
+    if (!row.has_value())
+        return;
+    selectionModel()->clearSelection();
+    if (*row < 0)
+        return;
+    const QModelIndex index = m_model->index(*row, 0);
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                 QItemSelectionModel::Rows);
+    scrollTo(index);
+}
+
+void KWGridView::settleAfterRank(const QList<int>& rows, const QList<int>& ids)
+{
+    if (m_model->rowOfId(ids.first()) < 0)
+        placeRowAlone(rows.first());
+    else if (const int row = currentRow(); row >= 0)
+        selectionModel()->select(m_model->index(row, 0),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+void KWGridView::refreshKeepingSelection(const KWRecords& records, int rowCap)
+{
+    const int currentBefore = currentRow();
+    const int idBefore = currentBefore >= 0 ? m_model->rowAt(currentBefore).id : 0;
+    if (records.empty()) {
+        m_model->clear();
+    } else {
+        QSet<int> selected;
+        for (const int id : idsOf(selectedRowList()))
+            selected.insert(id);
+        const QList<int> again = m_model->refresh(records, rowCap, selected);
+        QList<int> rows;
+        for (const int id : again)
+            rows << m_model->rowOfId(id);
+        selectRows(rows, false);
+    }
+    placeCurrentAfterRefresh(currentBefore, idBefore);
+}
+
+// The current keyword keeps the frame; when it left the grid, the keyword now standing where it
+// stood takes it, and the first fill frames the first row. A row framed so is selected too when
+// nothing is.
+void KWGridView::placeCurrentAfterRefresh(int rowBefore, int idBefore)
+{
+    if (m_model->rowCount() == 0)
+        return;
+    if (const int row = rowBefore >= 0 ? m_model->rowOfId(idBefore) : -1; row >= 0)
+        frameRow(row);
+    else
+        placeRow(std::max(rowBefore, 0));
 }
 
 void KWGridView::focusInEvent(QFocusEvent* event)

@@ -1,88 +1,123 @@
 #include "app/keywords/KWKeys.h"
 
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 
-namespace {
+#include "app/keywords/KWGridView.h"
 
-Qt::KeyboardModifiers modifiersOf(const QKeyEvent* event)
+using Command = KWCommandTable::Command;
+
+KWKeys::KWKeys(QWidget* page, KWGridView* grid, QMenu* contextMenu, Run run)
+    : m_page(page)
+    , m_grid(grid)
+    , m_contextMenu(contextMenu)
+    , m_run(std::move(run))
 {
-    return event->modifiers() & ~Qt::KeypadModifier;
-}
-
-bool isRankDigit(int key)
-{
-    return key >= Qt::Key_0 && key <= Qt::Key_5;
-}
-
-} // namespace
-
-KWKeys::Command KWKeys::PageCommand(const QKeyEvent* event)
-{
-    const Qt::KeyboardModifiers mods = modifiersOf(event);
-    const int key = event->key();
-    if (mods == Qt::NoModifier && key == Qt::Key_F5)
-        return Command::Refresh;
-    if (mods == Qt::NoModifier && key == Qt::Key_F3)
-        return Command::FindNext;
-    if (mods != Qt::ControlModifier)
-        return Command::None;
-    if (key == Qt::Key_F)
-        return Command::Find;
-    if (key == Qt::Key_A)
-        return Command::SelectByWords;
-    if (isRankDigit(key))
-        return static_cast<Command>(static_cast<int>(Command::Rank0) + key - Qt::Key_0);
-    return Command::None;
-}
-
-KWKeys::Command KWKeys::GridCommand(const QKeyEvent* event)
-{
-    const Qt::KeyboardModifiers mods = modifiersOf(event);
-    const int key = event->key();
-    if (key == Qt::Key_Menu)
-        return Command::ContextMenu;
-    if (mods == Qt::NoModifier && key == Qt::Key_Delete)
-        return Command::Delete;
-    if (mods == Qt::NoModifier && key == Qt::Key_Insert)
-        return Command::Rank4; // the simple mode's "Take  <Ins>"
-    if (mods == Qt::ControlModifier && key == Qt::Key_Insert)
-        return Command::Copy;
-    if (mods == Qt::NoModifier && key == Qt::Key_F2)
-        return Command::ReorderWords;
-    return PageCommand(event);
+    m_grid->installEventFilter(this);
+    m_grid->viewport()->installEventFilter(this);
+    m_page->installEventFilter(this);
 }
 
 bool KWKeys::IsPageKey(const QKeyEvent* event)
 {
-    return PageCommand(event) != Command::None;
+    return KWCommandTable::ForKey(event, false).command != Command::None;
 }
 
 bool KWKeys::IsGridKey(const QKeyEvent* event)
 {
-    return GridCommand(event) != Command::None;
-}
-
-int KWKeys::RankOf(Command command)
-{
-    const int rank = static_cast<int>(command) - static_cast<int>(Command::Rank0);
-    return rank >= 0 && rank <= 5 ? rank : -1;
+    return KWCommandTable::ForKey(event, true).command != Command::None;
 }
 
 bool KWKeys::press(const QKeyEvent* event, bool grid)
 {
-    const Command command = grid ? GridCommand(event) : PageCommand(event);
-    if (command == Command::None) {
+    const KWCommandTable::Call call = KWCommandTable::ForKey(event, grid);
+    if (call.command == Command::None) {
         m_down.remove(event->key());
         return false;
     }
-    m_down.insert(event->key(), command);
+    m_down.insert(event->key(), call);
     return true;
 }
 
-KWKeys::Command KWKeys::release(const QKeyEvent* event)
+KWCommandTable::Call KWKeys::release(const QKeyEvent* event)
 {
     // A held key repeats its press and release; the command runs once, when it is let go.
     if (event->isAutoRepeat())
-        return Command::None;
+        return {};
     return m_down.take(event->key());
+}
+
+bool KWKeys::onShow() const
+{
+    return m_page->isVisibleTo(m_page->window());
+}
+
+bool KWKeys::released(QKeyEvent* event)
+{
+    const KWCommandTable::Call call = release(event);
+    if (call.command == Command::None)
+        return false;
+    m_run(call);
+    return true;
+}
+
+bool KWKeys::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_grid)
+        return gridEvent(event);
+    if (watched == m_grid->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton && m_grid->currentRow() >= 0) {
+            m_contextMenu->popup(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    if (watched == m_page)
+        return pageEvent(event);
+    return false;
+}
+
+bool KWKeys::pageEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::WindowDeactivate: // a key let go while the window had lost the focus never comes
+    case QEvent::Hide:
+        clear();
+        return false;
+    case QEvent::ShortcutOverride:
+        if (!onShow() || !IsPageKey(static_cast<QKeyEvent*>(event)))
+            return false;
+        event->accept();
+        return true;
+    case QEvent::KeyPress:
+        if (!onShow() || !press(static_cast<QKeyEvent*>(event), false))
+            return false;
+        event->accept();
+        return true;
+    case QEvent::KeyRelease:
+        return released(static_cast<QKeyEvent*>(event));
+    default:
+        return false;
+    }
+}
+
+bool KWKeys::gridEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+        if (!onShow() || !IsGridKey(static_cast<QKeyEvent*>(event)))
+            return false;
+        event->accept();
+        return true;
+    case QEvent::KeyPress:
+        return onShow() && press(static_cast<QKeyEvent*>(event), true);
+    case QEvent::KeyRelease:
+        return released(static_cast<QKeyEvent*>(event));
+    case QEvent::FocusOut:
+        clear();
+        return false;
+    default:
+        return false;
+    }
 }

@@ -5,10 +5,13 @@
 #include <QStringList>
 
 #include "app/collect/WaitCursor.h"
+#include "app/keywords/FReorderWords.h"
+#include "app/keywords/FReorderWordsL.h"
 #include "app/keywords/KWExporter.h"
 #include "app/keywords/KWFinder.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/KWOwner.h"
+#include "app/keywords/KWPageQuery.h"
 #include "app/keywords/KWPattern.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
@@ -34,30 +37,9 @@ void KWPageCommands::refreshTab(int tab) const
         m_owner->RefreshTab(tab);
 }
 
-std::optional<KWStore::Query> KWPageCommands::PageQuery(KWPageType type, int groupId)
-{
-    KWStore::Query query;
-    switch (type) {
-    case KWPageType::Candidates:
-        query.kind = KWStore::kwk_raw;
-        return query;
-    case KWPageType::Keywords:
-        query.kind = KWStore::kwk_kws;
-        return query;
-    case KWPageType::Banned:
-        query.kind = KWStore::kwk_banned;
-        return query;
-    case KWPageType::Group:
-        query.forGroup = true;
-        query.groupId = groupId;
-        return query;
-    }
-    return std::nullopt;
-}
-
 KWRecords KWPageCommands::Fetch(int rowCap, bool excludeGrouped) const
 {
-    std::optional<KWStore::Query> query = PageQuery(m_pageType, m_groupId);
+    std::optional<KWStore::Query> query = KWPageQuery::For(m_pageType, m_groupId);
     if (!m_store || !query)
         return {};
     query->maxCount = rowCap;
@@ -116,6 +98,31 @@ QString KWPageCommands::SwappedWords(const QString& kw)
 {
     const QStringList words = kw.split(QLatin1Char(' '));
     return words.size() == 2 ? words[1] + QLatin1Char(' ') + words[0] : QString();
+}
+
+std::optional<QString> KWPageCommands::AskNewOrder(const QString& kw, const KWIcons* icons,
+                                                   const QString& iconKey, QWidget* parent)
+{
+    const qsizetype words = kw.split(QLatin1Char(' ')).size();
+    if (words < 2)
+        return std::nullopt;
+    if (words == 2)
+        return SwappedWords(kw);
+    if (words == 3)
+        return askOrder<FReorderWords>(kw, icons, iconKey, parent);
+    return askOrder<FReorderWordsL>(kw, icons, iconKey, parent);
+}
+
+template <class Dialog>
+std::optional<QString> KWPageCommands::askOrder(const QString& kw, const KWIcons* icons,
+                                                const QString& iconKey, QWidget* parent)
+{
+    Dialog dialog(parent);
+    dialog.init(m_services, kw, icons, iconKey);
+    m_services->ExecDialog(dialog);
+    if (!dialog.OKPressed())
+        return std::nullopt;
+    return dialog.SelectedOrder();
 }
 
 bool KWPageCommands::Respell(const QString& newText)

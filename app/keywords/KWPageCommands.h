@@ -12,6 +12,7 @@
 #include "app/keywords/KWStore.h"
 
 class KWGridModel;
+class KWIcons;
 class KWPattern;
 class KWOwner;
 class KWServices;
@@ -38,14 +39,16 @@ public:
     // The page's keywords from the store, at most rowCap (on the kept-keywords page without the
     // grouped ones when excludeGrouped); none for a number that is no page type.
     KWRecords Fetch(int rowCap, bool excludeGrouped) const;
-    // The store's query of a page type's keywords; none for a number that is no page type.
-    static std::optional<KWStore::Query> PageQuery(KWPageType type, int groupId);
 
     // Gives the keywords the relevancy (0 bans) and refreshes the tabs it touches; the first
     // move out of the candidates shows the one-time message. No keyword: nothing at all.
     void Rank(const QList<int>& ids, int relevancy, QWidget* parent);
     // Asks, then deletes; false when nothing was deleted.
     bool Delete(const QList<int>& ids);
+    // The new order of a keyword's words: two words are swapped at once, three or more are
+    // ordered in a dialog. None for one word or a cancelled dialog.
+    std::optional<QString> AskNewOrder(const QString& kw, const KWIcons* icons,
+                                       const QString& iconKey, QWidget* parent);
     // Stores the new spelling of a keyword (found by its words in any order).
     bool Respell(const QString& newText);
     // The two words of a two-word keyword the other way round; empty for other keywords.
@@ -71,6 +74,9 @@ public:
     void ExportWords();
 
 private:
+    template <class Dialog>
+    std::optional<QString> askOrder(const QString& kw, const KWIcons* icons, const QString& iconKey,
+                                    QWidget* parent);
     void refreshTab(int tab) const;
     void showMovedMessage(QWidget* parent);
     bool compilePattern(const QString& pattern, std::vector<KWPattern>& out, const QString& source);

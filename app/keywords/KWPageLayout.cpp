@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTableView>
 
+#include "app/keywords/KWIcons.h"
+
 namespace {
 
 // Design measures are in twips, 15 to a pixel.
@@ -16,6 +18,41 @@ constexpr int px(int twips)
 }
 
 } // namespace
+
+KWPageLayout::Controls KWPageLayout::Build(QWidget* page, QTableView* grid, const KWIcons& icons)
+{
+    Controls c;
+    c.grid = grid;
+    c.rawIcon = new QLabel(page);
+    c.rawDescription = new QLabel(page);
+    c.rankKeyword = new QLabel(QStringLiteral("Rank Keyword:"), page);
+    c.total = new QLabel(page);
+    c.hideGrouped = new QCheckBox(QStringLiteral("Hi&de Grouped Keywords"), page);
+    c.rankAdvanced = new QCheckBox(QStringLiteral("Ad&vanced"), page);
+    c.add = new QPushButton(QStringLiteral("&Add..."), page);
+    c.get = new QPushButton(QStringLiteral("C&ollect..."), page);
+    c.rawIcon->setPixmap(icons.pixmap(QStringLiteral("E4")).scaled(24, 24));
+    c.rawDescription->setWordWrap(true);
+    c.add->setToolTip(QStringLiteral("Add Keywords"));
+    c.get->setToolTip(QStringLiteral("Collect Keywords"));
+    const char* const captions[] = {"Ban",          "Who Knows?", "May Be",
+                                    "More or Less", "It's Mine!", "The Best!"};
+    for (int i = 0; i <= 5; ++i) {
+        auto* button = new QPushButton(QString::fromLatin1(captions[i]), page);
+        button->setToolTip(QString::fromLatin1(captions[i]) + QStringLiteral(" (Ctrl+%1)").arg(i));
+        button->setFocusPolicy(Qt::TabFocus);
+        c.rank[static_cast<std::size_t>(i)] = button;
+    }
+    return c;
+}
+
+void KWPageLayout::ShowRankMode(const Controls& c, bool advanced)
+{
+    c.rank[4]->setText(advanced ? QStringLiteral("It's &Mine!") : QStringLiteral("Take  <Ins>"));
+    c.rank[0]->setText(advanced ? QStringLiteral("Ba&n") : QStringLiteral("Reject <Del>"));
+    for (const std::size_t i : {1, 2, 3, 5})
+        c.rank[i]->setVisible(advanced);
+}
 
 int KWPageLayout::commandColumnWidth(const Controls& c)
 {

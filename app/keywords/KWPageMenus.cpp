@@ -4,40 +4,49 @@
 
 #include <QMenu>
 
-#include "app/keywords/ucKW.h"
+namespace {
 
-KWPageMenus::GroupItems KWPageMenus::BuildContextMenu(ucKW& page, QMenu* menu)
+using Command = KWCommandTable::Command;
+
+QAction* addItem(QMenu* menu, const QString& caption, const KWPageMenus::Run& run, Command command,
+                 int index = 0)
 {
-    ucKW* p = &page;
-    menu->addAction(QStringLiteral("&Collect From Pages Found By Selected Keyword"), p,
-                    &ucKW::mnuCrawlSEforKW_Click);
+    return menu->addAction(caption, menu, [run, command, index] { run({command, index}); });
+}
+
+} // namespace
+
+KWPageMenus::GroupItems KWPageMenus::BuildContextMenu(QMenu* menu, const Run& run)
+{
+    addItem(menu, QStringLiteral("&Collect From Pages Found By Selected Keyword"), run,
+            Command::CollectBySelectedKeyword);
     menu->addSeparator();
     QMenu* open = menu->addMenu(QStringLiteral("Open Search Engine Results"));
     const char* const engines[] = {"&Google",   "&All The Web", "A&ltavista", "&Yahoo",
                                    "&Overture", "&Teoma",       "&MSN Search"};
     for (int i = 1; i <= 7; ++i)
-        open->addAction(QString::fromLatin1(engines[i - 1]), p, [p, i] { p->mnuOpenSE_Click(i); });
+        addItem(open, QString::fromLatin1(engines[i - 1]), run, Command::OpenSER, i);
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Copy"), p, &ucKW::mnuCopyKW_Click);
+    addItem(menu, QStringLiteral("Copy"), run, Command::Copy);
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Put To Group..."), p, &ucKW::mnuAddToGroup_Click);
+    addItem(menu, QStringLiteral("Put To Group..."), run, Command::AddToGroup);
     GroupItems items;
     items.moveToGroup =
-        menu->addAction(QStringLiteral("Move To Group..."), p, &ucKW::mnuMoveToGroup_Click);
-    items.removeFromGroup = menu->addAction(QStringLiteral("Remove From This Group"), p,
-                                            &ucKW::mnuRemoveFromGroup_Click);
+        addItem(menu, QStringLiteral("Move To Group..."), run, Command::MoveToGroup);
+    items.removeFromGroup =
+        addItem(menu, QStringLiteral("Remove From This Group"), run, Command::RemoveFromGroup);
     menu->addSeparator();
-    menu->addAction(QStringLiteral("Select..."), p, &ucKW::mnuSelectByWildCard_Click);
+    addItem(menu, QStringLiteral("Select..."), run, Command::SelectByWords);
     menu->addSeparator();
-    menu->addAction(QStringLiteral("&Find..."), p, &ucKW::mnuFindKW_Click);
-    menu->addAction(QStringLiteral("Find &Next"), p, &ucKW::mnuFindNextKW_Click);
+    addItem(menu, QStringLiteral("&Find..."), run, Command::Find);
+    addItem(menu, QStringLiteral("Find &Next"), run, Command::FindNext);
     menu->addSeparator();
-    menu->addAction(QStringLiteral("&Reorder Words"), p, &ucKW::ReorderWords);
+    addItem(menu, QStringLiteral("&Reorder Words"), run, Command::ReorderWords);
     QMenu* exports = menu->addMenu(QStringLiteral("&Export"));
-    exports->addAction(QStringLiteral("&All Keywords..."), p, &ucKW::mnuExportAll_Click);
-    exports->addAction(QStringLiteral("&Selected Keywords..."), p, &ucKW::mnuExportSelected_Click);
+    addItem(exports, QStringLiteral("&All Keywords..."), run, Command::ExportAll);
+    addItem(exports, QStringLiteral("&Selected Keywords..."), run, Command::ExportSelected);
     exports->addSeparator();
-    exports->addAction(QStringLiteral("&Words..."), p, &ucKW::mnuContextExportWords_Click);
+    addItem(exports, QStringLiteral("&Words..."), run, Command::ExportWords);
     QMenu* rank = menu->addMenu(QStringLiteral("&Rank Keyword(s)"));
     const char* const ranks[] = {"The &Best!",  "&It's Mine!", "&More Or Less", "May &Be",
                                  "&Who Knows?", "-",           "Ba&n"};
@@ -45,14 +54,13 @@ KWPageMenus::GroupItems KWPageMenus::BuildContextMenu(ucKW& page, QMenu* menu)
         if (i == 5)
             rank->addSeparator();
         else
-            rank->addAction(QString::fromLatin1(ranks[i]), p,
-                            [p, i] { p->mnuSetRelevancySetN_Click(i); });
+            addItem(rank, QString::fromLatin1(ranks[i]), run, Command::SetRelevancy, i);
     }
-    menu->addAction(QStringLiteral("&Delete"), p, &ucKW::mnuDeleteKWs_Click);
+    addItem(menu, QStringLiteral("&Delete"), run, Command::Delete);
     return items;
 }
 
-void KWPageMenus::BuildCollectMenu(ucKW& page, QMenu* menu)
+void KWPageMenus::BuildCollectMenu(QMenu* menu, const Run& run, const Collect& collect)
 {
     const std::pair<const char*, const char*> items[] = {
         {"Paste...", "PasteKWs"},
@@ -63,14 +71,13 @@ void KWPageMenus::BuildCollectMenu(ucKW& page, QMenu* menu)
         {"Collect From Pages Found By &Selected Keyword", nullptr},
         {"Import From &Database...", "ImportFromCache"},
     };
-    ucKW* p = &page;
     for (const auto& [caption, command] : items) {
         const QString name = command ? QString::fromLatin1(command) : QString();
-        menu->addAction(QString::fromLatin1(caption), p, [p, name] {
+        menu->addAction(QString::fromLatin1(caption), menu, [run, collect, name] {
             if (name.isEmpty())
-                p->mnuCrawlSEforKW_Click();
+                run({Command::CollectBySelectedKeyword, 0});
             else
-                p->Collect(name);
+                collect(name);
         });
     }
 }

@@ -10,11 +10,15 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "app/keywords/KWCommandTable.h"
 #include "app/keywords/KWGridView.h"
+#include "app/keywords/KWGuard.h"
 #include "app/keywords/KWIcons.h"
 #include "app/keywords/KWKeys.h"
 #include "app/keywords/KWPageCommands.h"
+#include "app/keywords/KWPageLayout.h"
 #include "app/keywords/KWPageType.h"
+#include "app/keywords/KWScore.h"
 #include "app/shell/IVXPage.h"
 
 class KWGridModel;
@@ -47,9 +51,18 @@ public:
     void setGroupId(int groupId);
     int RowCap() const { return mlRowCap; }
 
-    static std::int64_t Score(int searches, int relevancy);
-    static QString ScoreText(int searches, int relevancy);
-    static int PageTypeToTab(int pageType);
+    static std::int64_t Score(int searches, int relevancy)
+    {
+        return KWScore::Score(searches, relevancy);
+    }
+    static QString ScoreText(int searches, int relevancy)
+    {
+        return KWScore::ScoreText(searches, relevancy);
+    }
+    static int PageTypeToTab(int pageType)
+    {
+        return ::PageTypeToTab(static_cast<KWPageType>(pageType));
+    }
 
     void RefreshGrid();
     void ClearGrid();
@@ -88,21 +101,27 @@ public:
 
     // The keyword ids the commands act on, in grid order: the selected rows, else the current
     // row alone.
-    QList<int> GetSelectedKWs() const;
+    QList<int> GetSelectedKWs() const { return m_lv->pickedIds(); }
     // The selected rows alone.
-    QList<int> selectedRows() const;
-    void selectRows(const QList<int>& rows, bool clearFirst = true);
+    QList<int> selectedRows() const { return m_lv->selectedRowList(); }
+    void selectRows(const QList<int>& rows, bool clearFirst = true)
+    {
+        m_lv->selectRows(rows, clearFirst);
+    }
 
     KWGridView* lv() const { return m_lv; }
     KWGridModel* model() const { return m_model; }
     const KWIcons& ImageList1() const { return m_icons; }
-    QLabel* lblTotal() const { return m_lblTotal; }
-    QLabel* lblRawDescription() const { return m_lblRawDescription; }
-    QCheckBox* chkHideGrouped() const { return m_chkHideGrouped; }
-    QCheckBox* chkRankAdvanced() const { return m_chkRankAdvanced; }
-    QPushButton* cmdRank(int index) const { return m_cmdRank[static_cast<std::size_t>(index)]; }
-    QPushButton* cmdAdd() const { return m_cmdAdd; }
-    QPushButton* cmdGet() const { return m_cmdGet; }
+    QLabel* lblTotal() const { return m_controls.total; }
+    QLabel* lblRawDescription() const { return m_controls.rawDescription; }
+    QCheckBox* chkHideGrouped() const { return m_controls.hideGrouped; }
+    QCheckBox* chkRankAdvanced() const { return m_controls.rankAdvanced; }
+    QPushButton* cmdRank(int index) const
+    {
+        return m_controls.rank[static_cast<std::size_t>(index)];
+    }
+    QPushButton* cmdAdd() const { return m_controls.add; }
+    QPushButton* cmdGet() const { return m_controls.get; }
     QMenu* mnuContext4List() const { return m_mnuContext4List; }
     QMenu* mnuGetFromPage() const { return m_mnuGetFromPage; }
     QTimer* Timer1() const { return m_timer1; }
@@ -111,31 +130,21 @@ signals:
     void propertyChanged(const QString& name);
 
 protected:
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-    void keyReleaseEvent(QKeyEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();
-    void sizeColumns();
-    bool onShow() const;
-    void runKey(KWKeys::Command command);
+    void run(KWCommandTable::Call call);
     void connectStore();
     void RefreshStatusBarKWsCount();
     void updateRawDescription();
     void layoutControls();
-    int focusedRow() const;
-    QString focusedKeyword() const;
-    QList<int> idsOf(const QList<int>& rows) const;
-    void placeCurrentAfterRefresh(int rowBefore, int idBefore);
-    void selectAndShow(int row);
-    void showFound(std::optional<int> row);
-    void logError(const std::exception& error, int level, const QString& source);
-    template <class F> void guarded(int level, const QString& source, F&& command);
+    void deleteOrBan();
+    template <class F> void guarded(int level, const QString& source, F&& command)
+    {
+        KWGuard::Run(m_log, level, source, std::forward<F>(command));
+    }
+    template <class F> void onCurrentKeyword(const QString& source, F&& command);
 
     QPointer<KWStore> moDBaser;
     KWServices* m_log = nullptr;
@@ -147,22 +156,14 @@ private:
     bool m_rankModeGuard = false;
 
     KWIcons m_icons;
-    KWKeys m_keys;
     KWGridModel* m_model;
     KWPageCommands m_commands;
     KWGridView* m_lv;
-    QLabel* m_picRawIcon;
-    QLabel* m_lblRawDescription;
-    QLabel* m_lblRankKeyword;
-    QLabel* m_lblTotal;
-    QCheckBox* m_chkHideGrouped;
-    QCheckBox* m_chkRankAdvanced;
-    QPushButton* m_cmdAdd;
-    QPushButton* m_cmdGet;
-    std::array<QPushButton*, 6> m_cmdRank{};
+    KWPageLayout::Controls m_controls;
     QTimer* m_timer1;
     QMenu* m_mnuContext4List;
     QMenu* m_mnuGetFromPage;
+    KWKeys m_keys;
     QAction* m_mnuMoveToGroup = nullptr;
     QAction* m_mnuRemoveFromGroup = nullptr;
     bool m_advanced = false;
