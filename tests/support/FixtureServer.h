@@ -1,9 +1,11 @@
 #pragma once
 
-#include <atomic>
+#include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -12,13 +14,18 @@
 #include <QString>
 
 // A web server on 127.0.0.1 at a free port, serving on its own thread while the object lives.
-// It records the target of every request it receives.
+// It records the target of every request it receives. Each test gives the answers it needs as
+// handlers; a handler that holds its request waits through hold() or a gate, which end at once
+// when the server stops.
 class FixtureServer {
 public:
     using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
 
-    FixtureServer()
+    // threads: how many requests it serves at once; 0 leaves the library's default.
+    explicit FixtureServer(int threads = 0)
     {
+        if (threads > 0)
+            m_server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
         m_server.set_logger([this](const httplib::Request& request, const httplib::Response&) {
             const std::lock_guard lock(m_mutex);
             m_targets.push_back(request.target);
@@ -32,7 +39,11 @@ public:
     }
     ~FixtureServer()
     {
-        m_stopping = true;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_changed.notify_all();
         m_server.stop();
         m_thread.join();
     }
@@ -56,10 +67,55 @@ public:
     void silent(const std::string& path)
     {
         m_server.Get(path, [this](const httplib::Request&, httplib::Response& res) {
-            while (!m_stopping)
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            hold(std::chrono::hours(1));
             res.status = 503;
         });
+    }
+
+    // Holds requests at the path until openGate() or the server stops, or for at most `limit`,
+    // then answers "gate".
+    void gate(const std::string& path, std::chrono::milliseconds limit = std::chrono::seconds(20))
+    {
+        m_server.Get(path, [this, limit](const httplib::Request&, httplib::Response& res) {
+            {
+                std::unique_lock lock(m_mutex);
+                m_mostHeld = std::max(m_mostHeld, ++m_held);
+                m_changed.wait_for(lock, limit, [this] { return m_gateOpen || m_stopping; });
+                --m_held;
+            }
+            res.set_content("gate", "text/plain");
+        });
+    }
+    void openGate()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_gateOpen = true;
+        }
+        m_changed.notify_all();
+    }
+    // Requests waiting at the gates now, and the most that waited at once.
+    int held() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_held;
+    }
+    int mostHeld() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_mostHeld;
+    }
+
+    // For a handler: waits until the server stops, or for at most `limit`.
+    void hold(std::chrono::milliseconds limit)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait_for(lock, limit, [this] { return m_stopping; });
+    }
+    bool stopping() const
+    {
+        const std::lock_guard lock(m_mutex);
+        return m_stopping;
     }
 
     int port() const { return m_port; }
@@ -71,13 +127,16 @@ public:
         const std::lock_guard lock(m_mutex);
         return m_targets;
     }
-    bool stopping() const { return m_stopping; }
 
 private:
     httplib::Server m_server;
     std::thread m_thread;
     int m_port = 0;
-    std::atomic<bool> m_stopping{false};
     mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_stopping = false;
+    bool m_gateOpen = false;
+    int m_held = 0;
+    int m_mostHeld = 0;
     std::vector<std::string> m_targets;
 };
