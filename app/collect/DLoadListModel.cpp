@@ -1,6 +1,16 @@
 #include "app/collect/DLoadListModel.h"
 
 #include <algorithm>
+#include <limits>
+
+#include "engine/platform/ZError.h"
+
+namespace {
+
+constexpr std::uint32_t kOverflow = 0x800A0006u;
+const QString kStartSource = QStringLiteral("DLoadListModel.addStarted");
+
+} // namespace
 
 DLoadListModel::DLoadListModel(QObject* parent)
     : QAbstractListModel(parent)
@@ -35,8 +45,39 @@ QVariant DLoadListModel::data(const QModelIndex& index, int role) const
 void DLoadListModel::addFirst(const QString& address, std::int32_t number)
 {
     beginInsertRows({}, 0, 0);
-    m_rows.push_back({address, number});
+    m_rows.push_back({address, number, false, {}});
     endInsertRows();
+}
+
+std::int32_t DLoadListModel::addStarted(const QString& cookie, const QString& address)
+{
+    if (m_runningNumber == std::numeric_limits<std::int32_t>::max())
+        throw zentrel::ZError(kOverflow, QStringLiteral("Overflow"), kStartSource);
+    if (m_numberOfCookie.contains(cookie))
+        throw zentrel::ZError(zentrel::kInvalidArgument,
+                              QStringLiteral("The cookie '%1' is listed already. ").arg(cookie),
+                              kStartSource);
+    ++m_runningNumber;
+    beginInsertRows({}, 0, 0);
+    m_rows.push_back({address, m_runningNumber, false, cookie});
+    endInsertRows();
+    m_numberOfCookie.insert(cookie, m_runningNumber);
+    return m_runningNumber;
+}
+
+std::optional<std::int32_t> DLoadListModel::numberOfCookie(const QString& cookie) const
+{
+    const auto found = m_numberOfCookie.constFind(cookie);
+    if (found == m_numberOfCookie.cend())
+        return std::nullopt;
+    return *found;
+}
+
+void DLoadListModel::forgetCookies()
+{
+    m_numberOfCookie.clear();
+    for (DLoadRow& row : m_rows)
+        row.cookie.clear();
 }
 
 int DLoadListModel::rowOfNumber(std::int32_t number) const
@@ -60,6 +101,9 @@ QString DLoadListModel::takeRow(int row)
         return {};
     const std::size_t index = storedIndex(row);
     beginRemoveRows({}, row, row);
+    const auto listed = m_numberOfCookie.constFind(m_rows[index].cookie);
+    if (listed != m_numberOfCookie.cend() && *listed == m_rows[index].number)
+        m_numberOfCookie.erase(listed);
     QString address = std::move(m_rows[index].address);
     m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(index));
     endRemoveRows();
@@ -82,6 +126,7 @@ QString DLoadListModel::cancelledText(const QString& address)
 
 void DLoadListModel::clear()
 {
+    m_numberOfCookie.clear();
     if (m_rows.empty())
         return;
     beginResetModel();

@@ -1,7 +1,5 @@
 #include "app/collect/ucDLoad.h"
 
-#include <limits>
-
 #include <QApplication>
 #include <QClipboard>
 #include <QHBoxLayout>
@@ -29,7 +27,6 @@ using zentrel::ZError;
 
 namespace {
 
-constexpr std::uint32_t kOverflow = 0x800A0006u;
 constexpr int kMsgTotalCurrent = 115;
 constexpr int kMsgTotalComplete = 116;
 constexpr int kMsgDownloadingNow = 140;
@@ -186,8 +183,6 @@ void ucDLoad::attach(Links links)
     detach();
     m_current->clear();
     m_complete->clear();
-    m_numberOfCookie.clear();
-    m_cookieOfNumber.clear();
     moDownloader = links.downloader;
     m_runningPanel = links.runningPanel;
     m_errorPanel = links.errorPanel;
@@ -215,23 +210,18 @@ void ucDLoad::Finalize()
     m_runningPanel = nullptr;
     m_errorPanel = nullptr;
     m_links = {};
-    m_numberOfCookie.clear();
-    m_cookieOfNumber.clear();
+    m_current->forgetCookies();
+}
+
+std::int32_t ucDLoad::runningNumber() const
+{
+    return m_current->runningNumber();
 }
 
 void ucDLoad::moDownloader_StartDownload(const QString& Cookie, const QString& Page)
 {
     try {
-        if (m_runningNumber == std::numeric_limits<std::int32_t>::max())
-            throw ZError(kOverflow, QStringLiteral("Overflow"), kStartSource);
-        if (m_numberOfCookie.contains(Cookie))
-            throw ZError(zentrel::kInvalidArgument,
-                         QStringLiteral("The cookie '%1' is listed already. ").arg(Cookie),
-                         kStartSource);
-        ++m_runningNumber;
-        m_current->addFirst(Page, m_runningNumber);
-        m_numberOfCookie.insert(Cookie, m_runningNumber);
-        m_cookieOfNumber.insert(m_runningNumber, Cookie);
+        m_current->addStarted(Cookie, Page);
         showCurrentTotals();
     } catch (const ZError& error) {
         writeLog(error.signedNumber(), error.description(), 4, kStartSource);
@@ -244,8 +234,8 @@ void ucDLoad::moDownloader_Complete(const QString& Cookie, const QString&, bool 
                                     std::int32_t ErrNumber, const QString& ErrDescription)
 {
     try {
-        const auto found = m_numberOfCookie.constFind(Cookie);
-        if (found == m_numberOfCookie.cend()) {
+        const std::optional<std::int32_t> found = m_current->numberOfCookie(Cookie);
+        if (!found) {
             writeLog(0, QStringLiteral("Did not find in collection '%1'. ").arg(Cookie), 5,
                      kCompleteSource);
             return;
@@ -263,8 +253,6 @@ void ucDLoad::moDownloader_Complete(const QString& Cookie, const QString&, bool 
                                                   zentrel::CDownloader::kCancelled);
         const QString address = m_current->takeRow(row);
         showCurrentTotals();
-        m_numberOfCookie.erase(found);
-        m_cookieOfNumber.remove(number);
         if (IsSuccess) {
             m_complete->addFirst(address, number);
             showCompleteTotal();
@@ -319,7 +307,7 @@ void ucDLoad::cmdCancel_Click()
         rows.append(index.row());
     std::sort(rows.begin(), rows.end());
     for (int row : rows) {
-        const QString cookie = m_cookieOfNumber.value(m_current->rowAt(row).number);
+        const QString cookie = m_current->rowAt(row).cookie;
         // The row stays until the downloader reports the download's end.
         if (!cookie.isEmpty() && moDownloader != nullptr) {
             m_current->markCancelled(row);

@@ -4,7 +4,6 @@
 #include <functional>
 #include <memory>
 
-#include <QHash>
 #include <QPixmap>
 #include <QPointer>
 #include <QWidget>
@@ -76,7 +75,7 @@ public:
     QMenu* mnuContext() const { return m_mnuContext; }
     QString rememberedURL() const { return m_rememberedURL; }
     const QPixmap& cancelledPicture() const { return m_cancelledPicture; }
-    std::int32_t runningNumber() const { return m_runningNumber; }
+    std::int32_t runningNumber() const;
 
 private:
     QWidget* buildHalf(QLabel* title, QListView* list, QLabel* total,
@@ -108,8 +107,5 @@ private:
     QPointer<StatusPanel> m_errorPanel;
     QMetaObject::Connection m_startConnection;
     QMetaObject::Connection m_completeConnection;
-    std::int32_t m_runningNumber = 0;
-    QHash<QString, std::int32_t> m_numberOfCookie;
-    QHash<std::int32_t, QString> m_cookieOfNumber;
     QString m_rememberedURL;
 };

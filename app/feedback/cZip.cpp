@@ -66,5 +66,8 @@ bool cZip::Delete()
 bool cZip::run()
 {
     m_lastError.clear();
-    return mZip::VBZip(*this, m_options, m_zipFile, m_specs, m_lastError);
+    const mZip::Callbacks callbacks{
+        [this](int lCount, const QString& sMsg) { emit Progress(lCount, sMsg); },
+        [this](QString& sPassword, bool& bCancel) { emit PasswordRequest(sPassword, bCancel); }};
+    return mZip::VBZip(callbacks, m_options, m_zipFile, m_specs, m_lastError);
 }

@@ -14,8 +14,6 @@
 #include <QRegularExpression>
 #include <QSet>
 
-#include "app/feedback/cZip.h"
-
 namespace {
 
 struct Entry {
@@ -199,8 +197,8 @@ bool wanted(zip_t* zip, const Entry& entry, const ZpOptions& options, zip_int64_
 
 class Packer {
 public:
-    Packer(cZip& zip, const ZpOptions& options, QString& error)
-        : m_zip(zip)
+    Packer(const mZip::Callbacks& callbacks, const ZpOptions& options, QString& error)
+        : m_callbacks(callbacks)
         , m_options(options)
         , m_error(error)
     {
@@ -256,7 +254,8 @@ private:
     {
         bool cancel = false;
         m_password.clear();
-        emit m_zip.PasswordRequest(m_password, cancel);
+        if (m_callbacks.passwordRequest)
+            m_callbacks.passwordRequest(m_password, cancel);
         m_password = m_password.trimmed();
         return !cancel && !m_password.isEmpty();
     }
@@ -308,10 +307,11 @@ private:
     {
         if (m_options.fQuiet != 0)
             return;
-        emit m_zip.Progress(1, m_options.fVerbose != 0 ? line + detail : line);
+        if (m_callbacks.progress)
+            m_callbacks.progress(1, m_options.fVerbose != 0 ? line + detail : line);
     }
 
-    cZip& m_zip;
+    const mZip::Callbacks& m_callbacks;
     const ZpOptions& m_options;
     QString& m_error;
     QString m_password;
@@ -358,7 +358,7 @@ bool deleteEntries(const QString& archivePath, const QStringList& specs, QString
 
 } // namespace
 
-bool mZip::VBZip(cZip& zip, const ZpOptions& options, const QString& zipFile,
+bool mZip::VBZip(const Callbacks& callbacks, const ZpOptions& options, const QString& zipFile,
                  const QStringList& specs, QString& error)
 {
     const QString baseFolder = options.rootDir.trimmed();
@@ -376,13 +376,13 @@ bool mZip::VBZip(cZip& zip, const ZpOptions& options, const QString& zipFile,
     for (const QString& spec : specs) {
         if (collector.add(spec))
             matched = true;
-        else
-            emit zip.Progress(1, QStringLiteral("  zip warning: name not matched: ") + spec);
+        else if (callbacks.progress)
+            callbacks.progress(1, QStringLiteral("  zip warning: name not matched: ") + spec);
     }
     const std::vector<Entry> entries = collector.entries();
     if (!matched || entries.empty()) {
         error = QStringLiteral("Nothing to do.");
         return false;
     }
-    return Packer(zip, options, error).add(archivePath, entries);
+    return Packer(callbacks, options, error).add(archivePath, entries);
 }

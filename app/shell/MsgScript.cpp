@@ -3,14 +3,13 @@
 #include <QStringList>
 
 MsgScript::MsgScript()
-    : m_previous(MsgService::current())
+    : m_previous(MsgService::exchangeAnswerer(this))
 {
-    MsgService::current() = this;
 }
 
 MsgScript::~MsgScript()
 {
-    MsgService::current() = m_previous;
+    MsgService::exchangeAnswerer(m_previous);
 }
 
 QList<MsgService::Request> MsgScript::shown(MsgService::Kind kind) const

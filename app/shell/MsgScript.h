@@ -11,10 +11,10 @@
 // Answers the program's boxes and dialogs instead of the user while it lives, and records every
 // one asked. With no answer queued a message box gives its Esc answer, an input box and a file
 // dialog give Cancel (empty), and the one-time message is left unticked.
-class MsgScript {
+class MsgScript final : public MsgService::Answerer {
 public:
     MsgScript();
-    ~MsgScript();
+    ~MsgScript() override;
     MsgScript(const MsgScript&) = delete;
     MsgScript& operator=(const MsgScript&) = delete;
 
@@ -34,13 +34,13 @@ public:
     QStringList prompts() const;
     void clear() { m_shown.clear(); }
 
-    int messageAnswer(const MsgService::Request& request);
-    QString inputAnswer(const MsgService::Request& request);
-    QString fileAnswer(const MsgService::Request& request);
-    bool singleTimeAnswer(const MsgService::Request& request);
+    int messageAnswer(const MsgService::Request& request) override;
+    QString inputAnswer(const MsgService::Request& request) override;
+    QString fileAnswer(const MsgService::Request& request) override;
+    bool singleTimeAnswer(const MsgService::Request& request) override;
 
 private:
-    MsgScript* m_previous;
+    MsgService::Answerer* m_previous;
     QQueue<int> m_buttons;
     QQueue<QString> m_inputs;
     QQueue<QString> m_files;

@@ -1,5 +1,7 @@
 #include "app/shell/MsgService.h"
 
+#include <utility>
+
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -11,7 +13,6 @@
 #include "app/shell/FInputBox.h"
 #include "app/shell/FSingleTimeMsg.h"
 #include "app/shell/MStrings.h"
-#include "app/shell/MsgScript.h"
 
 namespace {
 
@@ -53,10 +54,15 @@ QMessageBox::Icon iconOf(int style)
 
 } // namespace
 
-MsgScript*& MsgService::current()
+MsgService::Answerer*& MsgService::current()
 {
-    static MsgScript* script = nullptr;
-    return script;
+    static Answerer* answerer = nullptr;
+    return answerer;
+}
+
+MsgService::Answerer* MsgService::exchangeAnswerer(Answerer* answerer)
+{
+    return std::exchange(current(), answerer);
 }
 
 QString MsgService::titleOrDefault(const QString& title)
@@ -111,8 +117,8 @@ QString MsgService::qtFilter(const QString& filter)
 int MsgService::showMsg(QWidget* parent, const QString& prompt, int style, const QString& title)
 {
     Request request{Kind::Message, prompt, titleOrDefault(title), style, {}, {}, {}};
-    if (MsgScript* script = current())
-        return script->messageAnswer(request);
+    if (Answerer* answerer = current())
+        return answerer->messageAnswer(request);
 
     QMessageBox box(iconOf(style), request.title, {}, QMessageBox::NoButton, parent);
     box.setTextFormat(Qt::PlainText);
@@ -132,8 +138,8 @@ QString MsgService::askInput(QWidget* parent, const QString& prompt, const QStri
                              const QString& defaultText)
 {
     Request request{Kind::Input, prompt, titleOrDefault(title), 0, defaultText, {}, {}};
-    if (MsgScript* script = current())
-        return script->inputAnswer(request);
+    if (Answerer* answerer = current())
+        return answerer->inputAnswer(request);
 
     FInputBox box(parent);
     box.init(request.title, prompt, defaultText);
@@ -146,8 +152,8 @@ QString MsgService::openFileName(QWidget* parent, const QString& title, const QS
                                  const QString& folder)
 {
     Request request{Kind::OpenFile, {}, title, 0, {}, filter, folder};
-    if (MsgScript* script = current())
-        return script->fileAnswer(request);
+    if (Answerer* answerer = current())
+        return answerer->fileAnswer(request);
 
     QFileDialog dialog(parent, title, folder, qtFilter(filter));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -163,8 +169,8 @@ QString MsgService::saveFileName(QWidget* parent, const QString& title, const QS
                                  const QString& folder)
 {
     Request request{Kind::SaveFile, {}, title, 0, {}, filter, folder};
-    if (MsgScript* script = current())
-        return withDefaultSuffix(script->fileAnswer(request), filter);
+    if (Answerer* answerer = current())
+        return withDefaultSuffix(answerer->fileAnswer(request), filter);
 
     QFileDialog dialog(parent, title, folder, qtFilter(filter));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -194,8 +200,8 @@ QString MsgService::withDefaultSuffix(const QString& path, const QString& filter
 bool MsgService::showSingleTime(QWidget* owner, const QString& text)
 {
     Request request{Kind::SingleTime, text, MStrings::text(MStrings::kProductName), 0, {}, {}, {}};
-    if (MsgScript* script = current())
-        return script->singleTimeAnswer(request);
+    if (Answerer* answerer = current())
+        return answerer->singleTimeAnswer(request);
 
     FSingleTimeMsg form(owner);
     form.lblMessage()->setText(text);

@@ -4,7 +4,6 @@
 #include <QString>
 
 class QWidget;
-class MsgScript;
 
 // Every message box, input box, one-time message and file dialog of the program goes through
 // here, so that tests can answer them (MsgScript).
@@ -39,6 +38,18 @@ public:
         QString folder;
     };
 
+    // Answers the boxes instead of the user while it is installed.
+    class Answerer {
+    public:
+        virtual ~Answerer() = default;
+        virtual int messageAnswer(const Request& request) = 0;
+        virtual QString inputAnswer(const Request& request) = 0;
+        virtual QString fileAnswer(const Request& request) = 0;
+        virtual bool singleTimeAnswer(const Request& request) = 0;
+    };
+    // Installs the answerer (none: the user answers) and returns the one it replaces.
+    static Answerer* exchangeAnswerer(Answerer* answerer);
+
     // Shows a message box; an empty title gives the product name. Returns the button code.
     static int showMsg(QWidget* parent, const QString& prompt, int style,
                        const QString& title = {});
@@ -69,6 +80,5 @@ public:
     static QString withDefaultSuffix(const QString& path, const QString& filter);
 
 private:
-    friend class MsgScript;
-    static MsgScript*& current();
+    static Answerer*& current();
 };

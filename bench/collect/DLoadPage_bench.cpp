@@ -117,7 +117,7 @@ void BM_DLoadBaseline(benchmark::State& state)
         std::deque<DLoadRow> current;
         std::deque<QString> complete;
         for (int i = 0; i < kDownloads; ++i) {
-            current.push_back({b.addresses[i], i + 1});
+            current.push_back({b.addresses[i], i + 1, false, {}});
             numberOfCookie.insert(b.cookies[i], i + 1);
             cookieOfNumber.insert(i + 1, b.cookies[i]);
         }

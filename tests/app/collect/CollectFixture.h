@@ -14,7 +14,7 @@
 #include "engine/platform/CLog.h"
 #include "engine/research/CDownloader.h"
 #include "engine/research/Scripting.h"
-#include "tests/engine/research/FixtureServer.h"
+#include "tests/support/FixtureServer.h"
 #include "tests/support/OnModal.h"
 #include "tests/support/TestSupport.h"
 
@@ -54,10 +54,7 @@ public:
         db().OpenCacheDB(home.file(QStringLiteral("Cache.vxc")));
         db().OpenProjectDB(home.file(QStringLiteral("Project.vxp")));
     }
-    ~Engine()
-    {
-        scripting.Shutdown();
-    }
+    ~Engine() { scripting.Shutdown(); }
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 

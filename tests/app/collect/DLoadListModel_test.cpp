@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/platform/ZError.h"
+#include "tests/engine/research/QStringPrinter.h"
+
 namespace {
 
 QStringList shown(const DLoadListModel& model)
@@ -52,4 +55,37 @@ TEST(DLoadListModel, NumbersOutOfOrderAreStillFound)
     for (int number : {5, 2, 9, 1})
         EXPECT_EQ(model.rowAt(model.rowOfNumber(number)).number, number);
     EXPECT_EQ(model.rowOfNumber(3), -1);
+}
+
+TEST(DLoadListModel, StartedDownloadsAreNumberedAndFoundByCookie)
+{
+    DLoadListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    EXPECT_EQ(model.addStarted("a", "http://h/a"), 1);
+    EXPECT_EQ(model.addStarted("b", "http://h/b"), 2);
+    EXPECT_EQ(model.rowAt(0).cookie, "b");
+    EXPECT_EQ(model.numberOfCookie("a"), 1);
+    EXPECT_EQ(model.numberOfCookie("c"), std::nullopt);
+
+    try {
+        model.addStarted("a", "http://h/again");
+        ADD_FAILURE() << "a listed cookie is taken again";
+    } catch (const zentrel::ZError& error) {
+        EXPECT_EQ(error.number(), zentrel::kInvalidArgument);
+        EXPECT_EQ(error.description(), "The cookie 'a' is listed already. ");
+    }
+    EXPECT_EQ(model.count(), 2);
+    EXPECT_EQ(model.runningNumber(), 2);
+
+    EXPECT_EQ(model.takeRow(model.rowOfNumber(1)), "http://h/a");
+    EXPECT_EQ(model.numberOfCookie("a"), std::nullopt);
+    EXPECT_EQ(model.addStarted("a", "http://h/a"), 3) << "a finished cookie may start again";
+
+    model.forgetCookies();
+    EXPECT_EQ(model.numberOfCookie("b"), std::nullopt);
+    EXPECT_EQ(model.rowAt(1).cookie, QString());
+    EXPECT_EQ(model.count(), 2) << "the rows stay";
+
+    model.clear();
+    EXPECT_EQ(model.addStarted("b", "http://h/b"), 4) << "the numbers are never reset";
 }

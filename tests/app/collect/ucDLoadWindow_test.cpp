@@ -16,7 +16,7 @@
 #include "engine/platform/CUtilities.h"
 #include "engine/research/CDownloader.h"
 #include "engine/research/Scripting.h"
-#include "tests/engine/research/FixtureServer.h"
+#include "tests/support/FixtureServer.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 

@@ -23,9 +23,9 @@
 #include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/ZError.h"
 #include "engine/research/CDownloader.h"
-#include "tests/engine/research/FixtureServer.h"
 #include "tests/engine/research/QStringPrinter.h"
 #include "tests/support/BrowserRecorder.h"
+#include "tests/support/FixtureServer.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,10 +1,7 @@
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cctype>
@@ -16,6 +13,8 @@
 #include <vector>
 
 #include <QString>
+
+#include "tests/support/FixtureServer.h"
 
 // A web server on 127.0.0.1 at a free port that records every request (method, path, headers,
 // body) and answers the way the test chooses: a status with its text, after a delay; or only
@@ -31,28 +30,7 @@ public:
         std::string body;
     };
 
-    FeedbackServer()
-    {
-        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        int on = 1;
-        ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = 0;
-        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(m_listener, 8);
-        socklen_t length = sizeof address;
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
-        m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~FeedbackServer()
-    {
-        m_stopping = true;
-        m_thread.join();
-        ::close(m_listener);
-    }
+    FeedbackServer() = default;
     FeedbackServer(const FeedbackServer&) = delete;
     FeedbackServer& operator=(const FeedbackServer&) = delete;
 
@@ -70,7 +48,7 @@ public:
         m_mode = mode;
     }
 
-    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    QString host() const { return m_server.host(); }
     std::vector<Request> requests() const
     {
         const std::lock_guard lock(m_mutex);
@@ -80,25 +58,11 @@ public:
     int abandoned() const { return m_abandoned; }
 
 private:
-    void serve()
-    {
-        while (!m_stopping) {
-            pollfd listening{m_listener, POLLIN, 0};
-            if (::poll(&listening, 1, 20) <= 0)
-                continue;
-            const int client = ::accept(m_listener, nullptr, nullptr);
-            if (client < 0)
-                continue;
-            handle(client);
-            ::close(client);
-        }
-    }
-
     // Reads until the client closes or the server stops; false when the server stopped.
     bool readUntilClosed(int client)
     {
         char buffer[4096];
-        while (!m_stopping) {
+        while (!m_server.stopping()) {
             pollfd readable{client, POLLIN, 0};
             if (::poll(&readable, 1, 20) > 0 && ::recv(client, buffer, sizeof buffer, 0) <= 0)
                 return true;
@@ -112,7 +76,7 @@ private:
         char buffer[65536];
         std::size_t headerEnd = std::string::npos;
         std::size_t contentLength = 0;
-        while (!m_stopping) {
+        while (!m_server.stopping()) {
             if (headerEnd != std::string::npos && data.size() >= headerEnd + 4 + contentLength)
                 break;
             pollfd readable{client, POLLIN, 0};
@@ -184,7 +148,7 @@ private:
         switch (mode) {
         case Mode::Answer: {
             const auto until = std::chrono::steady_clock::now() + delay;
-            while (!m_stopping && std::chrono::steady_clock::now() < until)
+            while (!m_server.stopping() && std::chrono::steady_clock::now() < until)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             send(client, "HTTP/1.1 " + std::to_string(status) + " " + reason +
                              "\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
@@ -204,10 +168,6 @@ private:
         }
     }
 
-    int m_listener = -1;
-    int m_port = 0;
-    std::thread m_thread;
-    std::atomic<bool> m_stopping{false};
     std::atomic<int> m_abandoned{0};
     mutable std::mutex m_mutex;
     Mode m_mode = Mode::Answer;
@@ -215,4 +175,6 @@ private:
     std::string m_reason = "OK";
     std::chrono::milliseconds m_delay{0};
     std::vector<Request> m_requests;
+    // Last, so that it stops before what its connections use goes.
+    FixtureServer m_server{[this](int client) { handle(client); }};
 };

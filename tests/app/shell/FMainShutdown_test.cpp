@@ -1,13 +1,8 @@
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
-#include <thread>
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
-
-#include <httplib.h>
 
 #include <gtest/gtest.h>
 
@@ -16,6 +11,7 @@
 #include "engine/research/CDownloader.h"
 #include "engine/research/CSEContacter.h"
 #include "engine/research/Scripting.h"
+#include "tests/support/FixtureServer.h"
 #include "tests/support/TestSupport.h"
 
 using namespace std::chrono_literals;
@@ -27,39 +23,16 @@ class SlowServer {
 public:
     SlowServer()
     {
-        m_server.new_task_queue = [] { return new httplib::ThreadPool(16); };
-        m_server.Get(".*", [this](const httplib::Request&, httplib::Response& response) {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait_for(lock, 40s, [this] { return m_stopping; });
+        m_server.handle(".*", [this](const httplib::Request&, httplib::Response& response) {
+            m_server.hold(40s);
             response.set_content("<html><body>slow</body></html>", "text/html");
         });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::sleep_for(1ms);
     }
-    ~SlowServer()
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stopping = true;
-        }
-        m_changed.notify_all();
-        m_server.stop();
-        m_thread.join();
-    }
-    SlowServer(const SlowServer&) = delete;
-    SlowServer& operator=(const SlowServer&) = delete;
 
-    QByteArray host() const { return "127.0.0.1:" + QByteArray::number(m_port); }
+    QByteArray host() const { return m_server.host().toLatin1(); }
 
 private:
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_stopping = false;
+    FixtureServer m_server{16};
 };
 
 } // namespace

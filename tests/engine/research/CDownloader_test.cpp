@@ -1,12 +1,9 @@
 #include "engine/research/CDownloader.h"
 
-#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include <zlib.h>
 
@@ -22,6 +19,7 @@
 #include "engine/research/CDLoadWorker.h"
 #include "engine/research/ResearchHosts.h"
 #include "tests/engine/research/QStringPrinter.h"
+#include "tests/support/FixtureServer.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 
@@ -46,59 +44,54 @@ std::string compressed(const std::string& text, bool gzip = true)
     return out;
 }
 
-// A loopback web server for the tests; handlers that hold a request end when it stops.
-class FixtureServer {
+// The loopback server with the pages of these tests; handlers that hold a request end when it
+// stops.
+class DownloadServer {
 public:
-    FixtureServer()
+    DownloadServer()
     {
-        m_server.Get("/page", [this](const httplib::Request& request, httplib::Response& response) {
-            record(request);
-            response.set_content("<html>page</html>", "text/html");
-        });
-        m_server.Get(R"(/Mixed/(\w+))",
-                     [this](const httplib::Request& request, httplib::Response& response) {
-                         record(request);
-                         response.set_content("mixed " + request.matches[1].str(), "text/plain");
-                     });
-        m_server.Get("/missing", [](const httplib::Request&, httplib::Response& response) {
+        m_server.handle("/page",
+                        [this](const httplib::Request& request, httplib::Response& response) {
+                            record(request);
+                            response.set_content("<html>page</html>", "text/html");
+                        });
+        m_server.handle(R"(/Mixed/(\w+))",
+                        [this](const httplib::Request& request, httplib::Response& response) {
+                            record(request);
+                            response.set_content("mixed " + request.matches[1].str(), "text/plain");
+                        });
+        m_server.handle("/missing", [](const httplib::Request&, httplib::Response& response) {
             response.status = 404;
         });
-        m_server.Get("/silent", [this](const httplib::Request&, httplib::Response&) { hold(); });
-        m_server.Get("/gate", [this](const httplib::Request&, httplib::Response& response) {
-            const int now = ++m_inGate;
-            int seen = m_maxInGate.load();
-            while (now > seen && !m_maxInGate.compare_exchange_weak(seen, now)) {
-            }
-            waitForGate();
-            --m_inGate;
-            response.set_content("gate", "text/plain");
-        });
-        m_server.Get("/stall", [this](const httplib::Request&, httplib::Response& response) {
+        m_server.handle(
+            "/silent", [this](const httplib::Request&, httplib::Response&) { m_server.hold(20s); });
+        m_server.gate("/gate");
+        m_server.handle("/stall", [this](const httplib::Request&, httplib::Response& response) {
             response.set_content_provider(1000, "text/plain",
                                           [this](size_t offset, size_t, httplib::DataSink& sink) {
                                               if (offset == 0) {
                                                   sink.write(std::string(100, 'x').data(), 100);
                                                   return true;
                                               }
-                                              hold();
+                                              m_server.hold(20s);
                                               return false;
                                           });
         });
         // Bodies given by the test, sent as they are with the given content coding.
-        m_server.Get(R"(/coded/([\w-]+))",
-                     [this](const httplib::Request& request, httplib::Response& response) {
-                         const std::lock_guard lock(m_mutex);
-                         const auto page = m_coded.find(request.matches[1].str());
-                         if (page == m_coded.end()) {
-                             response.status = 404;
-                             return;
-                         }
-                         if (!page->second.encoding.empty())
-                             response.set_header("Content-Encoding", page->second.encoding);
-                         // A binary type: the server compresses no such body itself.
-                         response.set_content(page->second.body, "application/octet-stream");
-                     });
-        m_server.Get("/big", [](const httplib::Request&, httplib::Response& response) {
+        m_server.handle(R"(/coded/([\w-]+))",
+                        [this](const httplib::Request& request, httplib::Response& response) {
+                            const std::lock_guard lock(m_mutex);
+                            const auto page = m_coded.find(request.matches[1].str());
+                            if (page == m_coded.end()) {
+                                response.status = 404;
+                                return;
+                            }
+                            if (!page->second.encoding.empty())
+                                response.set_header("Content-Encoding", page->second.encoding);
+                            // A binary type: the server compresses no such body itself.
+                            response.set_content(page->second.body, "application/octet-stream");
+                        });
+        m_server.handle("/big", [](const httplib::Request&, httplib::Response& response) {
             const size_t size = 17 * 1024 * 1024;
             response.set_content_provider(
                 size, "text/plain", [](size_t, size_t length, httplib::DataSink& sink) {
@@ -106,32 +99,10 @@ public:
                     return sink.write(chunk.data(), chunk.size());
                 });
         });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::sleep_for(1ms);
     }
 
-    ~FixtureServer()
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stopping = true;
-            m_gateOpen = true;
-        }
-        m_changed.notify_all();
-        m_server.stop();
-        m_thread.join();
-    }
-
-    FixtureServer(const FixtureServer&) = delete;
-    FixtureServer& operator=(const FixtureServer&) = delete;
-
-    QString url(const QString& path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path);
-    }
-    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    QString url(const QString& path) const { return m_server.url(path); }
+    QString host() const { return m_server.host(); }
 
     void serveCoded(const std::string& name, std::string body, std::string encoding)
     {
@@ -139,16 +110,9 @@ public:
         m_coded[name] = {std::move(body), std::move(encoding)};
     }
 
-    void openGate()
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_gateOpen = true;
-        }
-        m_changed.notify_all();
-    }
-    int inGate() const { return m_inGate; }
-    int maxInGate() const { return m_maxInGate; }
+    void openGate() { m_server.openGate(); }
+    int inGate() const { return m_server.held(); }
+    int maxInGate() const { return m_server.mostHeld(); }
 
     struct Seen {
         std::string path;
@@ -169,32 +133,16 @@ private:
         m_last = {request.path, request.get_header_value("GET"), request.get_header_value("Range"),
                   request.has_header("Range")};
     }
-    void hold()
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait_for(lock, 20s, [this] { return m_stopping; });
-    }
-    void waitForGate()
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait_for(lock, 20s, [this] { return m_gateOpen; });
-    }
 
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
     mutable std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_stopping = false;
-    bool m_gateOpen = false;
-    std::atomic<int> m_inGate{0};
-    std::atomic<int> m_maxInGate{0};
     Seen m_last;
     struct Coded {
         std::string body;
         std::string encoding;
     };
     std::map<std::string, Coded> m_coded;
+    // Last, so that it stops before what its handlers use goes.
+    FixtureServer m_server;
 };
 
 struct Result {
@@ -258,7 +206,7 @@ protected:
     }
 
     testsupport::TempHome m_home;
-    std::unique_ptr<FixtureServer> m_server = std::make_unique<FixtureServer>();
+    std::unique_ptr<DownloadServer> m_server = std::make_unique<DownloadServer>();
     CDownloaderPtr m_downloader;
     std::vector<Result> m_results;
 };
@@ -298,7 +246,7 @@ TEST_F(CDownloaderTest, FetchesThePageWithTheRequestedRangeAndTheGetHeader)
         EXPECT_EQ(result.page, c.sizeB > 0 ? whole.left(c.sizeB) : whole); // the server honours it
         EXPECT_EQ(result.number, 0);
         EXPECT_EQ(result.description, QString());
-        const FixtureServer::Seen seen = m_server->last();
+        const DownloadServer::Seen seen = m_server->last();
         EXPECT_EQ(seen.getHeader, url.toStdString());
         EXPECT_EQ(seen.hasRange, c.hasRange) << c.sizeB;
         EXPECT_EQ(seen.range, c.range);

@@ -11,8 +11,8 @@
 #include "engine/platform/CLog.h"
 #include "engine/platform/CThreadLauncher.h"
 #include "engine/research/CSEContacter.h"
-#include "tests/engine/research/FixtureServer.h"
 #include "tests/engine/research/QStringPrinter.h"
+#include "tests/support/FixtureServer.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 

@@ -14,8 +14,8 @@
 #include "engine/platform/CThreadLauncher.h"
 #include "engine/platform/SqlDate.h"
 #include "engine/research/CDownloader.h"
-#include "tests/engine/research/FixtureServer.h"
 #include "tests/engine/research/QStringPrinter.h"
+#include "tests/support/FixtureServer.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 

@@ -10,8 +10,8 @@
 #include "engine/research/CSEContacter.h"
 #include "engine/research/ResearchHosts.h"
 #include "engine/research/Scripting.h"
-#include "tests/engine/research/FixtureServer.h"
 #include "tests/engine/research/QStringPrinter.h"
+#include "tests/support/FixtureServer.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 

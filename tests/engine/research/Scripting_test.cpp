@@ -1,9 +1,6 @@
 #include "engine/research/Scripting.h"
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
-#include <thread>
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -16,6 +13,7 @@
 #include "engine/platform/CThreadLauncher.h"
 #include "engine/research/CSEContacter.h"
 #include "engine/research/ResearchHosts.h"
+#include "tests/support/FixtureServer.h"
 #include "tests/support/TestSupport.h"
 
 using namespace zentrel;
@@ -29,59 +27,24 @@ class ResearchServer {
 public:
     ResearchServer()
     {
-        m_server.Get("/search", [](const httplib::Request&, httplib::Response& response) {
+        m_server.handle("/search", [](const httplib::Request&, httplib::Response& response) {
             response.set_content("<html><div>nothing</div> </div></html>", "text/html");
         });
-        m_server.Get(ResearchHosts::suggestPath().toStdString(),
-                     [](const httplib::Request&, httplib::Response& response) {
-                         response.set_content("No suggestions for <b>x</b>", "text/html");
-                     });
-        m_server.Get("/gate", [this](const httplib::Request&, httplib::Response& response) {
-            std::unique_lock lock(m_mutex);
-            ++m_held;
-            m_changed.wait_for(lock, 20s, [this] { return m_open; });
-            --m_held;
-            response.set_content("gate", "text/plain");
-        });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::sleep_for(1ms);
+        m_server.handle(ResearchHosts::suggestPath().toStdString(),
+                        [](const httplib::Request&, httplib::Response& response) {
+                            response.set_content("No suggestions for <b>x</b>", "text/html");
+                        });
+        m_server.gate("/gate");
     }
-    ~ResearchServer()
-    {
-        openGate();
-        m_server.stop();
-        m_thread.join();
-    }
-    ResearchServer(const ResearchServer&) = delete;
-    ResearchServer& operator=(const ResearchServer&) = delete;
 
-    QString host() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
-    QString url(const QString& path) const { return QStringLiteral("http://") + host() + path; }
+    QString host() const { return m_server.host(); }
+    QString url(const QString& path) const { return m_server.url(path); }
     // Requests waiting at the gate.
-    int held()
-    {
-        const std::lock_guard lock(m_mutex);
-        return m_held;
-    }
-    void openGate()
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_open = true;
-        }
-        m_changed.notify_all();
-    }
+    int held() const { return m_server.held(); }
+    void openGate() { m_server.openGate(); }
 
 private:
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_open = false;
-    int m_held = 0;
+    FixtureServer m_server;
 };
 
 // Kept with relevancy 5, they make "widget" a lead word.

@@ -13,7 +13,7 @@
 #include "engine/research/CSEContacter.h"
 #include "engine/research/ResearchHosts.h"
 #include "engine/research/Scripting.h"
-#include "tests/engine/research/FixtureServer.h"
+#include "tests/support/FixtureServer.h"
 #include "tests/support/ScopedEnv.h"
 #include "tests/support/TestSupport.h"
 

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <thread>
 
 #include <malloc.h>
 #include <zlib.h>
@@ -20,6 +19,7 @@
 #include "engine/research/CDownloader.h"
 #include "engine/research/CGP.h"
 #include "tests/engine/research/QStringPrinter.h"
+#include "tests/support/FixtureServer.h"
 #include "tests/support/TestSupport.h"
 
 using namespace zentrel;
@@ -183,7 +183,7 @@ class LoadServer {
 public:
     LoadServer()
     {
-        m_server.Get("/fifty", [](const httplib::Request&, httplib::Response& response) {
+        m_server.handle("/fifty", [](const httplib::Request&, httplib::Response& response) {
             response.set_content_provider(
                 50 * 1000 * 1000, "text/html",
                 [](std::size_t, std::size_t length, httplib::DataSink& sink) {
@@ -192,12 +192,12 @@ public:
                 });
         });
         // A gibibyte declared; what the server got out is counted.
-        m_server.Get("/declared", [this](const httplib::Request&, httplib::Response& response) {
+        m_server.handle("/declared", [this](const httplib::Request&, httplib::Response& response) {
             response.set_content_provider(
                 1024 * kMiB, "text/html",
                 [this](std::size_t, std::size_t length, httplib::DataSink& sink) {
                     const std::string chunk(std::min<std::size_t>(length, 65536), 'd');
-                    if (m_stopping || !sink.write(chunk.data(), chunk.size()))
+                    if (m_server.stopping() || !sink.write(chunk.data(), chunk.size()))
                         return false;
                     m_declaredSent += chunk.size();
                     return true;
@@ -205,16 +205,16 @@ public:
         });
         // Text that hardly compresses, and text that compresses a thousandfold (the server
         // compresses for a client that accepts gzip).
-        m_server.Get("/endless", [this](const httplib::Request&, httplib::Response& response) {
+        m_server.handle("/endless", [this](const httplib::Request&, httplib::Response& response) {
             endless(response, noise());
         });
-        m_server.Get("/endless-compressible",
-                     [this](const httplib::Request&, httplib::Response& response) {
-                         endless(response, std::string(65536, 'e'));
-                     });
+        m_server.handle("/endless-compressible",
+                        [this](const httplib::Request&, httplib::Response& response) {
+                            endless(response, std::string(65536, 'e'));
+                        });
         bomb("/bomb-gzip", m_gzipBomb);
         bomb("/bomb-deflate", m_zlibBomb);
-        m_server.Get("/results", [this](const httplib::Request&, httplib::Response& response) {
+        m_server.handle("/results", [this](const httplib::Request&, httplib::Response& response) {
             std::string page = "<html><body><div> ";
             for (int i = 0; i < kLinks; ++i)
                 page += "<div class=g><a href=\"" + url("/found/" + std::to_string(i)) +
@@ -222,32 +222,22 @@ public:
             page += "</div> </div></body></html>";
             response.set_content(page, "text/html");
         });
-        m_server.Get("/small", [](const httplib::Request&, httplib::Response& response) {
+        m_server.handle("/small", [](const httplib::Request&, httplib::Response& response) {
             response.set_content("<html>small</html>", "text/html");
         });
-        m_server.Get(R"(/found/(\d+))",
-                     [](const httplib::Request& request, httplib::Response& response) {
-                         response.set_content("<html><meta name=\"keywords\" content=\"page " +
-                                                  request.matches[1].str() + "\"></html>",
-                                              "text/html");
-                     });
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::sleep_for(1ms);
-    }
-    ~LoadServer()
-    {
-        m_stopping = true;
-        m_server.stop();
-        m_thread.join();
+        m_server.handle(R"(/found/(\d+))",
+                        [](const httplib::Request& request, httplib::Response& response) {
+                            response.set_content("<html><meta name=\"keywords\" content=\"page " +
+                                                     request.matches[1].str() + "\"></html>",
+                                                 "text/html");
+                        });
     }
     LoadServer(const LoadServer&) = delete;
     LoadServer& operator=(const LoadServer&) = delete;
 
     std::string url(const std::string& path) const
     {
-        return "http://127.0.0.1:" + std::to_string(m_port) + path;
+        return m_server.url(QString::fromStdString(path)).toStdString();
     }
     QString qurl(const std::string& path) const { return QString::fromStdString(url(path)); }
     int endlessEnded() const { return m_endlessEnded; }
@@ -271,7 +261,7 @@ private:
     {
         response.set_chunked_content_provider(
             "text/html", [this, chunk](std::size_t, httplib::DataSink& sink) {
-                if (m_stopping || !sink.write(chunk.data(), chunk.size())) {
+                if (m_server.stopping() || !sink.write(chunk.data(), chunk.size())) {
                     ++m_endlessEnded;
                     return false;
                 }
@@ -282,14 +272,14 @@ private:
     // Served as it is: the server compresses no binary type itself.
     void bomb(const std::string& path, const ZeroBomb& body)
     {
-        m_server.Get(path, [this, &body](const httplib::Request&, httplib::Response& response) {
+        m_server.handle(path, [this, &body](const httplib::Request&, httplib::Response& response) {
             response.set_header("Content-Encoding", body.encoding());
             response.set_content_provider(
                 body.size(), "application/octet-stream",
                 [this, &body](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
                     const std::string part =
                         body.part(offset, std::min<std::size_t>(length, 65536));
-                    return !m_stopping && sink.write(part.data(), part.size());
+                    return !m_server.stopping() && sink.write(part.data(), part.size());
                 });
         });
     }
@@ -297,13 +287,11 @@ private:
     static constexpr std::size_t kBombMebibytes = 4096;
     const ZeroBomb m_gzipBomb{ZeroBomb::Gzip, kBombMebibytes};
     const ZeroBomb m_zlibBomb{ZeroBomb::Zlib, kBombMebibytes};
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
-    std::atomic<bool> m_stopping = false;
     std::atomic<int> m_endlessEnded = 0;
     std::atomic<std::size_t> m_endlessSent = 0;
     std::atomic<std::size_t> m_declaredSent = 0;
+    // Last, so that it stops before what its handlers use goes.
+    FixtureServer m_server;
 };
 
 struct Result {
