@@ -5,7 +5,7 @@
 #include "app/collect/CollectGuard.h"
 #include "app/collect/CollectOwner.h"
 #include "app/collect/FImportFromCache.h"
-#include "app/collect/WaitCursor.h"
+#include "app/shell/WaitCursor.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "engine/database/CacheImportQuery.h"

@@ -4,7 +4,7 @@
 
 #include <QStringList>
 
-#include "app/collect/WaitCursor.h"
+#include "app/shell/WaitCursor.h"
 #include "app/keywords/KWExporter.h"
 #include "app/keywords/KWFinder.h"
 #include "app/keywords/KWGridModel.h"

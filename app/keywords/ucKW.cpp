@@ -14,7 +14,7 @@
 #include <QStyle>
 #include <QTimer>
 
-#include "app/collect/WaitCursor.h"
+#include "app/shell/WaitCursor.h"
 #include "app/keywords/FReorderWords.h"
 #include "app/keywords/FReorderWordsL.h"
 #include "app/keywords/KWGridModel.h"
