@@ -9,12 +9,6 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-#include "app/collect/CollectCommands.h"
-#include "app/collect/FMoveToGroup.h"
-#include "app/feedback/ContactMenu.h"
-#include "app/keywords/KWProgramServices.h"
-#include "app/keywords/KWStore.h"
-#include "app/shell/DBaserKWStore.h"
 #include "app/shell/FAbout.h"
 #include "app/shell/FMainPages.h"
 #include "app/shell/IVXPage.h"
@@ -48,7 +42,6 @@ const QString kPlacement[4] = {QStringLiteral("Top"), QStringLiteral("Left"),
 FMain::FMain(QWidget* parent)
     : QMainWindow(parent)
     , m_files(new ProjectFiles(this, [this] { return database(); }))
-    , m_pageFactory(&FMain::createPage)
 {
     setWindowTitle(kProductName);
     resize(800, 600);
@@ -74,11 +67,6 @@ QString FMain::pageKey(int number)
 QString FMain::tabKey(int number)
 {
     return FMainPages::tabKey(number);
-}
-
-QWidget* FMain::createPage(int number, QWidget* parent)
-{
-    return FMainPages::createPage(number, parent);
 }
 
 void FMain::buildControls()
@@ -154,11 +142,6 @@ void FMain::setCommandHandler(std::function<void(const QString&)> handler)
 
 void FMain::RunCommand(const QString& menu)
 {
-    if (ContactMenu::Run(menu, this, m_log))
-        return;
-    CollectCommands collect(this, [this](int tab) { RefreshTab(tab); });
-    if (collect.Run(menu, m_log, scripting()))
-        return;
     if (m_commandHandler)
         m_commandHandler(menu);
 }
@@ -524,32 +507,6 @@ void FMain::mnuRefreshSearchesCounts_Click()
 zentrel::DBaser* FMain::database() const
 {
     return m_engine.database();
-}
-
-std::unique_ptr<KWStore> FMain::createKWStore()
-{
-    if (database() == nullptr)
-        return nullptr;
-    return std::make_unique<DBaserKWStore>(database());
-}
-
-bool FMain::PickGroup(QWidget* parent, const QString& caption, const QString& prompt, bool withRank,
-                      int& groupId, int& relevancy)
-{
-    KWProgramServices services(m_log);
-    FMoveToGroup picker(parent ? parent->window() : this);
-    picker.init(&services, database(), &m_groupPicks);
-    return picker.ShowPicker(caption, prompt, withRank, groupId, false, 0, &relevancy);
-}
-
-void FMain::CollectBySelectedKeyword(const QString& kw)
-{
-    m_engine.CollectBySelectedKeyword(kw);
-}
-
-void FMain::OpenSERForKW(const QString& kw, int engine)
-{
-    MMisc::OpenSERForKW(kw, engine, m_log);
 }
 
 void FMain::mnuReadUsersManual_Click()

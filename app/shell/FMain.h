@@ -8,14 +8,12 @@
 #include <QMainWindow>
 #include <QPixmap>
 
-#include "app/collect/GroupPickMemory.h"
 #include "app/shell/FMainMenus.h"
 #include "app/shell/FMainPages.h"
 #include "app/shell/MainEngine.h"
 
 class IVXPage;
 class ProjectFiles;
-class KWStore;
 class QGridLayout;
 class QTabBar;
 class StatusPanel;
@@ -57,8 +55,8 @@ public:
     void UpdateCaption();
     void SaveSettings();
 
+    // Makes the pages at the load; without one the load fails.
     void setPageFactory(PageFactory factory) { m_pageFactory = std::move(factory); }
-    static QWidget* createPage(int number, QWidget* parent);
     static QString pageKey(int number);
     static QString tabKey(int number);
     IVXPage* page(int number) const;
@@ -96,15 +94,6 @@ public:
     void setCommandHandler(std::function<void(const QString& menu)> handler);
     void RunCommand(const QString& menu);
 
-    // What the keyword pages ask of the window.
-    std::unique_ptr<KWStore> createKWStore();
-    bool PickGroup(QWidget* parent, const QString& caption, const QString& prompt, bool withRank,
-                   int& groupId, int& relevancy);
-    // The group and rank the group pickers remember while the program runs.
-    GroupPickMemory& groupPicks() { return m_groupPicks; }
-    void CollectBySelectedKeyword(const QString& kw);
-    void OpenSERForKW(const QString& kw, int engine);
-
     // Navigation.
     void ts_Click();
     void showNextPage(bool backwards);
@@ -141,7 +130,6 @@ private:
     bool m_unloaded = false;
 
     FMainMenus m_menus;
-    GroupPickMemory m_groupPicks;
     PageFactory m_pageFactory;
     std::function<void(const QString&)> m_commandHandler;
     QTabBar* m_ts = nullptr;

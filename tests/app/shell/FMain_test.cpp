@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/shell/FAbout.h"
 #include "app/shell/FMain.h"
 #include "app/shell/FMainMenus.h"
@@ -32,11 +33,13 @@ namespace {
 struct Shell {
     testsupport::TempHome home;
     MsgScript script;
+    ProgramWiring wiring;
     std::unique_ptr<FMain> window = std::make_unique<FMain>();
     ShellTestPage* pages[FMain::kPageCount + 1] = {};
 
     explicit Shell(bool load = true)
     {
+        wiring.wire(*window);
         window->setPageFactory([this](int number, QWidget* parent) -> QWidget* {
             if (number == 1)
                 return new ucHelp(parent);
@@ -291,7 +294,9 @@ TEST(FMain, PlacementRoundTripsWithoutCreeping)
     MsgScript script;
     QRect first;
     for (int run = 0; run < 3; ++run) {
+        ProgramWiring wiring;
         FMain window;
+        wiring.wire(window);
         ASSERT_TRUE(window.Form_Load());
         window.show();
         if (run == 0)
@@ -317,7 +322,9 @@ TEST(FMain, PlacementValuesOfZeroAreNotApplied)
     writeUserLong("Window.Top", 1500);
     writeUserLong("Window.Width", 9000);
     writeUserLong("Window.Height", 8000);
+    ProgramWiring wiring;
     FMain window;
+    wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
     window.show();
     QCoreApplication::processEvents();
