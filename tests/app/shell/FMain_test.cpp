@@ -92,6 +92,18 @@ TEST(FMain, CaptionBaseNames)
     EXPECT_EQ(FMain::baseName(QStringLiteral("/p/a.b.vxp")), QStringLiteral("a.b"));
 }
 
+TEST(FMain, AWindowGivenNoPagesIsToldAndDoesNotLoad)
+{
+    testsupport::TempHome home;
+    MsgScript script;
+    FMain window;
+    EXPECT_FALSE(window.Form_Load());
+    window.FinalizeEngine();
+    ASSERT_EQ(script.shown().size(), 1);
+    EXPECT_EQ(script.shown().first().prompt, "The page ucHelp cannot be created. ");
+    EXPECT_EQ(window.page(1), nullptr);
+}
+
 TEST(FMain, SixTabsInOrderWithTheHelpPageOnShow)
 {
     Shell shell;
