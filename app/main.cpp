@@ -1,9 +1,11 @@
 #include <QApplication>
 
+#include "app/ProgramWiring.h"
 #include "app/shell/MMain.h"
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    return MMain::Main(app.arguments());
+    ProgramWiring wiring;
+    return MMain::Main(app.arguments(), wiring.hooks());
 }

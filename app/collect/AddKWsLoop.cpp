@@ -6,7 +6,7 @@
 
 #include "app/collect/CollectGuard.h"
 #include "app/collect/CollectOwner.h"
-#include "app/collect/WaitCursor.h"
+#include "app/shell/WaitCursor.h"
 #include "app/keywords/FAddKWs.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"

@@ -16,7 +16,7 @@
 #include <QVBoxLayout>
 
 #include "app/collect/CacheKWListModel.h"
-#include "app/collect/WaitCursor.h"
+#include "app/shell/WaitCursor.h"
 #include "app/shell/MMinMaxInfo.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"

@@ -16,30 +16,9 @@
 #include "app/keywords/PickedRow.h"
 #include "app/shell/MMinMaxInfo.h"
 #include "app/shell/MStrings.h"
+#include "app/shell/WaitCursor.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/ZError.h"
-
-namespace {
-
-// The hourglass while the groups are read; restored on every way out.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { restore(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-    void restore()
-    {
-        if (m_on)
-            QApplication::restoreOverrideCursor();
-        m_on = false;
-    }
-
-private:
-    bool m_on = true;
-};
-
-} // namespace
 
 FMoveToGroup::FMoveToGroup(QWidget* parent)
     : QDialog(parent)

@@ -10,15 +10,15 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/collect/FMainKWOwner.h"
 #include "app/collect/GroupTree.h"
 #include "app/collect/MMisc.h"
+#include "app/keywords/DBaserKWStore.h"
 #include "app/keywords/KWProgramServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/keywords/PickedRow.h"
 #include "app/keywords/ucKW.h"
 #include "app/shell/CSplitter.h"
-#include "app/shell/FMain.h"
-#include "app/shell/FMainKWOwner.h"
 #include "app/shell/MStrings.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/ZError.h"
@@ -38,7 +38,13 @@ int px(int twips)
 } // namespace
 
 ucGroups::ucGroups(QWidget* parent)
+    : ucGroups(nullptr, parent)
+{
+}
+
+ucGroups::ucGroups(FMainKWOwner* owner, QWidget* parent)
     : QWidget(parent)
+    , m_pageOwner(owner)
     , m_pSplit(new QSplitter(Qt::Vertical, this))
     , m_top(new QWidget(m_pSplit))
     , m_tv(new QTreeWidget(m_top))
@@ -136,16 +142,15 @@ template <class F> void ucGroups::guarded(int level, const QString& source, F&& 
 void ucGroups::init(zentrel::Scripting* scripting, std::shared_ptr<zentrel::CLog> log,
                     FMain* ownerForm)
 {
+    (void)ownerForm;
     zentrel::DBaser* dbaser = scripting ? scripting->DBaser() : nullptr;
-    std::unique_ptr<KWStore> store = ownerForm ? ownerForm->createKWStore() : nullptr;
+    std::unique_ptr<KWStore> store = DBaserKWStore::over(scripting);
     auto services = std::make_unique<KWProgramServices>(std::move(log));
-    auto owner = ownerForm ? std::make_unique<FMainKWOwner>(ownerForm) : nullptr;
-    init(dbaser, store.get(), services.get(), owner.get(),
-         ownerForm ? &ownerForm->groupPicks() : nullptr);
+    init(dbaser, store.get(), services.get(), m_pageOwner,
+         m_pageOwner ? &m_pageOwner->groupPicks() : nullptr);
     // The page has let go of the earlier ones.
     m_ownStore = std::move(store);
     m_ownServices = std::move(services);
-    m_ownOwner = std::move(owner);
 }
 
 void ucGroups::init(zentrel::DBaser* dbaser, KWStore* store, KWServices* services, KWOwner* owner,
@@ -208,7 +213,6 @@ void ucGroups::Finalize()
         m_editor.setEngine(nullptr, nullptr, nullptr);
         m_log = nullptr;
         m_ownStore.reset();
-        m_ownOwner.reset();
     } catch (...) {
         // ignored
     }

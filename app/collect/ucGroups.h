@@ -34,6 +34,9 @@ class ucGroups final : public QWidget, public IVXPage {
 
 public:
     explicit ucGroups(QWidget* parent = nullptr);
+    // The page of the main window, whose owner gives the inner page its side and the pickers'
+    // memory.
+    explicit ucGroups(FMainKWOwner* owner, QWidget* parent = nullptr);
     ~ucGroups() override;
 
     // The page interface.
@@ -92,10 +95,10 @@ private:
     int m_lastLoadedGroup = 0;
     GroupKeys m_keys;
 
-    // What the main window's init made.
+    // The owner the page was made with, and what the main window's init made.
+    FMainKWOwner* m_pageOwner = nullptr;
     std::unique_ptr<KWStore> m_ownStore;
     std::unique_ptr<KWProgramServices> m_ownServices;
-    std::unique_ptr<FMainKWOwner> m_ownOwner;
 
     QSplitter* m_pSplit;
     QWidget* m_top;

@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/collect/WaitCursor.h"
+#include "app/shell/WaitCursor.h"
 #include "app/keywords/KWLog.h"
 #include "app/keywords/KWReport.h"
 #include "app/keywords/KWServices.h"

@@ -4,7 +4,6 @@
 
 #include <QStringList>
 
-#include "app/collect/WaitCursor.h"
 #include "app/keywords/FReorderWords.h"
 #include "app/keywords/FReorderWordsL.h"
 #include "app/keywords/KWExporter.h"
@@ -16,6 +15,7 @@
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/shell/MStrings.h"
+#include "app/shell/WaitCursor.h"
 #include "engine/platform/ZError.h"
 
 namespace {

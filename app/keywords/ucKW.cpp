@@ -9,13 +9,13 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/collect/WaitCursor.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/KWOwner.h"
 #include "app/keywords/KWPageMenus.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/shell/MStrings.h"
+#include "app/shell/WaitCursor.h"
 
 namespace {
 

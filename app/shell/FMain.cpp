@@ -9,12 +9,6 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-#include "app/collect/CollectCommands.h"
-#include "app/collect/FMoveToGroup.h"
-#include "app/feedback/ContactMenu.h"
-#include "app/keywords/KWProgramServices.h"
-#include "app/keywords/KWStore.h"
-#include "app/shell/DBaserKWStore.h"
 #include "app/shell/FAbout.h"
 #include "app/shell/FMainPages.h"
 #include "app/shell/IVXPage.h"
@@ -22,17 +16,17 @@
 #include "app/shell/MIcons.h"
 #include "app/shell/MMinMaxInfo.h"
 #include "app/shell/MMisc.h"
-#include "app/shell/MScreenSize.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MainEngine.h"
 #include "app/shell/MsgService.h"
 #include "app/shell/ProjectFiles.h"
+#include "app/shell/RunLock.h"
 #include "app/shell/StatusPanel.h"
+#include "app/shell/WindowPlacement.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CUtilities.h"
-#include "engine/platform/Folders.h"
 #include "engine/platform/ZError.h"
 #include "engine/research/Scripting.h"
 
@@ -40,15 +34,11 @@ namespace {
 
 const QString kProductName = QStringLiteral("Quintara Keywords");
 
-const QString kPlacement[4] = {QStringLiteral("Top"), QStringLiteral("Left"),
-                               QStringLiteral("Width"), QStringLiteral("Height")};
-
 } // namespace
 
 FMain::FMain(QWidget* parent)
     : QMainWindow(parent)
     , m_files(new ProjectFiles(this, [this] { return database(); }))
-    , m_pageFactory(&FMain::createPage)
 {
     setWindowTitle(kProductName);
     resize(800, 600);
@@ -64,21 +54,6 @@ FMain::~FMain()
     // A window that never ran its unload still stops the engine.
     if (!m_unloaded)
         FinalizeEngine();
-}
-
-QString FMain::pageKey(int number)
-{
-    return FMainPages::pageKey(number);
-}
-
-QString FMain::tabKey(int number)
-{
-    return FMainPages::tabKey(number);
-}
-
-QWidget* FMain::createPage(int number, QWidget* parent)
-{
-    return FMainPages::createPage(number, parent);
 }
 
 void FMain::buildControls()
@@ -147,18 +122,8 @@ void FMain::connectMenus()
     connect(m_menus.action(QStringLiteral("mnuExit")), &QAction::triggered, this, &QWidget::close);
 }
 
-void FMain::setCommandHandler(std::function<void(const QString&)> handler)
-{
-    m_commandHandler = std::move(handler);
-}
-
 void FMain::RunCommand(const QString& menu)
 {
-    if (ContactMenu::Run(menu, this, m_log))
-        return;
-    CollectCommands collect(this, [this](int tab) { RefreshTab(tab); });
-    if (collect.Run(menu, m_log, scripting()))
-        return;
     if (m_commandHandler)
         m_commandHandler(menu);
 }
@@ -170,21 +135,6 @@ void FMain::writeLog(const QString& text, int level, const QString& source) cons
 }
 
 // ---- pages ----
-
-IVXPage* FMain::page(int number) const
-{
-    return mcolPages.page(number);
-}
-
-IVXPage* FMain::page(const QString& key) const
-{
-    return mcolPages.page(key);
-}
-
-QWidget* FMain::pageWidget(int number) const
-{
-    return mcolPages.widget(number);
-}
 
 void FMain::SetRankMode(bool SetAdvanced)
 {
@@ -216,16 +166,6 @@ void FMain::ShowCurrentPage()
 {
     mcolPages.show(miCurrentPage);
     UpdateMenus();
-}
-
-void FMain::UpdateMenus()
-{
-    m_menus.enableForPage(miCurrentPage);
-}
-
-void FMain::FillSearchEngineMenus()
-{
-    m_menus.FillSearchEngineMenus();
 }
 
 void FMain::DispatchMenuEvent(const QString& MenuItemID, int Index)
@@ -308,32 +248,7 @@ void FMain::UpdateCaption()
 void FMain::SaveSettings()
 {
     MSettings::setRankMode(mbAdvancedRankMode);
-    // One measure both ways: the client geometry of the normal window, in twips.
-    const bool normal = !(isMinimized() || isMaximized() || isFullScreen());
-    const QRect placement = normal || normalGeometry().isEmpty() ? geometry() : normalGeometry();
-    MSettings::setWindow(QStringLiteral("Top"), MScreenSize::pixelsToTwipsY(placement.top()));
-    MSettings::setWindow(QStringLiteral("Left"), MScreenSize::pixelsToTwipsX(placement.left()));
-    MSettings::setWindow(QStringLiteral("Width"), MScreenSize::pixelsToTwipsX(placement.width()));
-    MSettings::setWindow(QStringLiteral("Height"), MScreenSize::pixelsToTwipsY(placement.height()));
-}
-
-void FMain::restorePlacement()
-{
-    QRect placement = geometry();
-    const auto value = [](int i) { return MSettings::window(kPlacement[i]).value_or(0); };
-    const int top = value(0);
-    const int left = value(1);
-    const int width = value(2);
-    const int height = value(3);
-    if (top > 0)
-        placement.moveTop(top / MScreenSize::TwipsPerPixelY());
-    if (left > 0)
-        placement.moveLeft(left / MScreenSize::TwipsPerPixelX());
-    if (width > 0)
-        placement.setWidth(width / MScreenSize::TwipsPerPixelX());
-    if (height > 0)
-        placement.setHeight(height / MScreenSize::TwipsPerPixelY());
-    setGeometry(placement);
+    WindowPlacement::save(*this);
 }
 
 // ---- load, activation and shutdown ----
@@ -342,7 +257,8 @@ bool FMain::Form_Load()
 {
     const QString source = QStringLiteral("FMain.Form_Load");
     try {
-        if (!takeRunLock())
+        mhMutex = RunLock::take(this, kProductName, m_log);
+        if (!mhMutex)
             return false;
 
         WarningPicture = m_panels[2]->picture();
@@ -380,23 +296,6 @@ bool FMain::Form_Load()
     return false;
 }
 
-// One program per data folder. The lock is held for the whole run, so only a lock whose
-// process has ended (a crashed run) is stale; a second start leaves the first untouched.
-bool FMain::takeRunLock()
-{
-    auto lock =
-        std::make_unique<QLockFile>(zentrel::Folders::dataPath(QStringLiteral("VXWorking")));
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
-        const QString text = kProductName + QStringLiteral(" is already running.");
-        writeLog(text, 4, QStringLiteral("FMain.Form_Load"));
-        MsgService::showMsg(this, text, MsgService::Exclamation);
-        return false;
-    }
-    mhMutex = std::move(lock);
-    return true;
-}
-
 void FMain::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -419,7 +318,7 @@ void FMain::Form_Activate()
     try {
         MSettings::setFirstStart(QDateTime::currentDateTime().toString(Qt::ISODate));
         SetRankMode(MSettings::rankMode().toLower() == u"advanced");
-        restorePlacement();
+        WindowPlacement::restore(*this);
         writeLog(QStringLiteral("Initialized successfullly. "), 5, source);
     } catch (const zentrel::ZError& error) {
         if (m_log)
@@ -517,39 +416,6 @@ void FMain::mnuRefreshSearchesCounts_Click()
     } catch (const zentrel::ZError& error) {
         MsgService::showMsg(this, error.description(), MsgService::Exclamation);
     }
-}
-
-// ---- engine ----
-
-zentrel::DBaser* FMain::database() const
-{
-    return m_engine.database();
-}
-
-std::unique_ptr<KWStore> FMain::createKWStore()
-{
-    if (database() == nullptr)
-        return nullptr;
-    return std::make_unique<DBaserKWStore>(database());
-}
-
-bool FMain::PickGroup(QWidget* parent, const QString& caption, const QString& prompt, bool withRank,
-                      int& groupId, int& relevancy)
-{
-    KWProgramServices services(m_log);
-    FMoveToGroup picker(parent ? parent->window() : this);
-    picker.init(&services, database(), &m_groupPicks);
-    return picker.ShowPicker(caption, prompt, withRank, groupId, false, 0, &relevancy);
-}
-
-void FMain::CollectBySelectedKeyword(const QString& kw)
-{
-    m_engine.CollectBySelectedKeyword(kw);
-}
-
-void FMain::OpenSERForKW(const QString& kw, int engine)
-{
-    MMisc::OpenSERForKW(kw, engine, m_log);
 }
 
 void FMain::mnuReadUsersManual_Click()

@@ -8,14 +8,12 @@
 #include <QMainWindow>
 #include <QPixmap>
 
-#include "app/collect/GroupPickMemory.h"
 #include "app/shell/FMainMenus.h"
 #include "app/shell/FMainPages.h"
 #include "app/shell/MainEngine.h"
 
 class IVXPage;
 class ProjectFiles;
-class KWStore;
 class QGridLayout;
 class QTabBar;
 class StatusPanel;
@@ -57,13 +55,13 @@ public:
     void UpdateCaption();
     void SaveSettings();
 
+    // Makes the pages at the load; without one the load fails.
     void setPageFactory(PageFactory factory) { m_pageFactory = std::move(factory); }
-    static QWidget* createPage(int number, QWidget* parent);
-    static QString pageKey(int number);
-    static QString tabKey(int number);
-    IVXPage* page(int number) const;
-    IVXPage* page(const QString& key) const;
-    QWidget* pageWidget(int number) const;
+    static QString pageKey(int number) { return FMainPages::pageKey(number); }
+    static QString tabKey(int number) { return FMainPages::tabKey(number); }
+    IVXPage* page(int number) const { return mcolPages.page(number); }
+    IVXPage* page(const QString& key) const { return mcolPages.page(key); }
+    QWidget* pageWidget(int number) const { return mcolPages.widget(number); }
 
     int currentPage() const { return miCurrentPage; }
     bool advancedRankMode() const { return mbAdvancedRankMode; }
@@ -71,7 +69,7 @@ public:
     QString currentProjectFileName() const;
     zentrel::Scripting* scripting() const { return m_engine.scripting(); }
     // The engine's database object; null before the load and after the shutdown.
-    zentrel::DBaser* database() const;
+    zentrel::DBaser* database() const { return m_engine.database(); }
     bool unloaded() const { return m_unloaded; }
 
     QTabBar* ts() const { return m_ts; }
@@ -93,17 +91,11 @@ public:
     void mnuAbout_Click();
     void DispatchMenuEvent(const QString& MenuItemID, int Index);
     // Commands of the collection, feedback and import parts, by menu name.
-    void setCommandHandler(std::function<void(const QString& menu)> handler);
+    void setCommandHandler(std::function<void(const QString& menu)> handler)
+    {
+        m_commandHandler = std::move(handler);
+    }
     void RunCommand(const QString& menu);
-
-    // What the keyword pages ask of the window.
-    std::unique_ptr<KWStore> createKWStore();
-    bool PickGroup(QWidget* parent, const QString& caption, const QString& prompt, bool withRank,
-                   int& groupId, int& relevancy);
-    // The group and rank the group pickers remember while the program runs.
-    GroupPickMemory& groupPicks() { return m_groupPicks; }
-    void CollectBySelectedKeyword(const QString& kw);
-    void OpenSERForKW(const QString& kw, int engine);
 
     // Navigation.
     void ts_Click();
@@ -116,18 +108,15 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    // Takes the data folder's run lock; false (the user told) when another program holds it.
-    bool takeRunLock();
     void buildControls();
     void connectMenus();
     void writeLog(const QString& text, int level, const QString& source) const;
     void ShowCurrentPage();
     // Selects the page's tab without running the tab's handler, and shows the page.
     void selectTab(int number);
-    void UpdateMenus();
-    void FillSearchEngineMenus();
+    void UpdateMenus() { m_menus.enableForPage(miCurrentPage); }
+    void FillSearchEngineMenus() { m_menus.FillSearchEngineMenus(); }
     void Form_Activate();
-    void restorePlacement();
     void refreshAfterProjectChange();
 
     std::shared_ptr<zentrel::CLog> m_log;
@@ -141,7 +130,6 @@ private:
     bool m_unloaded = false;
 
     FMainMenus m_menus;
-    GroupPickMemory m_groupPicks;
     PageFactory m_pageFactory;
     std::function<void(const QString&)> m_commandHandler;
     QTabBar* m_ts = nullptr;

@@ -3,12 +3,7 @@
 #include <QGridLayout>
 #include <QWidget>
 
-#include "app/collect/ucDLoad.h"
-#include "app/collect/ucGroups.h"
-#include "app/keywords/KWPageType.h"
 #include "app/shell/IVXPage.h"
-#include "app/shell/ucHelp.h"
-#include "app/shell/ucKWHost.h"
 #include "engine/platform/ZError.h"
 
 namespace {
@@ -50,31 +45,11 @@ QString FMainPages::tabKey(int number)
     return info ? QString::fromLatin1(info->tabKey) : QString();
 }
 
-QWidget* FMainPages::createPage(int number, QWidget* parent)
-{
-    switch (number) {
-    case 1:
-        return new ucHelp(parent);
-    case 2:
-        return new ucKWHost(KWPageType::Candidates, parent);
-    case 3:
-        return new ucKWHost(KWPageType::Keywords, parent);
-    case 4:
-        return new ucGroups(parent);
-    case 5:
-        return new ucKWHost(KWPageType::Banned, parent);
-    case 6:
-        return new ucDLoad(parent);
-    default:
-        return nullptr;
-    }
-}
-
 void FMainPages::build(const PageFactory& factory, QGridLayout* layout)
 {
     mcolPages.clear();
     for (int i = 1; i <= kPageCount; ++i) {
-        QWidget* widget = factory(i, layout->parentWidget());
+        QWidget* widget = factory ? factory(i, layout->parentWidget()) : nullptr;
         auto* page = dynamic_cast<IVXPage*>(widget);
         if (widget == nullptr || page == nullptr)
             throw zentrel::ZError(zentrel::kInvalidArgument,

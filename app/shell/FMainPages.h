@@ -11,7 +11,7 @@ class QWidget;
 
 // The main window's six pages: their table (caption, tab key, collection key), the collection
 // of the made pages in page order, and which one is on show. A new page is one row of the table
-// and one case of createPage.
+// and one case of the program's page factory.
 class FMainPages {
 public:
     static constexpr int kPageCount = 6;
@@ -22,10 +22,8 @@ public:
     static QString caption(int number);
     static QString pageKey(int number);
     static QString tabKey(int number);
-    // The program's own pages.
-    static QWidget* createPage(int number, QWidget* parent);
-
-    // Makes the six pages into the layout's one cell; raises ZError when one cannot be made.
+    // Makes the six pages into the layout's one cell; raises ZError when one cannot be made,
+    // also without a factory.
     void build(const PageFactory& factory, QGridLayout* layout);
     void clear() { mcolPages.clear(); }
     bool empty() const { return mcolPages.empty(); }

@@ -10,7 +10,6 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
-#include "app/feedback/FSendInfo.h"
 #include "app/shell/FMain.h"
 #include "app/shell/FSplash.h"
 #include "app/shell/MBrowser.h"
@@ -159,7 +158,7 @@ bool MMain::createProbe(int order)
     }
 }
 
-std::unique_ptr<FMain> MMain::StartNormal()
+std::unique_ptr<FMain> MMain::StartNormal(const Hooks& hooks)
 {
     auto splash = std::make_unique<FSplash>();
     splash->showPainted();
@@ -195,6 +194,8 @@ std::unique_ptr<FMain> MMain::StartNormal()
         while (QApplication::overrideCursor() != nullptr)
             QApplication::restoreOverrideCursor();
         auto window = std::make_unique<FMain>();
+        if (hooks.wireWindow)
+            hooks.wireWindow(*window);
         window->setLog(log);
         if (!window->Form_Load()) {
             window->FinalizeEngine();
@@ -208,16 +209,7 @@ std::unique_ptr<FMain> MMain::StartNormal()
     }
 }
 
-int MMain::RunSurvey(const std::shared_ptr<zentrel::CLog>& log)
-{
-    FSendInfo survey;
-    survey.init(log);
-    QObject::connect(&survey, &FSendInfo::EndProgram, qApp, [] { QCoreApplication::quit(); });
-    survey.show();
-    return QApplication::exec();
-}
-
-int MMain::Main(const QStringList& arguments)
+int MMain::Main(const QStringList& arguments, const Hooks& hooks)
 {
     const QString command = commandLine(arguments);
     if (command == u"/install" || command == u"/uninstall") {
@@ -235,12 +227,12 @@ int MMain::Main(const QStringList& arguments)
             }
             return 0;
         }
-        return RunSurvey(log);
+        return hooks.runSurvey ? hooks.runSurvey(log) : 0;
     }
-    return RunNormal();
+    return RunNormal(hooks);
 }
 
-int MMain::RunNormal()
+int MMain::RunNormal(const Hooks& hooks)
 {
     std::unique_ptr<FMain> window;
     bool endAsked = false;
@@ -254,7 +246,7 @@ int MMain::RunNormal()
     } catch (const std::exception&) {
         // Without them the signals end the program at once, as the system does by default.
     }
-    window = StartNormal();
+    window = StartNormal(hooks);
     if (!window)
         return 0;
     if (endAsked) {

@@ -3,10 +3,8 @@
 #include "app/shell/DatabaseWork.h"
 
 #include "engine/database/DBaser.h"
-#include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/ZError.h"
-#include "engine/research/CSEContacter.h"
 #include "engine/research/Scripting.h"
 
 MainEngine::MainEngine() = default;
@@ -54,11 +52,4 @@ void MainEngine::RecalcOverTimes(QWidget* window)
                               QStringLiteral("The engine is not running. "),
                               QStringLiteral("FMain"));
     DatabaseWork::run(window, *db, [db] { db->RecalcOverTimes(); });
-}
-
-void MainEngine::CollectBySelectedKeyword(const QString& kw)
-{
-    if (moScripting && moScripting->SEContacter() != nullptr)
-        moScripting->SEContacter()->GetSER(zentrel::seGoogle, kw,
-                                           std::make_shared<zentrel::CKeyedCollection>());
 }

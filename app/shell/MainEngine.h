@@ -35,8 +35,6 @@ public:
     // Asks every search count again, off the user-interface thread with its progress shown over
     // the window; raises ZError when the engine is not running.
     void RecalcOverTimes(QWidget* window);
-    // Collects keywords from the search results of the keyword.
-    void CollectBySelectedKeyword(const QString& kw);
 
 private:
     std::unique_ptr<zentrel::Scripting> moScripting;

@@ -17,6 +17,7 @@
 #include "bench/support/BenchPairs.h"
 #include "bench/support/BenchSize.h"
 
+#include "app/keywords/DBaserKWStore.h"
 #include "app/keywords/FExportParams.h"
 #include "app/keywords/KWExportText.h"
 #include "app/keywords/KWExporter.h"
@@ -24,7 +25,6 @@
 #include "app/keywords/KWServices.h"
 #include "app/keywords/TextLinesView.h"
 #include "app/keywords/ucKW.h"
-#include "app/shell/DBaserKWStore.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/CKeyedCollection.h"

@@ -268,7 +268,7 @@ static void BM_InstallSwitch(benchmark::State& state)
             }
         }
         state.ResumeTiming();
-        MMain::Main(arguments);
+        MMain::Main(arguments, {});
         state.PauseTiming();
         const qint64 rows = cacheRows(MSettings::defaultCacheFile());
         if (QFile::exists(MInstall::setupFile()) || rows < kLines) {

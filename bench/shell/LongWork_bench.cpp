@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "app/ProgramWiring.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
@@ -200,11 +201,13 @@ QString g_home;
 void BM_FirstOpen(benchmark::State& state)
 {
     const auto kind = static_cast<Files>(state.range(0));
+    ProgramWiring wiring;
     for (auto _ : state) {
         state.PauseTiming();
         const RunFiles files(kind);
         MsgScript script;
         auto window = std::make_unique<FMain>();
+        wiring.wire(*window);
         window->setLog(openLog(g_home));
         benchsupport::StallMeter meter;
         state.ResumeTiming();
@@ -224,11 +227,13 @@ void BM_FirstOpen(benchmark::State& state)
 // Refresh Searches Counts on the open window, answered OK: the recount and the pages' refresh.
 void BM_RefreshSearchesCounts(benchmark::State& state)
 {
+    ProgramWiring wiring;
     for (auto _ : state) {
         state.PauseTiming();
         const RunFiles files(Files::AsTheyAre);
         MsgScript script;
         auto window = std::make_unique<FMain>();
+        wiring.wire(*window);
         window->setLog(openLog(g_home));
         window->Form_Load();
         window->show();

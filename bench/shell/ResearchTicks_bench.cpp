@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "app/ProgramWiring.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
@@ -167,9 +168,11 @@ void BM_ResearchTicks(benchmark::State& state)
     const int seconds = qEnvironmentVariableIsSet("QUINTARA_BENCH_SECONDS")
                             ? qEnvironmentVariableIntValue("QUINTARA_BENCH_SECONDS")
                             : 60;
+    ProgramWiring wiring;
     for (auto _ : state) {
         MsgScript script;
         auto window = std::make_unique<FMain>();
+        wiring.wire(*window);
         window->setLog(openLog(home.path()));
         window->Form_Load();
         window->show();

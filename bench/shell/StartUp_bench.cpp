@@ -11,13 +11,14 @@
 #include <QTemporaryDir>
 #include <QWindow>
 
+#include "app/ProgramWiring.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/ucKW.h"
+#include "app/keywords/ucKWHost.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MMain.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
-#include "app/shell/ucKWHost.h"
 #include "engine/database/CountsRefresh.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/KeywordStore.h"
@@ -168,12 +169,14 @@ std::shared_ptr<CLog> openLog()
 static void BM_MainWindowStartUp(benchmark::State& state)
 {
     Fixture::instance();
+    ProgramWiring wiring;
     for (auto _ : state) {
         state.PauseTiming();
         MsgScript script;
         const auto log = openLog();
         state.ResumeTiming();
         auto window = std::make_unique<FMain>();
+        wiring.wire(*window);
         window->setLog(log);
         const bool loaded = window->Form_Load();
         window->show();
@@ -192,11 +195,12 @@ BENCHMARK(BM_MainWindowStartUp)->Unit(benchmark::kMillisecond)->Iterations(5);
 static void BM_NormalStart(benchmark::State& state)
 {
     Fixture::instance();
+    ProgramWiring wiring;
     for (auto _ : state) {
         state.PauseTiming();
         MsgScript script;
         state.ResumeTiming();
-        std::unique_ptr<FMain> window = MMain::StartNormal();
+        std::unique_ptr<FMain> window = MMain::StartNormal(wiring.hooks());
         if (window)
             waitExposed(*window);
         state.PauseTiming();

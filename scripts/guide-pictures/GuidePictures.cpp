@@ -15,13 +15,14 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "app/ProgramWiring.h"
 #include "app/keywords/FAddKWs.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/ucKW.h"
+#include "app/keywords/ucKWHost.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MIcons.h"
 #include "app/shell/MsgScript.h"
-#include "app/shell/ucKWHost.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
 #include "engine/research/Scripting.h"
@@ -256,7 +257,9 @@ int main(int argc, char** argv)
     bool ok = save(out, QStringLiteral("c"), MIcons::productPicture(32).toImage());
     ok = save(out, QStringLiteral("vx-workflow"), workflow()) && ok;
 
+    ProgramWiring wiring;
     FMain window;
+    wiring.wire(window);
     if (!window.Form_Load())
         return 1;
     window.scripting()->setAutoResearchPaused(true);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/collect/AddKWsLoop.h"
 #include "app/collect/MMisc.h"
 #include "app/keywords/FAddKWs.h"
@@ -28,10 +29,12 @@ namespace {
 struct ShownWindow {
     testsupport::TempHome home;
     MsgScript script;
+    ProgramWiring wiring;
     std::unique_ptr<FMain> window = std::make_unique<FMain>();
 
     ShownWindow()
     {
+        wiring.wire(*window);
         auto log = std::make_shared<zentrel::CLog>();
         log->Open(home.file("full.log"), home.file("short.log"));
         window->setLog(log);

@@ -4,10 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/collect/CollectCommands.h"
+#include "app/collect/FMainKWOwner.h"
 #include "app/keywords/FAddKWs.h"
 #include "app/shell/FMain.h"
-#include "app/shell/FMainKWOwner.h"
 #include "app/shell/MMain.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
@@ -26,11 +27,13 @@ namespace {
 struct Window {
     testsupport::TempHome home;
     MsgScript script;
+    ProgramWiring wiring;
     FMain window;
     ShellTestPage* pages[FMain::kPageCount + 1] = {};
 
     Window()
     {
+        wiring.wire(window);
         window.setPageFactory([this](int number, QWidget* parent) -> QWidget* {
             if (number == 1)
                 return new ucHelp(parent);

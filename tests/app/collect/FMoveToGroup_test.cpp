@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "app/ProgramWiring.h"
+#include "app/collect/FMainKWOwner.h"
 #include "app/collect/FMoveToGroup.h"
 #include "app/collect/GroupIcons.h"
 #include "app/collect/GroupTree.h"
@@ -15,10 +17,10 @@
 #include "app/collect/ucGroups.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/ucKW.h"
+#include "app/keywords/ucKWHost.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
-#include "app/shell/ucKWHost.h"
 #include "engine/database/DBaser.h"
 #include "tests/app/keywords/KWProjectFixture.h"
 #include "tests/app/keywords/KWTestDoubles.h"
@@ -433,7 +435,9 @@ TEST(PutToGroup, ThroughTheMainWindowsPicker)
 {
     testsupport::TempHome home;
     MsgScript script;
+    ProgramWiring wiring;
     FMain window;
+    wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
     auto* candidates = dynamic_cast<ucKWHost*>(window.page(2));
     ASSERT_NE(candidates, nullptr);
@@ -461,8 +465,8 @@ TEST(PutToGroup, ThroughTheMainWindowsPicker)
                   ->scalar(QStringLiteral("SELECT Relevancy FROM Keyword WHERE pkKeyword=?"), {id})
                   .toInt(),
               5);
-    EXPECT_EQ(window.groupPicks().lastKey, GroupTree::keyOf(group));
-    EXPECT_EQ(window.groupPicks().lastRank, 5);
+    EXPECT_EQ(wiring.owner()->groupPicks().lastKey, GroupTree::keyOf(group));
+    EXPECT_EQ(wiring.owner()->groupPicks().lastRank, 5);
     window.close();
 }
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/collect/DLoadListModel.h"
 #include "app/collect/ucDLoad.h"
 #include "app/shell/FMain.h"
@@ -30,7 +31,9 @@ TEST(ucDLoadWindow, FollowsTheEnginesDownloaderAndCrawlsThroughIt)
     server.page("/dir/page.htm", "<html>page</html>");
     testsupport::ScopedEnv searchHost("QUINTARA_SEARCH_HOST", server.host().toUtf8());
     MsgScript script;
+    ProgramWiring wiring;
     FMain window;
+    wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
     auto* page = dynamic_cast<ucDLoad*>(window.page(6));
     ASSERT_NE(page, nullptr);

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "app/ProgramWiring.h"
 #include "app/collect/FMoveToGroup.h"
 #include "app/collect/GroupTree.h"
 #include "app/collect/MMisc.h"
@@ -386,7 +387,9 @@ TEST(GroupsPageInTheWindow, NewGroupFromTheMainMenu)
 {
     testsupport::TempHome home;
     MsgScript script;
+    ProgramWiring wiring;
     FMain window;
+    wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
     auto* groups = dynamic_cast<ucGroups*>(window.page(4));
     ASSERT_NE(groups, nullptr);

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/feedback/ContactMenu.h"
 #include "app/feedback/FAskQuestion.h"
 #include "app/feedback/FMakeSuggestion.h"
@@ -354,7 +355,9 @@ TEST_F(FeedbackFormTest, TheContactItemsOpenTheirFormsModalOverTheOwner)
                           {"mnuMakeSuggestion", "FMakeSuggestion"},
                           {"mnuReportBug", "FReportBug"},
                           {"mnuSendTestimonial", "FSendTestimonial"}};
+    ProgramWiring wiring;
     FMain window;
+    wiring.wire(window);
     window.setLog(log);
     for (const Case& c : cases) {
         QString opened;

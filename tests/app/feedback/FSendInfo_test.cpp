@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/feedback/FSendInfo.h"
 #include "app/shell/MMain.h"
 #include "app/shell/MSettings.h"
@@ -555,7 +556,9 @@ TEST(MMainUninstall, TheSurveyRunsAloneUntilItEndsTheProgram)
     });
     poll.start();
     QTimer::singleShot(20s, qApp, [] { QCoreApplication::exit(99); });
-    EXPECT_EQ(MMain::Main({QStringLiteral("prog"), QStringLiteral(" /UNINSTALL ")}), 0);
+    EXPECT_EQ(MMain::Main({QStringLiteral("prog"), QStringLiteral(" /UNINSTALL ")},
+                          ProgramWiring().hooks()),
+              0);
     EXPECT_TRUE(found);
     QFile logFile(zentrel::Folders::dataPath(QStringLiteral("QuintaraKeywords.log")));
     ASSERT_TRUE(logFile.open(QIODevice::ReadOnly));

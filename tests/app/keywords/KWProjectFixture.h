@@ -4,7 +4,7 @@
 
 #include <QVariant>
 
-#include "app/shell/DBaserKWStore.h"
+#include "app/keywords/DBaserKWStore.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/CKeyedCollection.h"

@@ -21,14 +21,15 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "app/ProgramWiring.h"
 #include "app/keywords/FExportParams.h"
 #include "app/keywords/FReorderWords.h"
 #include "app/keywords/FReorderWordsL.h"
 #include "app/keywords/KWGridModel.h"
+#include "app/keywords/ucKWHost.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
-#include "app/shell/ucKWHost.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
 #include "tests/app/keywords/KWProjectFixture.h"
@@ -954,7 +955,9 @@ TEST(ucKWInTheWindow, APageSwitchPicksTheRowTheGridFrames)
     testsupport::TempHome home;
     MsgScript script;
     script.singleTime(true);
+    ProgramWiring wiring;
     FMain window;
+    wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
     auto* host = dynamic_cast<ucKWHost*>(window.page(2));
     ASSERT_NE(host, nullptr);

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/keywords/ucKW.h"
+#include "app/keywords/ucKWHost.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MInstall.h"
 #include "app/shell/MMain.h"
@@ -16,7 +18,6 @@
 #include "app/shell/MsgScript.h"
 #include "app/shell/StatusPanel.h"
 #include "app/shell/ucHelp.h"
-#include "app/shell/ucKWHost.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CRegistry.h"
@@ -42,12 +43,14 @@ void writeGarbage(const QString& path)
 struct Engine {
     testsupport::TempHome home;
     MsgScript script;
+    ProgramWiring wiring;
     std::unique_ptr<FMain> window;
     ShellTestPage* pages[FMain::kPageCount + 1] = {};
 
     std::unique_ptr<FMain> make()
     {
         auto made = std::make_unique<FMain>();
+        wiring.wire(*made);
         made->setPageFactory([this](int number, QWidget* parent) -> QWidget* {
             if (number == 1)
                 return new ucHelp(parent);
@@ -291,7 +294,7 @@ TEST(FMainEngine, InstallSeedsTheDefaultCache)
         ASSERT_TRUE(setup.open(QIODevice::WriteOnly));
         setup.write("1200\tblue widgets\r\n");
     }
-    EXPECT_EQ(MMain::Main({"prog", "/install"}), 0);
+    EXPECT_EQ(MMain::Main({"prog", "/install"}, {}), 0);
     EXPECT_FALSE(QFile::exists(MInstall::setupFile()));
     EXPECT_FALSE(MSettings::cache().has_value());
     ASSERT_TRUE(QFile::exists(MSettings::defaultCacheFile()));
@@ -303,7 +306,7 @@ TEST(FMainEngine, InstallSeedsTheDefaultCache)
     EXPECT_FALSE(select.next());
 
     // A second run finds no file and changes nothing.
-    EXPECT_EQ(MMain::Main({"prog", "/install"}), 0);
+    EXPECT_EQ(MMain::Main({"prog", "/install"}, {}), 0);
     EXPECT_TRUE(testsupport::threadsSettleAt(threadsBefore));
 }
 
@@ -335,7 +338,9 @@ TEST(FMainEngine, RealPagesAndCtrlTabFromTheGrid)
 {
     testsupport::TempHome home;
     MsgScript script;
+    ProgramWiring wiring;
     FMain window;
+    wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
     window.show();
     QApplication::setActiveWindow(&window);

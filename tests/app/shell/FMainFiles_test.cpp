@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/keywords/KWProgramServices.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MSettings.h"
@@ -28,10 +29,12 @@ namespace {
 struct Files {
     testsupport::TempHome home;
     MsgScript script;
+    ProgramWiring wiring;
     FMain window;
 
     Files()
     {
+        wiring.wire(window);
         auto log = std::make_shared<zentrel::CLog>();
         log->Open(home.file("QuintaraKeywords.log"), home.file("short.log"));
         log->Write(0, QStringLiteral("start"), 5, QStringLiteral("test"));

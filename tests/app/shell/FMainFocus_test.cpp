@@ -8,12 +8,13 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/ucKW.h"
+#include "app/keywords/ucKWHost.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MsgScript.h"
 #include "app/shell/StatusPanel.h"
-#include "app/shell/ucKWHost.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
 #include "tests/support/TestSupport.h"
@@ -24,12 +25,14 @@ namespace {
 struct Window {
     testsupport::TempHome home;
     MsgScript script;
+    ProgramWiring wiring;
     FMain window;
     int candidate = 0;
     int kept = 0;
 
     Window()
     {
+        wiring.wire(window);
         EXPECT_TRUE(window.Form_Load());
         candidate = add(QStringLiteral("blue candidate"), -1);
         kept = add(QStringLiteral("kept widget"), 4);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MsgScript.h"
 #include "engine/research/CDownloader.h"
@@ -47,7 +48,9 @@ TEST(FMainShutdown, ClosingWithSlowPagesInFlightEndsAtOnceAndLeavesNoThread)
         testsupport::TempHome home;
         const int threadsBefore = testsupport::steadyThreadCount();
         MsgScript script;
+        ProgramWiring wiring;
         FMain window;
+        wiring.wire(window);
         ASSERT_TRUE(window.Form_Load());
         window.show();
         zentrel::Scripting* engine = window.scripting();

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/shell/FAbout.h"
 #include "app/shell/FMain.h"
 #include "app/shell/FMainMenus.h"
@@ -32,11 +33,13 @@ namespace {
 struct Shell {
     testsupport::TempHome home;
     MsgScript script;
+    ProgramWiring wiring;
     std::unique_ptr<FMain> window = std::make_unique<FMain>();
     ShellTestPage* pages[FMain::kPageCount + 1] = {};
 
     explicit Shell(bool load = true)
     {
+        wiring.wire(*window);
         window->setPageFactory([this](int number, QWidget* parent) -> QWidget* {
             if (number == 1)
                 return new ucHelp(parent);
@@ -87,6 +90,18 @@ TEST(FMain, CaptionBaseNames)
               QStringLiteral("Default Cache"));
     EXPECT_EQ(FMain::baseName(QStringLiteral("/p/noext")), QStringLiteral("noext"));
     EXPECT_EQ(FMain::baseName(QStringLiteral("/p/a.b.vxp")), QStringLiteral("a.b"));
+}
+
+TEST(FMain, AWindowGivenNoPagesIsToldAndDoesNotLoad)
+{
+    testsupport::TempHome home;
+    MsgScript script;
+    FMain window;
+    EXPECT_FALSE(window.Form_Load());
+    window.FinalizeEngine();
+    ASSERT_EQ(script.shown().size(), 1);
+    EXPECT_EQ(script.shown().first().prompt, "The page ucHelp cannot be created. ");
+    EXPECT_EQ(window.page(1), nullptr);
 }
 
 TEST(FMain, SixTabsInOrderWithTheHelpPageOnShow)
@@ -291,7 +306,9 @@ TEST(FMain, PlacementRoundTripsWithoutCreeping)
     MsgScript script;
     QRect first;
     for (int run = 0; run < 3; ++run) {
+        ProgramWiring wiring;
         FMain window;
+        wiring.wire(window);
         ASSERT_TRUE(window.Form_Load());
         window.show();
         if (run == 0)
@@ -317,7 +334,9 @@ TEST(FMain, PlacementValuesOfZeroAreNotApplied)
     writeUserLong("Window.Top", 1500);
     writeUserLong("Window.Width", 9000);
     writeUserLong("Window.Height", 8000);
+    ProgramWiring wiring;
     FMain window;
+    wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
     window.show();
     QCoreApplication::processEvents();

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/shell/FMain.h"
 #include "app/shell/FSplash.h"
 #include "app/shell/MInstall.h"
@@ -58,7 +59,8 @@ TEST(MMain, FailedComponentCheckShowsTheMessageAndEnds)
     testsupport::TempHome home;
     MsgScript script;
     MMain::setFailingProbe(4);
-    EXPECT_EQ(MMain::StartNormal(), nullptr);
+    ProgramWiring wiring;
+    EXPECT_EQ(MMain::StartNormal(wiring.hooks()), nullptr);
     MMain::setFailingProbe(0);
     ASSERT_EQ(script.shown().size(), 1);
     EXPECT_EQ(script.shown().first().style, 16);
@@ -79,7 +81,8 @@ TEST(MMain, NormalStartShowsTheWindowOnTheHelpPage)
     MsgScript script;
     MMain::DefaultSetRank = false;
     MMain::DefaultRank = 2;
-    std::unique_ptr<FMain> window = MMain::StartNormal();
+    ProgramWiring wiring;
+    std::unique_ptr<FMain> window = MMain::StartNormal(wiring.hooks());
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->currentPage(), 1);
@@ -97,7 +100,7 @@ TEST(MMain, NormalStartShowsTheWindowOnTheHelpPage)
 TEST(MMain, InstallSwitchWithNoSetupFileEnds)
 {
     testsupport::TempHome home;
-    EXPECT_EQ(MMain::Main({"prog", " /INSTALL "}), 0);
+    EXPECT_EQ(MMain::Main({"prog", " /INSTALL "}, {}), 0);
     EXPECT_FALSE(MSettings::cache().has_value());
     EXPECT_TRUE(QDir(MSettings::projectFolder()).exists());
 }
@@ -122,7 +125,8 @@ TEST(MMain, TheSplashIsPaintedAndThePointerIsBackBeforeTheLoadsBoxes)
                 splashPainted = splash->painted();
     });
     script.answer(MsgService::Abort);
-    EXPECT_EQ(MMain::StartNormal(), nullptr);
+    ProgramWiring wiring;
+    EXPECT_EQ(MMain::StartNormal(wiring.hooks()), nullptr);
     ASSERT_EQ(script.shown().size(), 1);
     EXPECT_FALSE(waitPointer);
     EXPECT_TRUE(splashPainted);

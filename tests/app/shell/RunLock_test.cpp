@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
@@ -28,7 +29,9 @@ QString lockFile()
 void expectRefused()
 {
     MsgScript script;
+    ProgramWiring wiring;
     FMain second;
+    wiring.wire(second);
     EXPECT_FALSE(second.Form_Load());
     ASSERT_EQ(script.shown().size(), 1);
     EXPECT_EQ(script.shown().first().prompt, kAlreadyRunning);
@@ -43,7 +46,9 @@ TEST(RunLock, ASecondStartIsToldAndEndsAndTheFirstRunsOn)
     testsupport::TempHome home;
     MsgScript script;
     {
+        ProgramWiring wiring;
         FMain first;
+        wiring.wire(first);
         ASSERT_TRUE(first.Form_Load());
         const QString project = MSettings::project().value_or(QString());
         expectRefused();
@@ -63,7 +68,9 @@ TEST(RunLock, ASecondStartIsToldAndEndsAndTheFirstRunsOn)
         first.close();
         EXPECT_FALSE(QFile::exists(lockFile())) << "the end lets the lock go";
     }
+    ProgramWiring wiring;
     FMain next;
+    wiring.wire(next);
     EXPECT_TRUE(next.Form_Load()) << "a start after the first ended";
     EXPECT_TRUE(script.shown().isEmpty());
 }
@@ -83,7 +90,9 @@ TEST(RunLock, TheLockOfARunningProgramHoldsAndThatOfAKilledOneDoesNot)
     ASSERT_TRUE(program.process().waitForFinished());
     ASSERT_TRUE(QFile::exists(lockFile())) << "a killed run leaves its lock file";
     MsgScript script;
+    ProgramWiring wiring;
     FMain next;
+    wiring.wire(next);
     EXPECT_TRUE(next.Form_Load());
     EXPECT_TRUE(script.shown().isEmpty());
 }

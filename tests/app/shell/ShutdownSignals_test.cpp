@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProgramWiring.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MMain.h"
 #include "app/shell/MsgScript.h"
@@ -109,7 +110,8 @@ TEST(EndBySignal, ADialogOnTopIsDismissedFirstAndTheTemporaryFilesGo)
         unloadedInDialog = window->unloaded();
     });
     poll.start(20);
-    EXPECT_EQ(MMain::RunNormal(), 0);
+    ProgramWiring wiring;
+    EXPECT_EQ(MMain::RunNormal(wiring.hooks()), 0);
     EXPECT_TRUE(dialogEnded);
     EXPECT_FALSE(unloadedInDialog);
     EXPECT_FALSE(tempFolder.isEmpty());

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "app/collect/GroupPickMemory.h"
 #include "app/keywords/KWOwner.h"
 
 class FMain;
 
-// The main window as the keyword pages see it.
+// The main window as the keyword pages see it, with the group picking and the search-result
+// commands the collection part gives them.
 class FMainKWOwner final : public KWOwner {
 public:
     explicit FMainKWOwner(FMain* window)
@@ -23,9 +25,13 @@ public:
     void CollectBySelectedKeyword(const QString& kw) override;
     void OpenSERForKW(const QString& kw, int engine) override;
 
+    // The group and rank the group pickers remember while the program runs.
+    GroupPickMemory& groupPicks() { return m_groupPicks; }
+
     // The menu that runs a collection command of the pages.
     static QString menuOf(const QString& command);
 
 private:
     FMain* m_window;
+    GroupPickMemory m_groupPicks;
 };

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <memory>
+
 #include <QPointer>
 
 #include "app/keywords/KWStore.h"
 
 namespace zentrel {
 class DBaser;
+class Scripting;
 } // namespace zentrel
 
 // The keyword store of the keyword pages over the engine's master database object.
@@ -15,6 +18,8 @@ class DBaserKWStore final : public KWStore {
 
 public:
     explicit DBaserKWStore(zentrel::DBaser* dbaser, QObject* parent = nullptr);
+    // The store over the engine's database object; null without an engine or its database.
+    static std::unique_ptr<KWStore> over(const zentrel::Scripting* scripting);
 
     KWRecords getKWsEx(const Query& query) override;
     void SetRelevancy(const QList<int>& ids, int relevancy) override;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/shell/DBaserKWStore.h"
+#include "app/keywords/DBaserKWStore.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CDataNode.h"
 #include "engine/platform/CKeyedCollection.h"

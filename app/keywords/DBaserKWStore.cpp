@@ -1,9 +1,10 @@
-#include "app/shell/DBaserKWStore.h"
+#include "app/keywords/DBaserKWStore.h"
 
 #include "engine/database/DBaser.h"
 #include "engine/platform/CAttributes.h"
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/ZError.h"
+#include "engine/research/Scripting.h"
 
 namespace {
 
@@ -26,6 +27,14 @@ DBaserKWStore::DBaserKWStore(zentrel::DBaser* dbaser, QObject* parent)
     connect(dbaser, &zentrel::DBaser::NewKws, this, [this] { emit NewKws(); });
     connect(dbaser, &zentrel::DBaser::NewOvertureCounts, this,
             [this] { emit NewOvertureCounts(); });
+}
+
+std::unique_ptr<KWStore> DBaserKWStore::over(const zentrel::Scripting* scripting)
+{
+    zentrel::DBaser* dbaser = scripting != nullptr ? scripting->DBaser() : nullptr;
+    if (dbaser == nullptr)
+        return nullptr;
+    return std::make_unique<DBaserKWStore>(dbaser);
 }
 
 zentrel::DBaser& DBaserKWStore::dbaser() const

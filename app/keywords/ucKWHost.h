@@ -7,19 +7,19 @@
 #include "app/keywords/KWPageType.h"
 #include "app/shell/IVXPage.h"
 
-class FMainKWOwner;
+class KWOwner;
 class KWProgramServices;
 class KWStore;
 class ucKW;
 
 // Hosts a keyword list page in the main window: hands it the keyword store over the engine's
-// database object, the program's services and the main window's side.
+// database object, the program's services and the owner it was made with.
 class ucKWHost final : public QWidget, public IVXPage {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ucKWHost)
 
 public:
-    ucKWHost(KWPageType pageType, QWidget* parent = nullptr);
+    ucKWHost(KWPageType pageType, KWOwner* owner, QWidget* parent = nullptr);
     ~ucKWHost() override;
 
     void init(zentrel::Scripting* scripting, std::shared_ptr<zentrel::CLog> log,
@@ -33,7 +33,7 @@ public:
 
 private:
     ucKW* m_page;
+    KWOwner* m_owner;
     std::unique_ptr<KWStore> m_store;
     std::unique_ptr<KWProgramServices> m_services;
-    std::unique_ptr<FMainKWOwner> m_owner;
 };

@@ -1,10 +1,16 @@
-#include "app/shell/FMainKWOwner.h"
+#include "app/collect/FMainKWOwner.h"
 
 #include <QHash>
 
+#include "app/collect/FMoveToGroup.h"
+#include "app/keywords/KWProgramServices.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MIcons.h"
+#include "app/shell/MMisc.h"
 #include "app/shell/StatusPanel.h"
+#include "engine/platform/CKeyedCollection.h"
+#include "engine/research/CSEContacter.h"
+#include "engine/research/Scripting.h"
 
 QString FMainKWOwner::menuOf(const QString& command)
 {
@@ -51,7 +57,10 @@ void FMainKWOwner::SetPanel1(const QString& text, const QIcon& picture)
 bool FMainKWOwner::PickGroup(QWidget* parent, const QString& caption, const QString& prompt,
                              bool withRank, int& groupId, int& relevancy)
 {
-    return m_window->PickGroup(parent, caption, prompt, withRank, groupId, relevancy);
+    KWProgramServices services(m_window->Log());
+    FMoveToGroup picker(parent ? parent->window() : m_window);
+    picker.init(&services, m_window->database(), &m_groupPicks);
+    return picker.ShowPicker(caption, prompt, withRank, groupId, false, 0, &relevancy);
 }
 
 void FMainKWOwner::Collect(const QString& command)
@@ -63,10 +72,13 @@ void FMainKWOwner::Collect(const QString& command)
 
 void FMainKWOwner::CollectBySelectedKeyword(const QString& kw)
 {
-    m_window->CollectBySelectedKeyword(kw);
+    zentrel::Scripting* scripting = m_window->scripting();
+    if (scripting != nullptr && scripting->SEContacter() != nullptr)
+        scripting->SEContacter()->GetSER(zentrel::seGoogle, kw,
+                                         std::make_shared<zentrel::CKeyedCollection>());
 }
 
 void FMainKWOwner::OpenSERForKW(const QString& kw, int engine)
 {
-    m_window->OpenSERForKW(kw, engine);
+    MMisc::OpenSERForKW(kw, engine, m_window->Log());
 }

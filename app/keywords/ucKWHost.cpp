@@ -1,16 +1,16 @@
-#include "app/shell/ucKWHost.h"
+#include "app/keywords/ucKWHost.h"
 
 #include <QVBoxLayout>
 
+#include "app/keywords/DBaserKWStore.h"
 #include "app/keywords/KWProgramServices.h"
-#include "app/keywords/KWStore.h"
 #include "app/keywords/ucKW.h"
-#include "app/shell/FMain.h"
-#include "app/shell/FMainKWOwner.h"
+#include "engine/research/Scripting.h"
 
-ucKWHost::ucKWHost(KWPageType pageType, QWidget* parent)
+ucKWHost::ucKWHost(KWPageType pageType, KWOwner* owner, QWidget* parent)
     : QWidget(parent)
     , m_page(new ucKW(this))
+    , m_owner(owner)
 {
     m_page->setPageType(pageType);
     auto* layout = new QVBoxLayout(this);
@@ -24,15 +24,13 @@ ucKWHost::~ucKWHost() = default;
 void ucKWHost::init(zentrel::Scripting* scripting, std::shared_ptr<zentrel::CLog> log,
                     FMain* ownerForm)
 {
-    (void)scripting;
-    std::unique_ptr<KWStore> store = ownerForm != nullptr ? ownerForm->createKWStore() : nullptr;
+    (void)ownerForm;
+    std::unique_ptr<KWStore> store = DBaserKWStore::over(scripting);
     auto services = std::make_unique<KWProgramServices>(std::move(log));
-    auto owner = ownerForm != nullptr ? std::make_unique<FMainKWOwner>(ownerForm) : nullptr;
-    m_page->init(store.get(), services.get(), owner.get());
+    m_page->init(store.get(), services.get(), m_owner);
     // The page has let go of the earlier ones.
     m_store = std::move(store);
     m_services = std::move(services);
-    m_owner = std::move(owner);
 }
 
 void ucKWHost::Refresh()
@@ -49,7 +47,6 @@ void ucKWHost::Finalize()
 {
     m_page->Finalize();
     m_store.reset();
-    m_owner.reset();
 }
 
 void ucKWHost::SetRankMode(bool setAdvanced)

@@ -1,0 +1,69 @@
+#include "app/ProgramWiring.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include "app/collect/CollectCommands.h"
+#include "app/collect/FMainKWOwner.h"
+#include "app/collect/ucDLoad.h"
+#include "app/collect/ucGroups.h"
+#include "app/feedback/ContactMenu.h"
+#include "app/feedback/FSendInfo.h"
+#include "app/keywords/KWPageType.h"
+#include "app/keywords/ucKWHost.h"
+#include "app/shell/FMain.h"
+#include "app/shell/ucHelp.h"
+
+ProgramWiring::ProgramWiring() = default;
+
+ProgramWiring::~ProgramWiring() = default;
+
+MMain::Hooks ProgramWiring::hooks()
+{
+    return {[this](FMain& window) { wire(window); }, &ProgramWiring::RunSurvey};
+}
+
+void ProgramWiring::wire(FMain& window)
+{
+    m_owner = std::make_unique<FMainKWOwner>(&window);
+    window.setPageFactory(
+        [this](int number, QWidget* parent) { return createPage(number, parent); });
+    window.setCommandHandler([&window](const QString& menu) { runCommand(window, menu); });
+}
+
+QWidget* ProgramWiring::createPage(int number, QWidget* parent) const
+{
+    switch (number) {
+    case 1:
+        return new ucHelp(parent);
+    case 2:
+        return new ucKWHost(KWPageType::Candidates, m_owner.get(), parent);
+    case 3:
+        return new ucKWHost(KWPageType::Keywords, m_owner.get(), parent);
+    case 4:
+        return new ucGroups(m_owner.get(), parent);
+    case 5:
+        return new ucKWHost(KWPageType::Banned, m_owner.get(), parent);
+    case 6:
+        return new ucDLoad(parent);
+    default:
+        return nullptr;
+    }
+}
+
+void ProgramWiring::runCommand(FMain& window, const QString& menu)
+{
+    if (ContactMenu::Run(menu, &window, window.Log()))
+        return;
+    CollectCommands collect(&window, [&window](int tab) { window.RefreshTab(tab); });
+    collect.Run(menu, window.Log(), window.scripting());
+}
+
+int ProgramWiring::RunSurvey(const std::shared_ptr<zentrel::CLog>& log)
+{
+    FSendInfo survey;
+    survey.init(log);
+    QObject::connect(&survey, &FSendInfo::EndProgram, qApp, [] { QCoreApplication::quit(); });
+    survey.show();
+    return QApplication::exec();
+}
