@@ -4,12 +4,12 @@
 #include <QScopeGuard>
 #include <QWindow>
 
-#include "app/collect/CollectGuard.h"
 #include "app/collect/CollectOwner.h"
-#include "app/shell/WaitCursor.h"
 #include "app/keywords/FAddKWs.h"
+#include "app/shell/LoggingGuard.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/WaitCursor.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CAttributes.h"
 #include "engine/platform/CDataNode.h"
@@ -127,7 +127,8 @@ AddKWsLoop::store(const FAddKWs& dialog, const zentrel::CKeyedCollection& kws, S
         params.Add(QStringLiteral("CS_SET_RANK_TO"), dialog.SelectedRank());
         return m_dbaser.AddKWsEx(kws, operation, &params);
     } catch (const zentrel::ZError& error) {
-        CollectGuard::Write(m_services.log(), error, commandSource(source));
+        LoggingGuard(LoggingGuard::writerOf(m_services.log()), 4, commandSource(source))
+            .write(error);
         MsgService::showMsg(m_owner.Window(),
                             QStringLiteral("Cannot store the keywords. ") + error.description(),
                             MsgService::Exclamation);

@@ -16,10 +16,11 @@
 #include <QVBoxLayout>
 
 #include "app/collect/CacheKWListModel.h"
-#include "app/shell/WaitCursor.h"
+#include "app/shell/LoggingGuard.h"
 #include "app/shell/MMinMaxInfo.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/WaitCursor.h"
 #include "engine/database/CacheImportQuery.h"
 #include "engine/platform/ZError.h"
 
@@ -206,7 +207,7 @@ void FImportFromCache::ApplyFilter()
     const QString filter = cleanFilter(m_txtFilter->text());
     if (filter.isEmpty())
         return;
-    try {
+    guard(4, QStringLiteral(".ApplyFilter")).run([&] {
         const WaitCursor wait;
         if (!m_projectDB)
             throw zentrel::ZError(zentrel::kUnexpected,
@@ -223,9 +224,7 @@ void FImportFromCache::ApplyFilter()
                 found.push_back({row.KW, row.Count});
             m_found->setRows(std::move(found));
         }
-    } catch (const std::exception& error) {
-        logError(error, 4, QStringLiteral(".ApplyFilter"));
-    }
+    });
     RefreshTotals();
 }
 
@@ -238,15 +237,13 @@ void FImportFromCache::RefreshTotals()
 void FImportFromCache::moveSelected(QTreeView* from, CacheKWListModel* source,
                                     CacheKWListModel* target, const QString& operation)
 {
-    try {
+    guard(0, operation).run([&] {
         const WaitCursor wait;
         QList<int> positions;
         for (const QModelIndex& index : from->selectionModel()->selectedRows())
             positions << index.row();
         target->append(source->take(positions));
-    } catch (const std::exception& error) {
-        logError(error, 0, operation);
-    }
+    });
     RefreshTotals();
 }
 
@@ -326,14 +323,8 @@ void FImportFromCache::reject()
     QDialog::reject();
 }
 
-void FImportFromCache::logError(const std::exception& error, int level,
-                                const QString& operation) const
+LoggingGuard FImportFromCache::guard(int level, const QString& operation) const
 {
-    if (!m_log)
-        return;
-    if (const auto* zerror = dynamic_cast<const zentrel::ZError*>(&error))
-        m_log->Write(zerror->signedNumber(), zerror->description(), level, kTypeName + operation);
-    else
-        m_log->Write(static_cast<std::int32_t>(zentrel::kUnexpected),
-                     QString::fromLocal8Bit(error.what()), level, kTypeName + operation);
+    return LoggingGuard(LoggingGuard::writerOf(m_log), level, kTypeName + operation,
+                        LoggingGuard::kUnexpected);
 }

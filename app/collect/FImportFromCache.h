@@ -8,6 +8,7 @@
 #include "engine/platform/SqlDatabase.h"
 
 class CacheKWListModel;
+class LoggingGuard;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -70,7 +71,7 @@ private:
     void moveSelected(QTreeView* from, CacheKWListModel* source, CacheKWListModel* target,
                       const QString& operation);
     void showContextMenu(QTreeView* list, const QPoint& position);
-    void logError(const std::exception& error, int level, const QString& operation) const;
+    LoggingGuard guard(int level, const QString& operation) const;
 
     zentrel::CLogPtr m_log;
     zentrel::SqlDatabasePtr m_projectDB;

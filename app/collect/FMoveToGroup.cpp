@@ -14,6 +14,7 @@
 #include "app/collect/MMisc.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/PickedRow.h"
+#include "app/shell/LoggingGuard.h"
 #include "app/shell/MMinMaxInfo.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/WaitCursor.h"
@@ -104,7 +105,9 @@ bool FMoveToGroup::ShowPicker(const QString& FormCaption, const QString& FormDes
         return pick(FormCaption, FormDescription, PickRank, PickedItem, MoveGroupMode,
                     HiddenGroupId, PickedRank);
     } catch (const std::exception& error) {
-        logError(error, QStringLiteral("FMoveToGroup.ShowPicker"));
+        LoggingGuard(LoggingGuard::writerOf(m_services), 0,
+                     QStringLiteral("FMoveToGroup.ShowPicker"))
+            .write(error);
         return false;
     }
 }
@@ -221,14 +224,4 @@ void FMoveToGroup::cmdMoveToRoot_Click()
 void FMoveToGroup::cmdCancel_Click()
 {
     reject();
-}
-
-void FMoveToGroup::logError(const std::exception& error, const QString& source)
-{
-    if (m_services == nullptr)
-        return;
-    if (const auto* z = dynamic_cast<const zentrel::ZError*>(&error))
-        m_services->Write(z->signedNumber(), z->description(), 0, source);
-    else
-        m_services->Write(0, QString::fromLocal8Bit(error.what()), 0, source);
 }

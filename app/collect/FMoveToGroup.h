@@ -60,7 +60,6 @@ private:
     void preselect(bool pickRank);
     int chosenRank() const; // 0: none
     void updateOK();
-    void logError(const std::exception& error, const QString& source);
 
     KWServices* m_services = nullptr;
     zentrel::DBaser* m_dbaser = nullptr;

@@ -23,19 +23,22 @@ void FillGroupTree(QTreeWidgetItem* ParentNode, const zentrel::CDataNodes& Group
 // The collection commands: each runs under one handler that logs any error.
 // Defined in MMiscFiles.cpp: they store the keywords before they return.
 void PasteKWs(CollectOwner& OwnerForm, const std::shared_ptr<zentrel::CLog>& Log,
-              zentrel::Scripting& Scripting);
+              zentrel::Scripting& Scripting) noexcept;
 void AddKeywords(const std::shared_ptr<zentrel::CLog>& Log, zentrel::Scripting& Scripting,
-                 CollectOwner& OwnerForm);
+                 CollectOwner& OwnerForm) noexcept;
 void ImportKWs(const std::shared_ptr<zentrel::CLog>& Log, zentrel::Scripting& Scripting,
-               CollectOwner& OwnerForm);
+               CollectOwner& OwnerForm) noexcept;
 void ImportFromLocalPage(CollectOwner& OwnerForm, const std::shared_ptr<zentrel::CLog>& Log,
-                         zentrel::Scripting& Scripting);
+                         zentrel::Scripting& Scripting) noexcept;
 // Defined in MMiscWeb.cpp: they start engine jobs and return at once.
-void ImportFromURL(const std::shared_ptr<zentrel::CLog>& Log, zentrel::Scripting& Scripting);
-void ImportFromSite(const std::shared_ptr<zentrel::CLog>& Log, zentrel::Scripting& Scripting);
-void ImportFromGoogle(const std::shared_ptr<zentrel::CLog>& Log, zentrel::Scripting& Scripting);
+void ImportFromURL(const std::shared_ptr<zentrel::CLog>& Log,
+                   zentrel::Scripting& Scripting) noexcept;
+void ImportFromSite(const std::shared_ptr<zentrel::CLog>& Log,
+                    zentrel::Scripting& Scripting) noexcept;
+void ImportFromGoogle(const std::shared_ptr<zentrel::CLog>& Log,
+                      zentrel::Scripting& Scripting) noexcept;
 // Defined in MMiscCache.cpp.
 void ImportFromCache(const std::shared_ptr<zentrel::CLog>& Log, zentrel::Scripting& Scripting,
-                     CollectOwner& OwnerForm);
+                     CollectOwner& OwnerForm) noexcept;
 
 } // namespace MMisc

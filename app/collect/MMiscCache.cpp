@@ -2,10 +2,10 @@
 // project's candidates.
 
 #include "app/collect/CollectEngine.h"
-#include "app/collect/CollectGuard.h"
 #include "app/collect/CollectOwner.h"
 #include "app/collect/FImportFromCache.h"
 #include "app/collect/MMisc.h"
+#include "app/shell/LoggingGuard.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/WaitCursor.h"
@@ -38,25 +38,28 @@ bool importPicked(zentrel::DBaser& dbaser, const QStringList& picked)
 
 } // namespace
 
-void MMisc::ImportFromCache(const CLogPtr& Log, Scripting& Scripting, CollectOwner& OwnerForm)
+void MMisc::ImportFromCache(const CLogPtr& Log, Scripting& Scripting,
+                            CollectOwner& OwnerForm) noexcept
 {
-    CollectGuard::Run(Log, QStringLiteral("MMisc.ImportFromCache"), [&] {
-        const QString filter =
-            AskInput(MStrings::text(kAskFilter), MStrings::text(kAskFilterTitle)).trimmed();
-        if (filter.isEmpty())
-            return;
-        zentrel::DBaser& dbaser = CollectEngine::DBaser(Scripting);
-        FImportFromCache dialog(OwnerForm.Window());
-        {
-            const WaitCursor wait;
-            dialog.init(Log, dbaser.ProjectDB(), filter);
-        }
-        dialog.exec();
-        if (!dialog.OKPressed())
-            return;
-        const bool unbanned = importPicked(dbaser, dialog.PickedKWs());
-        OwnerForm.RefreshTab(2);
-        if (unbanned)
-            OwnerForm.RefreshTab(5);
-    });
+    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportFromCache"),
+                 LoggingGuard::kUnexpected)
+        .run([&] {
+            const QString filter =
+                AskInput(MStrings::text(kAskFilter), MStrings::text(kAskFilterTitle)).trimmed();
+            if (filter.isEmpty())
+                return;
+            zentrel::DBaser& dbaser = CollectEngine::DBaser(Scripting);
+            FImportFromCache dialog(OwnerForm.Window());
+            {
+                const WaitCursor wait;
+                dialog.init(Log, dbaser.ProjectDB(), filter);
+            }
+            dialog.exec();
+            if (!dialog.OKPressed())
+                return;
+            const bool unbanned = importPicked(dbaser, dialog.PickedKWs());
+            OwnerForm.RefreshTab(2);
+            if (unbanned)
+                OwnerForm.RefreshTab(5);
+        });
 }

@@ -2,10 +2,10 @@
 // and local pages.
 #include "app/collect/AddKWsLoop.h"
 #include "app/collect/CollectEngine.h"
-#include "app/collect/CollectGuard.h"
 #include "app/collect/CollectOwner.h"
 #include "app/collect/KWFileLoader.h"
 #include "app/collect/MMisc.h"
+#include "app/shell/LoggingGuard.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
@@ -55,53 +55,62 @@ bool isPageFile(const QString& path)
 
 } // namespace
 
-void MMisc::PasteKWs(CollectOwner& OwnerForm, const CLogPtr& Log, Scripting& Scripting)
+void MMisc::PasteKWs(CollectOwner& OwnerForm, const CLogPtr& Log, Scripting& Scripting) noexcept
 {
-    CollectGuard::Run(Log, QStringLiteral("MMisc.PasteKWs"), [&] {
-        const QString text = GetClipboardKWs();
-        if (text.isEmpty()) {
-            MsgService::showMsg(OwnerForm.Window(), MStrings::text(kEmptyClipboard),
-                                MsgService::Exclamation);
-            return;
-        }
-        AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
-            .Run(AddKWsLoop::Source::Paste, text);
-    });
+    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.PasteKWs"),
+                 LoggingGuard::kUnexpected)
+        .run([&] {
+            const QString text = GetClipboardKWs();
+            if (text.isEmpty()) {
+                MsgService::showMsg(OwnerForm.Window(), MStrings::text(kEmptyClipboard),
+                                    MsgService::Exclamation);
+                return;
+            }
+            AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
+                .Run(AddKWsLoop::Source::Paste, text);
+        });
 }
 
-void MMisc::AddKeywords(const CLogPtr& Log, Scripting& Scripting, CollectOwner& OwnerForm)
+void MMisc::AddKeywords(const CLogPtr& Log, Scripting& Scripting, CollectOwner& OwnerForm) noexcept
 {
-    CollectGuard::Run(Log, QStringLiteral("MMisc.AddKeywords"), [&] {
-        AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
-            .Run(AddKWsLoop::Source::ByHand, {});
-    });
+    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.AddKeywords"),
+                 LoggingGuard::kUnexpected)
+        .run([&] {
+            AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
+                .Run(AddKWsLoop::Source::ByHand, {});
+        });
 }
 
-void MMisc::ImportKWs(const CLogPtr& Log, Scripting& Scripting, CollectOwner& OwnerForm)
+void MMisc::ImportKWs(const CLogPtr& Log, Scripting& Scripting, CollectOwner& OwnerForm) noexcept
 {
-    CollectGuard::Run(Log, QStringLiteral("MMisc.ImportKWs"), [&] {
-        const QString path =
-            chooseExistingFile(OwnerForm, QStringLiteral("Import Keywords"), kKeywordFileFilter);
-        if (path.isEmpty())
-            return;
-        if (isPageFile(path)) {
-            loadLocalPage(OwnerForm, Scripting, path);
-            return;
-        }
-        const std::optional<QString> text = KWFileLoader(OwnerForm.Window()).Load(path);
-        if (!text)
-            return;
-        AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
-            .Run(AddKWsLoop::Source::TextFile, *text);
-    });
+    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportKWs"),
+                 LoggingGuard::kUnexpected)
+        .run([&] {
+            const QString path = chooseExistingFile(OwnerForm, QStringLiteral("Import Keywords"),
+                                                    kKeywordFileFilter);
+            if (path.isEmpty())
+                return;
+            if (isPageFile(path)) {
+                loadLocalPage(OwnerForm, Scripting, path);
+                return;
+            }
+            const std::optional<QString> text = KWFileLoader(OwnerForm.Window()).Load(path);
+            if (!text)
+                return;
+            AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
+                .Run(AddKWsLoop::Source::TextFile, *text);
+        });
 }
 
-void MMisc::ImportFromLocalPage(CollectOwner& OwnerForm, const CLogPtr& Log, Scripting& Scripting)
+void MMisc::ImportFromLocalPage(CollectOwner& OwnerForm, const CLogPtr& Log,
+                                Scripting& Scripting) noexcept
 {
-    CollectGuard::Run(Log, QStringLiteral("MMisc.ImportFromLocalPage"), [&] {
-        const QString path = chooseExistingFile(
-            OwnerForm, QStringLiteral("Import Keywords from Local Page"), kPageFilter);
-        if (!path.isEmpty())
-            loadLocalPage(OwnerForm, Scripting, path);
-    });
+    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportFromLocalPage"),
+                 LoggingGuard::kUnexpected)
+        .run([&] {
+            const QString path = chooseExistingFile(
+                OwnerForm, QStringLiteral("Import Keywords from Local Page"), kPageFilter);
+            if (!path.isEmpty())
+                loadLocalPage(OwnerForm, Scripting, path);
+        });
 }

@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "app/collect/CollectEngine.h"
-#include "app/collect/CollectGuard.h"
 #include "app/collect/MMisc.h"
 #include "app/collect/WebAddress.h"
+#include "app/shell/LoggingGuard.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
@@ -41,38 +41,44 @@ bool looksLikeAddress(const QString& answer, int message)
 
 } // namespace
 
-void MMisc::ImportFromURL(const CLogPtr& Log, Scripting& Scripting)
+void MMisc::ImportFromURL(const CLogPtr& Log, Scripting& Scripting) noexcept
 {
-    CollectGuard::Run(Log, QStringLiteral("MMisc.ImportFromURL"), [&] {
-        const QString answer = askTrimmed(kAskPage);
-        if (answer.isEmpty() || !looksLikeAddress(answer, kInvalidURL))
-            return;
-        CollectEngine::SEContacter(Scripting).LoadFromPage(WebAddress::PageURL(answer), true);
-    });
+    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportFromURL"),
+                 LoggingGuard::kUnexpected)
+        .run([&] {
+            const QString answer = askTrimmed(kAskPage);
+            if (answer.isEmpty() || !looksLikeAddress(answer, kInvalidURL))
+                return;
+            CollectEngine::SEContacter(Scripting).LoadFromPage(WebAddress::PageURL(answer), true);
+        });
 }
 
-void MMisc::ImportFromSite(const CLogPtr& Log, Scripting& Scripting)
+void MMisc::ImportFromSite(const CLogPtr& Log, Scripting& Scripting) noexcept
 {
-    CollectGuard::Run(Log, QStringLiteral("MMisc.ImportFromSite"), [&] {
-        const QString answer = askTrimmed(kAskSite);
-        if (answer.isEmpty() || !looksLikeAddress(answer, kInvalidSite))
-            return;
-        const QString site = WebAddress::SiteName(answer);
-        if (site.isEmpty()) {
-            ShowMsg(MStrings::format(kInvalidSite, {answer}), MsgService::Exclamation);
-            return;
-        }
-        CollectEngine::SEContacter(Scripting).CrawlKWFromSite(
-            zentrel::seGoogle, site, std::make_shared<zentrel::CKeyedCollection>());
-    });
+    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportFromSite"),
+                 LoggingGuard::kUnexpected)
+        .run([&] {
+            const QString answer = askTrimmed(kAskSite);
+            if (answer.isEmpty() || !looksLikeAddress(answer, kInvalidSite))
+                return;
+            const QString site = WebAddress::SiteName(answer);
+            if (site.isEmpty()) {
+                ShowMsg(MStrings::format(kInvalidSite, {answer}), MsgService::Exclamation);
+                return;
+            }
+            CollectEngine::SEContacter(Scripting).CrawlKWFromSite(
+                zentrel::seGoogle, site, std::make_shared<zentrel::CKeyedCollection>());
+        });
 }
 
-void MMisc::ImportFromGoogle(const CLogPtr& Log, Scripting& Scripting)
+void MMisc::ImportFromGoogle(const CLogPtr& Log, Scripting& Scripting) noexcept
 {
-    CollectGuard::Run(Log, QStringLiteral("MMisc.ImportFromGoogle"), [&] {
-        const QString answer = askTrimmed(kAskPagesByKeyword);
-        if (!answer.isEmpty())
-            CollectEngine::SEContacter(Scripting).GetSER(
-                zentrel::seGoogle, answer, std::make_shared<zentrel::CKeyedCollection>());
-    });
+    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportFromGoogle"),
+                 LoggingGuard::kUnexpected)
+        .run([&] {
+            const QString answer = askTrimmed(kAskPagesByKeyword);
+            if (!answer.isEmpty())
+                CollectEngine::SEContacter(Scripting).GetSER(
+                    zentrel::seGoogle, answer, std::make_shared<zentrel::CKeyedCollection>());
+        });
 }

@@ -13,6 +13,7 @@
 #include "app/collect/DLoadListModel.h"
 #include "app/collect/DLoadRules.h"
 #include "app/shell/FMain.h"
+#include "app/shell/LoggingGuard.h"
 #include "app/shell/MBrowser.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/StatusPanel.h"
@@ -220,20 +221,16 @@ std::int32_t ucDLoad::runningNumber() const
 
 void ucDLoad::moDownloader_StartDownload(const QString& Cookie, const QString& Page)
 {
-    try {
+    guard(kStartSource).run([&] {
         m_current->addStarted(Cookie, Page);
         showCurrentTotals();
-    } catch (const ZError& error) {
-        writeLog(error.signedNumber(), error.description(), 4, kStartSource);
-    } catch (const std::exception& error) {
-        writeLog(zentrel::kUnexpected, QString::fromUtf8(error.what()), 4, kStartSource);
-    }
+    });
 }
 
 void ucDLoad::moDownloader_Complete(const QString& Cookie, const QString&, bool IsSuccess,
                                     std::int32_t ErrNumber, const QString& ErrDescription)
 {
-    try {
+    guard(kCompleteSource).run([&] {
         const std::optional<std::int32_t> found = m_current->numberOfCookie(Cookie);
         if (!found) {
             writeLog(0, QStringLiteral("Did not find in collection '%1'. ").arg(Cookie), 5,
@@ -264,11 +261,7 @@ void ucDLoad::moDownloader_Complete(const QString& Cookie, const QString&, bool 
         } else {
             showError(IsSuccess ? QString() : DLoadRules::PanelErrorText(ErrDescription));
         }
-    } catch (const ZError& error) {
-        writeLog(error.signedNumber(), error.description(), 4, kCompleteSource);
-    } catch (const std::exception& error) {
-        writeLog(zentrel::kUnexpected, QString::fromUtf8(error.what()), 4, kCompleteSource);
-    }
+    });
 }
 
 void ucDLoad::showCurrentTotals()
@@ -372,16 +365,12 @@ void ucDLoad::mnuBrowse_Click()
 
 void ucDLoad::mnuCrawlFromSite_Click()
 {
-    try {
+    guard(kCrawlSource).run([&] {
         const QString site = DLoadRules::SiteToCrawl(m_rememberedURL);
         if (site.isEmpty() || !m_links.crawl)
             return;
         m_links.crawl(site);
-    } catch (const ZError& error) {
-        writeLog(error.signedNumber(), error.description(), 4, kCrawlSource);
-    } catch (const std::exception& error) {
-        writeLog(zentrel::kUnexpected, QString::fromUtf8(error.what()), 4, kCrawlSource);
-    }
+    });
 }
 
 // Only web addresses reach the browser, as an argument: a scraped page may list anything.
@@ -402,6 +391,14 @@ void ucDLoad::copyText(const QString& text)
     QClipboard* clipboard = QApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text);
+}
+
+// An error of a downloader event or a command ends it as one entry at level 4.
+LoggingGuard ucDLoad::guard(const QString& source) const
+{
+    return LoggingGuard([this](std::int32_t number, const QString& text, int level,
+                               const QString& where) { writeLog(number, text, level, where); },
+                        4, source, LoggingGuard::kUnexpected);
 }
 
 void ucDLoad::writeLog(qint64 number, const QString& text, int level, const QString& source) const

@@ -11,6 +11,7 @@
 #include "app/shell/IVXPage.h"
 
 class DLoadListModel;
+class LoggingGuard;
 class QLabel;
 class QListView;
 class QMenu;
@@ -90,6 +91,7 @@ private:
     static QString GetSelectedItem(const QListView* list);
     void browse(const QString& address, const QString& source);
     static void copyText(const QString& text);
+    LoggingGuard guard(const QString& source) const;
     void writeLog(qint64 number, const QString& text, int level, const QString& source) const;
 
     DLoadListModel* m_current;

@@ -19,6 +19,7 @@
 #include "app/keywords/PickedRow.h"
 #include "app/keywords/ucKW.h"
 #include "app/shell/CSplitter.h"
+#include "app/shell/LoggingGuard.h"
 #include "app/shell/MStrings.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/ZError.h"
@@ -126,15 +127,13 @@ void ucGroups::buildMenu()
 
 template <class F> void ucGroups::guarded(int level, const QString& source, F&& command)
 {
-    try {
-        command();
-    } catch (const zentrel::ZError& error) {
+    // The page's log is read when the error comes.
+    const auto write = [this](std::int32_t number, const QString& text, int entryLevel,
+                              const QString& where) {
         if (m_log)
-            m_log->Write(error.signedNumber(), error.description(), level, source);
-    } catch (const std::exception& error) {
-        if (m_log)
-            m_log->Write(0, QString::fromLocal8Bit(error.what()), level, source);
-    }
+            m_log->Write(number, text, entryLevel, where);
+    };
+    LoggingGuard(write, level, source).run(std::forward<F>(command));
 }
 
 // ---- page interface ---------------------------------------------------------------------------
