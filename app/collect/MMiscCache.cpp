@@ -41,25 +41,25 @@ bool importPicked(zentrel::DBaser& dbaser, const QStringList& picked)
 void MMisc::ImportFromCache(const CLogPtr& Log, Scripting& Scripting,
                             CollectOwner& OwnerForm) noexcept
 {
-    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportFromCache"),
-                 LoggingGuard::kUnexpected)
-        .run([&] {
-            const QString filter =
-                AskInput(MStrings::text(kAskFilter), MStrings::text(kAskFilterTitle)).trimmed();
-            if (filter.isEmpty())
-                return;
-            zentrel::DBaser& dbaser = CollectEngine::DBaser(Scripting);
-            FImportFromCache dialog(OwnerForm.Window());
-            {
-                const WaitCursor wait;
-                dialog.init(Log, dbaser.ProjectDB(), filter);
-            }
-            dialog.exec();
-            if (!dialog.OKPressed())
-                return;
-            const bool unbanned = importPicked(dbaser, dialog.PickedKWs());
-            OwnerForm.RefreshTab(2);
-            if (unbanned)
-                OwnerForm.RefreshTab(5);
-        });
+    const LoggingGuard guard(LoggingGuard::writerOf(Log), 4,
+                             QStringLiteral("MMisc.ImportFromCache"), LoggingGuard::kUnexpected);
+    guard.run([&] {
+        const QString filter =
+            AskInput(MStrings::text(kAskFilter), MStrings::text(kAskFilterTitle)).trimmed();
+        if (filter.isEmpty())
+            return;
+        zentrel::DBaser& dbaser = CollectEngine::DBaser(Scripting);
+        FImportFromCache dialog(OwnerForm.Window());
+        {
+            const WaitCursor wait;
+            dialog.init(Log, dbaser.ProjectDB(), filter);
+        }
+        dialog.exec();
+        if (!dialog.OKPressed())
+            return;
+        const bool unbanned = importPicked(dbaser, dialog.PickedKWs());
+        OwnerForm.RefreshTab(2);
+        if (unbanned)
+            OwnerForm.RefreshTab(5);
+    });
 }

@@ -57,60 +57,61 @@ bool isPageFile(const QString& path)
 
 void MMisc::PasteKWs(CollectOwner& OwnerForm, const CLogPtr& Log, Scripting& Scripting) noexcept
 {
-    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.PasteKWs"),
-                 LoggingGuard::kUnexpected)
-        .run([&] {
-            const QString text = GetClipboardKWs();
-            if (text.isEmpty()) {
-                MsgService::showMsg(OwnerForm.Window(), MStrings::text(kEmptyClipboard),
-                                    MsgService::Exclamation);
-                return;
-            }
-            AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
-                .Run(AddKWsLoop::Source::Paste, text);
-        });
+    const LoggingGuard guard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.PasteKWs"),
+                             LoggingGuard::kUnexpected);
+    guard.run([&] {
+        const QString text = GetClipboardKWs();
+        if (text.isEmpty()) {
+            MsgService::showMsg(OwnerForm.Window(), MStrings::text(kEmptyClipboard),
+                                MsgService::Exclamation);
+            return;
+        }
+        AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
+            .Run(AddKWsLoop::Source::Paste, text);
+    });
 }
 
 void MMisc::AddKeywords(const CLogPtr& Log, Scripting& Scripting, CollectOwner& OwnerForm) noexcept
 {
-    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.AddKeywords"),
-                 LoggingGuard::kUnexpected)
-        .run([&] {
-            AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
-                .Run(AddKWsLoop::Source::ByHand, {});
-        });
+    const LoggingGuard guard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.AddKeywords"),
+                             LoggingGuard::kUnexpected);
+    guard.run([&] {
+        AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
+            .Run(AddKWsLoop::Source::ByHand, {});
+    });
 }
 
 void MMisc::ImportKWs(const CLogPtr& Log, Scripting& Scripting, CollectOwner& OwnerForm) noexcept
 {
-    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportKWs"),
-                 LoggingGuard::kUnexpected)
-        .run([&] {
-            const QString path = chooseExistingFile(OwnerForm, QStringLiteral("Import Keywords"),
-                                                    kKeywordFileFilter);
-            if (path.isEmpty())
-                return;
-            if (isPageFile(path)) {
-                loadLocalPage(OwnerForm, Scripting, path);
-                return;
-            }
-            const std::optional<QString> text = KWFileLoader(OwnerForm.Window()).Load(path);
-            if (!text)
-                return;
-            AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
-                .Run(AddKWsLoop::Source::TextFile, *text);
-        });
+    const LoggingGuard guard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportKWs"),
+                             LoggingGuard::kUnexpected);
+    guard.run([&] {
+        const QString path =
+            chooseExistingFile(OwnerForm, QStringLiteral("Import Keywords"), kKeywordFileFilter);
+        if (path.isEmpty())
+            return;
+        if (isPageFile(path)) {
+            loadLocalPage(OwnerForm, Scripting, path);
+            return;
+        }
+        const std::optional<QString> text = KWFileLoader(OwnerForm.Window()).Load(path);
+        if (!text)
+            return;
+        AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
+            .Run(AddKWsLoop::Source::TextFile, *text);
+    });
 }
 
 void MMisc::ImportFromLocalPage(CollectOwner& OwnerForm, const CLogPtr& Log,
                                 Scripting& Scripting) noexcept
 {
-    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportFromLocalPage"),
-                 LoggingGuard::kUnexpected)
-        .run([&] {
-            const QString path = chooseExistingFile(
-                OwnerForm, QStringLiteral("Import Keywords from Local Page"), kPageFilter);
-            if (!path.isEmpty())
-                loadLocalPage(OwnerForm, Scripting, path);
-        });
+    const LoggingGuard guard(LoggingGuard::writerOf(Log), 4,
+                             QStringLiteral("MMisc.ImportFromLocalPage"),
+                             LoggingGuard::kUnexpected);
+    guard.run([&] {
+        const QString path = chooseExistingFile(
+            OwnerForm, QStringLiteral("Import Keywords from Local Page"), kPageFilter);
+        if (!path.isEmpty())
+            loadLocalPage(OwnerForm, Scripting, path);
+    });
 }

@@ -43,42 +43,42 @@ bool looksLikeAddress(const QString& answer, int message)
 
 void MMisc::ImportFromURL(const CLogPtr& Log, Scripting& Scripting) noexcept
 {
-    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportFromURL"),
-                 LoggingGuard::kUnexpected)
-        .run([&] {
-            const QString answer = askTrimmed(kAskPage);
-            if (answer.isEmpty() || !looksLikeAddress(answer, kInvalidURL))
-                return;
-            CollectEngine::SEContacter(Scripting).LoadFromPage(WebAddress::PageURL(answer), true);
-        });
+    const LoggingGuard guard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportFromURL"),
+                             LoggingGuard::kUnexpected);
+    guard.run([&] {
+        const QString answer = askTrimmed(kAskPage);
+        if (answer.isEmpty() || !looksLikeAddress(answer, kInvalidURL))
+            return;
+        CollectEngine::SEContacter(Scripting).LoadFromPage(WebAddress::PageURL(answer), true);
+    });
 }
 
 void MMisc::ImportFromSite(const CLogPtr& Log, Scripting& Scripting) noexcept
 {
-    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportFromSite"),
-                 LoggingGuard::kUnexpected)
-        .run([&] {
-            const QString answer = askTrimmed(kAskSite);
-            if (answer.isEmpty() || !looksLikeAddress(answer, kInvalidSite))
-                return;
-            const QString site = WebAddress::SiteName(answer);
-            if (site.isEmpty()) {
-                ShowMsg(MStrings::format(kInvalidSite, {answer}), MsgService::Exclamation);
-                return;
-            }
-            CollectEngine::SEContacter(Scripting).CrawlKWFromSite(
-                zentrel::seGoogle, site, std::make_shared<zentrel::CKeyedCollection>());
-        });
+    const LoggingGuard guard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportFromSite"),
+                             LoggingGuard::kUnexpected);
+    guard.run([&] {
+        const QString answer = askTrimmed(kAskSite);
+        if (answer.isEmpty() || !looksLikeAddress(answer, kInvalidSite))
+            return;
+        const QString site = WebAddress::SiteName(answer);
+        if (site.isEmpty()) {
+            ShowMsg(MStrings::format(kInvalidSite, {answer}), MsgService::Exclamation);
+            return;
+        }
+        CollectEngine::SEContacter(Scripting).CrawlKWFromSite(
+            zentrel::seGoogle, site, std::make_shared<zentrel::CKeyedCollection>());
+    });
 }
 
 void MMisc::ImportFromGoogle(const CLogPtr& Log, Scripting& Scripting) noexcept
 {
-    LoggingGuard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.ImportFromGoogle"),
-                 LoggingGuard::kUnexpected)
-        .run([&] {
-            const QString answer = askTrimmed(kAskPagesByKeyword);
-            if (!answer.isEmpty())
-                CollectEngine::SEContacter(Scripting).GetSER(
-                    zentrel::seGoogle, answer, std::make_shared<zentrel::CKeyedCollection>());
-        });
+    const LoggingGuard guard(LoggingGuard::writerOf(Log), 4,
+                             QStringLiteral("MMisc.ImportFromGoogle"), LoggingGuard::kUnexpected);
+    guard.run([&] {
+        const QString answer = askTrimmed(kAskPagesByKeyword);
+        if (!answer.isEmpty())
+            CollectEngine::SEContacter(Scripting).GetSER(
+                zentrel::seGoogle, answer, std::make_shared<zentrel::CKeyedCollection>());
+    });
 }
