@@ -13,11 +13,12 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/shell/WaitCursor.h"
 #include "app/keywords/KWLog.h"
 #include "app/keywords/KWReport.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/TextLinesView.h"
+#include "app/shell/LoggingGuard.h"
+#include "app/shell/WaitCursor.h"
 #include "engine/platform/ZError.h"
 
 namespace {
@@ -143,17 +144,9 @@ void FExportParams::connectControls()
     connect(m_cmdCancel, &QPushButton::clicked, this, &FExportParams::reject);
     connect(m_cmdCopy, &QPushButton::clicked, this, &FExportParams::Copy);
     connect(m_cmdReport, &QPushButton::clicked, this, [this] {
-        try {
-            Report();
-        } catch (const zentrel::ZError& e) {
-            if (m_log)
-                m_log->Write(e.signedNumber(), e.description(), 4,
-                             QStringLiteral("FExportParams.cmdReport_Click"));
-        } catch (const std::exception& e) {
-            if (m_log)
-                m_log->Write(0, QString::fromLocal8Bit(e.what()), 4,
-                             QStringLiteral("FExportParams.cmdReport_Click"));
-        }
+        LoggingGuard(LoggingGuard::writerOf(m_log), 4,
+                     QStringLiteral("FExportParams.cmdReport_Click"))
+            .run([this] { Report(); });
     });
 }
 

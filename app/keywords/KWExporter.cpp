@@ -11,6 +11,7 @@
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/keywords/MConst.h"
+#include "app/shell/LoggingGuard.h"
 #include "engine/platform/ZError.h"
 
 KWExportTable KWExporter::AllTable(KWStore& store, KWPageType pageType, int groupId)
@@ -119,8 +120,8 @@ void KWExporter::save(const QString& text, KWServices& services, QWidget* parent
             services.WriteFile(fileName, text);
             return;
         } catch (const zentrel::ZError& e) {
-            services.Write(e.signedNumber(), e.description(), 4,
-                           QStringLiteral("ucKW.ExportWords"));
+            LoggingGuard(LoggingGuard::writerOf(&services), 4, QStringLiteral("ucKW.ExportWords"))
+                .write(e);
             if (services.ShowMsg(e.description(), 53) != KWServices::Retry)
                 return;
         }

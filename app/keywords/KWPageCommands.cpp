@@ -14,6 +14,7 @@
 #include "app/keywords/KWPattern.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
+#include "app/shell/LoggingGuard.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/WaitCursor.h"
 #include "engine/platform/ZError.h"
@@ -236,7 +237,7 @@ bool KWPageCommands::compilePattern(const QString& pattern, std::vector<KWPatter
         out.emplace_back(pattern);
         return true;
     } catch (const zentrel::ZError& error) {
-        m_services->Write(error.signedNumber(), error.description(), 4, source);
+        LoggingGuard(LoggingGuard::writerOf(m_services), 4, source).write(error);
         m_services->ShowMsg(error.description() + QStringLiteral(": ") + pattern, 48);
         return false;
     }

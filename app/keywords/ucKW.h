@@ -12,7 +12,6 @@
 
 #include "app/keywords/KWCommandTable.h"
 #include "app/keywords/KWGridView.h"
-#include "app/keywords/KWGuard.h"
 #include "app/keywords/KWIcons.h"
 #include "app/keywords/KWKeys.h"
 #include "app/keywords/KWPageCommands.h"
@@ -20,6 +19,7 @@
 #include "app/keywords/KWPageType.h"
 #include "app/keywords/KWScore.h"
 #include "app/shell/IVXPage.h"
+#include "app/shell/LoggingGuard.h"
 
 class KWGridModel;
 class KWOwner;
@@ -142,7 +142,8 @@ private:
     void deleteOrBan();
     template <class F> void guarded(int level, const QString& source, F&& command)
     {
-        KWGuard::Run(m_log, level, source, std::forward<F>(command));
+        LoggingGuard(LoggingGuard::writerOf(m_log), level, source)
+            .runCatchingAll(std::forward<F>(command));
     }
     template <class F> void onCurrentKeyword(const QString& source, F&& command);
 
