@@ -12,6 +12,7 @@
 #include "app/shell/FAbout.h"
 #include "app/shell/FMainPages.h"
 #include "app/shell/IVXPage.h"
+#include "app/shell/LoggingGuard.h"
 #include "app/shell/MBrowser.h"
 #include "app/shell/MIcons.h"
 #include "app/shell/MMinMaxInfo.h"
@@ -286,11 +287,10 @@ bool FMain::Form_Load()
         mbFirstActivate = true;
         return true;
     } catch (const zentrel::ZError& error) {
-        if (m_log)
-            m_log->Write(error.number(), error.description(), 4, source);
+        LoggingGuard(LoggingGuard::writerOf(m_log), 4, source).write(error);
         MsgService::showMsg(this, error.description(), MsgService::Exclamation);
     } catch (const std::exception& error) {
-        writeLog(QString::fromUtf8(error.what()), 4, source);
+        LoggingGuard(LoggingGuard::writerOf(m_log), 4, source).write(error);
         MsgService::showMsg(this, QString::fromUtf8(error.what()), MsgService::Exclamation);
     }
     return false;
@@ -320,11 +320,8 @@ void FMain::Form_Activate()
         SetRankMode(MSettings::rankMode().toLower() == u"advanced");
         WindowPlacement::restore(*this);
         writeLog(QStringLiteral("Initialized successfullly. "), 5, source);
-    } catch (const zentrel::ZError& error) {
-        if (m_log)
-            m_log->Write(error.number(), error.description(), 4, source);
     } catch (const std::exception& error) {
-        writeLog(QString::fromUtf8(error.what()), 4, source);
+        LoggingGuard(LoggingGuard::writerOf(m_log), 4, source).write(error);
     }
 }
 

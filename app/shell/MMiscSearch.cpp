@@ -2,6 +2,7 @@
 
 #include <QUrl>
 
+#include "app/shell/LoggingGuard.h"
 #include "app/shell/MBrowser.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MSettings.h"
@@ -79,12 +80,8 @@ void MMisc::OpenSERForKW(const QString& kw, int se, const std::shared_ptr<zentre
         if (!MBrowser::open(url))
             throw ZError(zentrel::kUnexpected,
                          QStringLiteral("Cannot start the browser for '%1'.").arg(url), kSource);
-    } catch (const ZError& e) {
-        if (log)
-            log->Write(e.signedNumber(), e.description(), 4, kSource);
-    } catch (const std::exception& e) {
-        if (log)
-            log->Write(static_cast<qint32>(zentrel::kUnexpected), QString::fromUtf8(e.what()), 4,
-                       kSource);
+    } catch (const std::exception& error) {
+        LoggingGuard(LoggingGuard::writerOf(log), 4, kSource, LoggingGuard::kUnexpected)
+            .write(error);
     }
 }
