@@ -8,6 +8,7 @@
 #include "app/collect/MMisc.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
+#include "app/shell/Tab.h"
 #include "app/shell/WaitCursor.h"
 #include "engine/database/CacheImportQuery.h"
 #include "engine/platform/CDataNode.h"
@@ -55,8 +56,8 @@ void MMisc::ImportFromCache(const CLogPtr& Log, Scripting& Scripting, CollectOwn
         if (!dialog.OKPressed())
             return;
         const bool unbanned = importPicked(dbaser, dialog.PickedKWs());
-        OwnerForm.RefreshTab(2);
+        OwnerForm.RefreshTab(Tab::Raw);
         if (unbanned)
-            OwnerForm.RefreshTab(5);
+            OwnerForm.RefreshTab(Tab::Banned);
     });
 }
