@@ -27,24 +27,24 @@ void ProgramWiring::wire(FMain& window)
 {
     m_owner = std::make_unique<FMainKWOwner>(&window);
     window.setPageFactory(
-        [this](int number, QWidget* parent) { return createPage(number, parent); });
+        [this](Tab::Number number, QWidget* parent) { return createPage(number, parent); });
     window.setCommandHandler([&window](const QString& menu) { runCommand(window, menu); });
 }
 
-QWidget* ProgramWiring::createPage(int number, QWidget* parent) const
+QWidget* ProgramWiring::createPage(Tab::Number number, QWidget* parent) const
 {
     switch (number) {
-    case 1:
+    case Tab::Help:
         return new ucHelp(parent);
-    case 2:
+    case Tab::Raw:
         return new ucKWHost(KWPageType::Candidates, m_owner.get(), parent);
-    case 3:
+    case Tab::KWs:
         return new ucKWHost(KWPageType::Keywords, m_owner.get(), parent);
-    case 4:
+    case Tab::Groups:
         return new ucGroups(m_owner.get(), parent);
-    case 5:
+    case Tab::Banned:
         return new ucKWHost(KWPageType::Banned, m_owner.get(), parent);
-    case 6:
+    case Tab::Downloading:
         return new ucDLoad(parent);
     default:
         return nullptr;
@@ -55,7 +55,7 @@ void ProgramWiring::runCommand(FMain& window, const QString& menu)
 {
     if (ContactMenu::Run(menu, &window, window.Log()))
         return;
-    CollectCommands collect(&window, [&window](int tab) { window.RefreshTab(tab); });
+    CollectCommands collect(&window, [&window](Tab::Number tab) { window.RefreshTab(tab); });
     collect.Run(menu, window.Log(), window.scripting());
 }
 

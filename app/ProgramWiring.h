@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "app/shell/MMain.h"
+#include "app/shell/Tab.h"
 
 class FMain;
 class FMainKWOwner;
@@ -30,7 +31,7 @@ public:
     // The keyword pages' owner of the wired window; null before the first wiring.
     FMainKWOwner* owner() const { return m_owner.get(); }
     // The program's page (1 to 6) of the wired window.
-    QWidget* createPage(int number, QWidget* parent) const;
+    QWidget* createPage(Tab::Number number, QWidget* parent) const;
 
     // "/uninstall": the survey alone, until it ends the program.
     static int RunSurvey(const std::shared_ptr<zentrel::CLog>& log);

@@ -9,9 +9,9 @@
 #include "app/shell/LoggingGuard.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/Tab.h"
 #include "app/shell/WaitCursor.h"
 #include "engine/database/DBaser.h"
-#include "engine/platform/CAttributes.h"
 #include "engine/platform/CDataNode.h"
 
 namespace {
@@ -106,9 +106,9 @@ void AddKWsLoop::Run(Source source, const QString& text)
             return;
         dialog->setText(joined(*rejected));
     }
-    m_owner.RefreshTab(2);
+    m_owner.RefreshTab(Tab::Raw);
     if (anyRanked) {
-        for (const int tab : {3, 4, 5})
+        for (const Tab::Number tab : {Tab::KWs, Tab::Groups, Tab::Banned})
             m_owner.RefreshTab(tab);
     }
 }
@@ -122,10 +122,9 @@ AddKWsLoop::store(const FAddKWs& dialog, const zentrel::CKeyedCollection& kws, S
         const WaitCursor wait;
         if (!dialog.SetRank())
             return m_dbaser.AddKWs(kws, operation);
-        zentrel::CAttributes params;
-        params.Add(QStringLiteral("CS_SET_RANK"), true);
-        params.Add(QStringLiteral("CS_SET_RANK_TO"), dialog.SelectedRank());
-        return m_dbaser.AddKWsEx(kws, operation, &params);
+        zentrel::KeywordOptions options;
+        options.rank = dialog.SelectedRank();
+        return m_dbaser.AddKWsEx(kws, operation, options);
     } catch (const zentrel::ZError& error) {
         LoggingGuard(LoggingGuard::writerOf(m_services.log()), 4, commandSource(source))
             .write(error);

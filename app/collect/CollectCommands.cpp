@@ -50,7 +50,7 @@ const QHash<QString, Command>& commands()
 
 } // namespace
 
-CollectCommands::CollectCommands(QWidget* window, std::function<void(int)> refreshTab)
+CollectCommands::CollectCommands(QWidget* window, std::function<void(Tab::Number)> refreshTab)
     : m_window(window)
     , m_refreshTab(std::move(refreshTab))
 {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "app/collect/CollectOwner.h"
+#include "app/shell/Tab.h"
 #include "engine/platform/CLog.h"
 
 namespace zentrel {
@@ -15,7 +16,7 @@ class Scripting;
 // reach the window by the same menu names), each run as its MMisc command.
 class CollectCommands final : public CollectOwner {
 public:
-    CollectCommands(QWidget* window, std::function<void(int)> refreshTab);
+    CollectCommands(QWidget* window, std::function<void(Tab::Number)> refreshTab);
 
     // Whether the menu is a collection command.
     static bool Handles(const QString& menu);
@@ -23,9 +24,9 @@ public:
     bool Run(const QString& menu, const zentrel::CLogPtr& log, zentrel::Scripting* scripting);
 
     QWidget* Window() const override { return m_window; }
-    void RefreshTab(int Tabb) override { m_refreshTab(Tabb); }
+    void RefreshTab(int Tabb) override { m_refreshTab(static_cast<Tab::Number>(Tabb)); }
 
 private:
     QWidget* m_window;
-    std::function<void(int)> m_refreshTab;
+    std::function<void(Tab::Number)> m_refreshTab;
 };

@@ -8,6 +8,7 @@
 #include "app/shell/LoggingGuard.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
+#include "app/shell/Tab.h"
 #include "app/shell/WaitCursor.h"
 #include "engine/database/CacheImportQuery.h"
 #include "engine/platform/CDataNode.h"
@@ -58,8 +59,8 @@ void MMisc::ImportFromCache(const CLogPtr& Log, Scripting& Scripting,
         if (!dialog.OKPressed())
             return;
         const bool unbanned = importPicked(dbaser, dialog.PickedKWs());
-        OwnerForm.RefreshTab(2);
+        OwnerForm.RefreshTab(Tab::Raw);
         if (unbanned)
-            OwnerForm.RefreshTab(5);
+            OwnerForm.RefreshTab(Tab::Banned);
     });
 }

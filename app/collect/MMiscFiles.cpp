@@ -9,6 +9,7 @@
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/Tab.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/research/CSEContacter.h"
 #include "engine/research/Scripting.h"
@@ -44,7 +45,7 @@ void loadLocalPage(CollectOwner& owner, Scripting& scripting, const QString& pat
     if (KWFileLoader(owner.Window()).RefusesPage(path))
         return;
     CollectEngine::SEContacter(scripting).LoadFromPage(path, false);
-    owner.RefreshTab(2);
+    owner.RefreshTab(Tab::Raw);
 }
 
 bool isPageFile(const QString& path)

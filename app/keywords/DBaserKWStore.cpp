@@ -1,7 +1,6 @@
 #include "app/keywords/DBaserKWStore.h"
 
 #include "engine/database/DBaser.h"
-#include "engine/platform/CAttributes.h"
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/ZError.h"
 #include "engine/research/Scripting.h"
@@ -47,19 +46,13 @@ zentrel::DBaser& DBaserKWStore::dbaser() const
 
 KWRecords DBaserKWStore::getKWsEx(const Query& query)
 {
-    zentrel::CAttributes params;
-    params.Add(QStringLiteral("CS_MAX_KEYWORDS_COUNT"), query.maxCount);
-    if (query.all)
-        params.Add(QStringLiteral("CS_GET_ALL_KEYWORDS"), true);
-    if (query.excludeGrouped)
-        params.Add(QStringLiteral("CS_EXCLUDE_GROUPED_KEYWORDS"), true);
-    if (query.forGroup) {
-        params.Add(QStringLiteral("CS_GET_KEYWORDS_FOR_GROUP"), true);
-        params.Add(QStringLiteral("CS_GROUP_ID"), query.groupId);
-    }
+    zentrel::KeywordOptions options;
+    options.maxCount = query.maxCount;
+    options.all = query.all;
+    options.excludeGrouped = query.excludeGrouped;
     const zentrel::KeywordTable table =
-        query.forGroup ? dbaser().getKWsForGroup(query.groupId, &params)
-                       : dbaser().getKWsEx(static_cast<zentrel::enKWKind>(query.kind), &params);
+        query.forGroup ? dbaser().getKWsForGroup(query.groupId, options)
+                       : dbaser().getKWsEx(static_cast<zentrel::enKWKind>(query.kind), options);
     KWRecords records;
     records.reserve(table.ids.size());
     for (int i = 0; i < table.count(); ++i) {

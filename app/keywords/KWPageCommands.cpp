@@ -32,7 +32,7 @@ void KWPageCommands::init(KWStore* store, KWServices* services, KWOwner* owner)
     m_owner = owner;
 }
 
-void KWPageCommands::refreshTab(int tab) const
+void KWPageCommands::refreshTab(Tab::Number tab) const
 {
     if (m_owner)
         m_owner->RefreshTab(tab);
@@ -56,13 +56,13 @@ void KWPageCommands::Rank(const QList<int>& ids, int relevancy, QWidget* parent)
     const bool candidates = m_pageType == KWPageType::Candidates;
     const bool banned = m_pageType == KWPageType::Banned;
     if (candidates)
-        refreshTab(2);
+        refreshTab(Tab::Raw);
     if (!(relevancy == 0 && (candidates || banned))) {
-        refreshTab(3);
-        refreshTab(4);
+        refreshTab(Tab::KWs);
+        refreshTab(Tab::Groups);
     }
     if (relevancy == 0 || banned)
-        refreshTab(5);
+        refreshTab(Tab::Banned);
     if (candidates && relevancy >= 1)
         showMovedMessage(parent);
 }
@@ -89,9 +89,9 @@ bool KWPageCommands::Delete(const QList<int>& ids)
     m_store->DeleteKWs(ids);
     refreshTab(PageTypeToTab(m_pageType));
     if (m_pageType == KWPageType::Group)
-        refreshTab(3);
+        refreshTab(Tab::KWs);
     else if (m_pageType == KWPageType::Keywords)
-        refreshTab(4);
+        refreshTab(Tab::Groups);
     return true;
 }
 
@@ -152,9 +152,9 @@ bool KWPageCommands::AddToGroup(const QList<int>& ids, QWidget* parent)
     if (m_refreshPage)
         m_refreshPage();
     if (m_pageType != KWPageType::Group)
-        refreshTab(4);
+        refreshTab(Tab::Groups);
     if (withRank)
-        refreshTab(3);
+        refreshTab(Tab::KWs);
     return true;
 }
 
@@ -169,7 +169,7 @@ bool KWPageCommands::MoveToGroup(const QList<int>& ids, QWidget* parent)
     m_store->MoveToGroup(ids, m_groupId, group);
     if (m_pageType != KWPageType::Group)
         refreshTab(PageTypeToTab(m_pageType));
-    refreshTab(4);
+    refreshTab(Tab::Groups);
     return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/keywords/KWPageType.h"
 #include "app/keywords/KWStore.h"
+#include "app/shell/Tab.h"
 
 class KWGridModel;
 class KWIcons;
@@ -77,7 +78,7 @@ private:
     template <class Dialog>
     std::optional<QString> askOrder(const QString& kw, const KWIcons* icons, const QString& iconKey,
                                     QWidget* parent);
-    void refreshTab(int tab) const;
+    void refreshTab(Tab::Number tab) const;
     void showMovedMessage(QWidget* parent);
     bool compilePattern(const QString& pattern, std::vector<KWPattern>& out, const QString& source);
 

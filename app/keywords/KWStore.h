@@ -15,10 +15,10 @@ public:
 
     struct Query {
         int kind = kwk_raw;
-        int maxCount = 1000;         // "CS_MAX_KEYWORDS_COUNT"
-        bool all = false;            // "CS_GET_ALL_KEYWORDS": no row limit
-        bool excludeGrouped = false; // "CS_EXCLUDE_GROUPED_KEYWORDS"
-        bool forGroup = false;       // "CS_GET_KEYWORDS_FOR_GROUP" with "CS_GROUP_ID"
+        int maxCount = 1000;
+        bool all = false; // no row limit
+        bool excludeGrouped = false;
+        bool forGroup = false; // the ranked keywords of the group groupId; kind is ignored
         int groupId = 0;
     };
 

@@ -24,6 +24,7 @@
 #include "app/shell/ProjectFiles.h"
 #include "app/shell/RunLock.h"
 #include "app/shell/StatusPanel.h"
+#include "app/shell/Tab.h"
 #include "app/shell/WindowPlacement.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CLog.h"
@@ -151,13 +152,13 @@ void FMain::SetRankMode(bool SetAdvanced)
 
 void FMain::InitTab(int Tabb)
 {
-    if (Tabb >= 2 && Tabb <= 5)
+    if (Tabb >= Tab::Raw && Tabb <= Tab::Banned)
         page(Tabb)->init(scripting(), m_log, this);
 }
 
 void FMain::RefreshTab(int Tabb)
 {
-    if (Tabb >= 2 && Tabb <= 5)
+    if (Tabb >= Tab::Raw && Tabb <= Tab::Banned)
         page(Tabb)->Refresh();
 }
 
@@ -177,7 +178,8 @@ void FMain::DispatchMenuEvent(const QString& MenuItemID, int Index)
     else if (MenuItemID == u"CS_MENU_OPEN_SER_FOR_CUSTOM_KW")
         target = page(QStringLiteral("ucKWs"));
     else
-        target = page(miCurrentPage == 6 ? QStringLiteral("ucDLoads") : pageKey(miCurrentPage));
+        target = page(miCurrentPage == Tab::Downloading ? QStringLiteral("ucDLoads")
+                                                        : pageKey(miCurrentPage));
     if (target == nullptr)
         return;
     try {
@@ -197,9 +199,9 @@ void FMain::ts_Click()
 void FMain::showNextPage(bool backwards)
 {
     if (backwards)
-        miCurrentPage = miCurrentPage <= 1 ? kPageCount : miCurrentPage - 1;
+        miCurrentPage = miCurrentPage <= Tab::Help ? kPageCount : miCurrentPage - 1;
     else
-        miCurrentPage = miCurrentPage >= kPageCount ? 1 : miCurrentPage + 1;
+        miCurrentPage = miCurrentPage >= kPageCount ? Tab::Help : miCurrentPage + 1;
     selectTab(miCurrentPage);
 }
 
@@ -212,8 +214,8 @@ void FMain::selectTab(int number)
 
 void FMain::sb_PanelClick(int number)
 {
-    const int target = number == 1 ? 2 : number == 2 ? 6 : 0;
-    if (target == 0 || mcolPages.empty())
+    const Tab::Number target = number == 1 ? Tab::Raw : number == 2 ? Tab::Downloading : Tab::None;
+    if (target == Tab::None || mcolPages.empty())
         return;
     miCurrentPage = target;
     selectTab(target);
@@ -282,8 +284,8 @@ bool FMain::Form_Load()
         mcolPages.build(m_pageFactory, m_pageLayout);
         mcolPages.forEach([this](IVXPage& page) { page.init(scripting(), m_log, this); });
         FillSearchEngineMenus();
-        miCurrentPage = 1;
-        selectTab(1);
+        miCurrentPage = Tab::Help;
+        selectTab(Tab::Help);
         mbFirstActivate = true;
         return true;
     } catch (const zentrel::ZError& error) {
@@ -387,10 +389,10 @@ void FMain::mnuConnecttoCache_Click()
 
 void FMain::refreshAfterProjectChange()
 {
-    RefreshTab(5);
-    RefreshTab(3);
-    InitTab(4);
-    RefreshTab(2);
+    RefreshTab(Tab::Banned);
+    RefreshTab(Tab::KWs);
+    InitTab(Tab::Groups);
+    RefreshTab(Tab::Raw);
     UpdateCaption();
 }
 
@@ -407,7 +409,7 @@ void FMain::mnuRefreshSearchesCounts_Click()
         if (MsgService::showMsg(this, MStrings::text(190), 49) != MsgService::OK)
             return;
         m_engine.RecalcOverTimes(this);
-        for (int tab = 2; tab <= 5; ++tab)
+        for (const Tab::Number tab : {Tab::Raw, Tab::KWs, Tab::Groups, Tab::Banned})
             RefreshTab(tab);
         MsgService::showMsg(this, MStrings::text(191), MsgService::Information);
     } catch (const zentrel::ZError& error) {

@@ -11,6 +11,7 @@
 #include "app/shell/FMainMenus.h"
 #include "app/shell/FMainPages.h"
 #include "app/shell/MainEngine.h"
+#include "app/shell/Tab.h"
 
 class IVXPage;
 class ProjectFiles;
@@ -123,7 +124,7 @@ private:
     MainEngine m_engine;
     std::unique_ptr<QLockFile> mhMutex;
     ProjectFiles* m_files;
-    int miCurrentPage = 1;
+    int miCurrentPage = Tab::Help;
     FMainPages mcolPages;
     bool mbAdvancedRankMode = false;
     bool mbFirstActivate = false;

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 
 #include "app/shell/MStrings.h"
+#include "app/shell/Tab.h"
 
 namespace {
 
@@ -77,8 +78,8 @@ void FMainMenus::connectOtherCommands(QObject* context,
 
 void FMainMenus::enableForPage(int page)
 {
-    const bool keywordPage = page >= 2 && page <= 5;
-    const bool groupPage = page == 4;
+    const bool keywordPage = page >= Tab::Raw && page <= Tab::Banned;
+    const bool groupPage = page == Tab::Groups;
     for (const QString& name : keywordPageItems())
         action(name)->setEnabled(keywordPage);
     for (const QString& name : groupPageItems())

@@ -22,7 +22,7 @@ constexpr PageInfo kPages[FMainPages::kPageCount] = {
 
 const PageInfo* infoOf(int number)
 {
-    return number >= 1 && number <= FMainPages::kPageCount ? &kPages[number - 1] : nullptr;
+    return number >= Tab::Help && number <= FMainPages::kPageCount ? &kPages[number - 1] : nullptr;
 }
 
 } // namespace
@@ -49,7 +49,8 @@ void FMainPages::build(const PageFactory& factory, QGridLayout* layout)
 {
     mcolPages.clear();
     for (int i = 1; i <= kPageCount; ++i) {
-        QWidget* widget = factory ? factory(i, layout->parentWidget()) : nullptr;
+        QWidget* widget =
+            factory ? factory(static_cast<Tab::Number>(i), layout->parentWidget()) : nullptr;
         auto* page = dynamic_cast<IVXPage*>(widget);
         if (widget == nullptr || page == nullptr)
             throw zentrel::ZError(zentrel::kInvalidArgument,

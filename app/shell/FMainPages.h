@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "app/shell/Tab.h"
+
 class IVXPage;
 class QGridLayout;
 class QWidget;
@@ -14,10 +16,10 @@ class QWidget;
 // and one case of the program's page factory.
 class FMainPages {
 public:
-    static constexpr int kPageCount = 6;
+    static constexpr int kPageCount = Tab::Downloading;
 
-    // Makes the widget of one page (1 to 6); it must also be an IVXPage.
-    using PageFactory = std::function<QWidget*(int number, QWidget* parent)>;
+    // Makes the widget of one page; it must also be an IVXPage.
+    using PageFactory = std::function<QWidget*(Tab::Number number, QWidget* parent)>;
 
     static QString caption(int number);
     static QString pageKey(int number);

@@ -68,6 +68,30 @@ QVariant firstValue(const CAttributes& attributes, const QString& name)
     return attributes.Item(name).Values().Item(1);
 }
 
+// The options a listing reads; raises when the group's id is missing.
+KeywordOptions listingOptionsOf(const CAttributes* Params)
+{
+    KeywordOptions options;
+    if (!Params)
+        return options;
+    if (Params->Exists(QStringLiteral("CS_MAX_KEYWORDS_COUNT")))
+        options.maxCount = firstValue(*Params, QStringLiteral("CS_MAX_KEYWORDS_COUNT")).toInt();
+    options.all = Params->Exists(QStringLiteral("CS_GET_ALL_KEYWORDS"));
+    options.excludeGrouped = Params->Exists(QStringLiteral("CS_EXCLUDE_GROUPED_KEYWORDS"));
+    if (Params->Exists(QStringLiteral("CS_GET_KEYWORDS_FOR_GROUP")))
+        options.groupId = firstValue(*Params, QStringLiteral("CS_GROUP_ID")).toInt();
+    return options;
+}
+
+// The options an addition reads; raises when the rank's value is missing.
+KeywordOptions additionOptionsOf(const CAttributes* Params)
+{
+    KeywordOptions options;
+    if (Params && Params->Exists(QStringLiteral("CS_SET_RANK")))
+        options.rank = firstValue(*Params, QStringLiteral("CS_SET_RANK_TO")).toInt();
+    return options;
+}
+
 CKeyedCollection collectionOf(const QStringList& items)
 {
     CKeyedCollection collection;
@@ -364,14 +388,26 @@ void DBaser::Finalize()
 CKeyedCollection DBaser::AddKWsEx(const CKeyedCollection& KWs, CDataNode& Operation,
                                   const CAttributes* Params)
 {
+    const KeywordOptions options = guarded("AddKWsEx", [&] {
+        // A rank without its value is an error only when some keyword passes the rules.
+        const bool rankWithoutValue = Params && Params->Exists(QStringLiteral("CS_SET_RANK")) &&
+                                      !Params->Exists(QStringLiteral("CS_SET_RANK_TO"));
+        if (rankWithoutValue && KeywordStore::filter(texts(KWs)).accepted.isEmpty())
+            return KeywordOptions();
+        return additionOptionsOf(Params);
+    });
+    return AddKWsEx(KWs, Operation, options);
+}
+
+CKeyedCollection DBaser::AddKWsEx(const CKeyedCollection& KWs, CDataNode& Operation,
+                                  const KeywordOptions& Options)
+{
     return guarded("AddKWsEx", [&] {
         const auto filtered = KeywordStore::filter(texts(KWs));
         const CKeyedCollection rejected = collectionOf(filtered.rejected);
         if (filtered.accepted.isEmpty())
             return rejected;
-        std::optional<int> rank;
-        if (Params && Params->Exists(QStringLiteral("CS_SET_RANK")))
-            rank = firstValue(*Params, QStringLiteral("CS_SET_RANK_TO")).toInt();
+        const std::optional<int> rank = Options.rank;
         if (Operation.Value().isEmpty())
             Operation.setValue(CUtilities::NewName());
         const QString description =
@@ -443,22 +479,26 @@ KeywordTable DBaser::getKWsForGroup(int GroupId, const CAttributes* Params)
     return getKWsEx(kwk_raw, &params);
 }
 
+KeywordTable DBaser::getKWsForGroup(int GroupId, KeywordOptions Options)
+{
+    Options.groupId = GroupId;
+    return getKWsEx(kwk_raw, Options);
+}
+
 KeywordTable DBaser::getKWsEx(enKWKind Kind, const CAttributes* Params)
+{
+    const KeywordOptions options = guarded("getKWsEx", [&] { return listingOptionsOf(Params); });
+    return getKWsEx(Kind, options);
+}
+
+KeywordTable DBaser::getKWsEx(enKWKind Kind, const KeywordOptions& Options)
 {
     return guarded("getKWsEx", [&] {
         KeywordStore::Listing listing;
         listing.kind = Kind;
-        if (Params) {
-            if (Params->Exists(QStringLiteral("CS_MAX_KEYWORDS_COUNT")))
-                listing.limit =
-                    firstValue(*Params, QStringLiteral("CS_MAX_KEYWORDS_COUNT")).toInt();
-            if (Params->Exists(QStringLiteral("CS_GET_ALL_KEYWORDS")))
-                listing.limit = -1;
-            listing.excludeGrouped =
-                Kind == kwk_kws && Params->Exists(QStringLiteral("CS_EXCLUDE_GROUPED_KEYWORDS"));
-            if (Params->Exists(QStringLiteral("CS_GET_KEYWORDS_FOR_GROUP")))
-                listing.groupId = firstValue(*Params, QStringLiteral("CS_GROUP_ID")).toInt();
-        }
+        listing.limit = Options.all ? -1 : Options.maxCount;
+        listing.excludeGrouped = Kind == kwk_kws && Options.excludeGrouped;
+        listing.groupId = Options.groupId;
         return KeywordStore::list(project(), listing);
     });
 }

@@ -11,6 +11,7 @@
 #include <QVariant>
 
 #include "engine/database/DatabaseFiles.h"
+#include "engine/database/KeywordOptions.h"
 #include "engine/database/KeywordTable.h"
 #include "engine/database/enKWKind.h"
 #include "engine/platform/CAttributes.h"
@@ -52,10 +53,14 @@ public:
     // the first store); returns the rejected keywords.
     CKeyedCollection AddKWsEx(const CKeyedCollection& KWs, CDataNode& Operation,
                               const CAttributes* Params = nullptr);
+    CKeyedCollection AddKWsEx(const CKeyedCollection& KWs, CDataNode& Operation,
+                              const KeywordOptions& Options);
     CKeyedCollection AddKWs(const CKeyedCollection& KWs, CDataNode& Operation);
     KeywordTable getKWs(enKWKind Kind);
     KeywordTable getKWsForGroup(int GroupId, const CAttributes* Params);
+    KeywordTable getKWsForGroup(int GroupId, KeywordOptions Options);
     KeywordTable getKWsEx(enKWKind Kind, const CAttributes* Params = nullptr);
+    KeywordTable getKWsEx(enKWKind Kind, const KeywordOptions& Options);
     QVariant NormalizeAllDBkws();
 
     // Files.

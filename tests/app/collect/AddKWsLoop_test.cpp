@@ -17,6 +17,7 @@
 #include "app/shell/FMain.h"
 #include "app/shell/MMain.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/Tab.h"
 #include "engine/platform/CLog.h"
 #include "tests/app/collect/CollectFixture.h"
 #include "tests/engine/research/QStringPrinter.h"
@@ -161,7 +162,7 @@ TEST(AddKWsLoop, AStoreThatFailsIsShownAndTheTextComesBackForAnotherTry)
         // The second pass stored every line, in one operation.
         EXPECT_EQ(e.keywords().size(), 400);
         EXPECT_EQ(e.operations(), QStringList{"Manual Addition"});
-        EXPECT_EQ(e.owner.refreshed, QList<int>{2});
+        EXPECT_EQ(e.owner.refreshed, QList<int>{Tab::Raw});
     }
 }
 

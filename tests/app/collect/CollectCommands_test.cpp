@@ -12,6 +12,7 @@
 #include "app/shell/MMain.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/Tab.h"
 #include "app/shell/ucHelp.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CLog.h"
@@ -73,8 +74,8 @@ TEST(CollectCommands, TheAddMenuStoresAKeywordAndRefreshesTheCandidates)
     });
     w.window.menuItem("mnuAddKeywords")->trigger();
     EXPECT_EQ(w.keywords(), QStringList{"first keyword"});
-    EXPECT_EQ(w.refreshes(2), 1);
-    EXPECT_EQ(w.refreshes(3), 0);
+    EXPECT_EQ(w.refreshes(Tab::Raw), 1);
+    EXPECT_EQ(w.refreshes(Tab::KWs), 0);
 }
 
 TEST(CollectCommands, EveryCollectionMenuAndPageCommandAnswers)
@@ -96,7 +97,7 @@ TEST(CollectCommands, EveryCollectionMenuAndPageCommandAnswers)
     EXPECT_EQ(shown.at(3).prompt, MStrings::text(103));
     collecttest::onActiveModal<FAddKWs>([](FAddKWs* dialog) { dialog->reject(); });
     owner.Collect("AddKeywords");
-    EXPECT_EQ(w.refreshes(2), 1);
+    EXPECT_EQ(w.refreshes(Tab::Raw), 1);
 }
 
 TEST(CollectCommands, OnlyCollectionMenusAreTaken)

@@ -19,6 +19,7 @@
 #include "app/collect/MMisc.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/Tab.h"
 #include "engine/platform/SqlTransaction.h"
 #include "tests/app/collect/CollectFixture.h"
 #include "tests/app/keywords/KWProjectFixture.h"
@@ -346,7 +347,7 @@ TEST_F(ImportFromCacheCommand, PickedKeywordsBecomeCandidates)
     EXPECT_EQ(e.relevancyOf("blue widgets"), -1);
     EXPECT_EQ(e.relevancyOf("widgets shop"), -1);
     EXPECT_EQ(e.operations(), QStringList{"Imported from cache"});
-    EXPECT_EQ(e.owner.refreshed, QList<int>{2});
+    EXPECT_EQ(e.owner.refreshed, QList<int>{Tab::Raw});
     EXPECT_TRUE(e.logSources().isEmpty());
 }
 
@@ -362,7 +363,7 @@ TEST_F(ImportFromCacheCommand, PickedBannedKeywordIsACandidateAgain)
     });
     MMisc::ImportFromCache(e.log, e.scripting, e.owner);
     EXPECT_EQ(e.relevancyOf("banned widgets"), -1);
-    EXPECT_EQ(e.owner.refreshed, (QList<int>{2, 5}));
+    EXPECT_EQ(e.owner.refreshed, (QList<int>{Tab::Raw, Tab::Banned}));
 }
 
 TEST_F(ImportFromCacheCommand, EmptyPickCancelAndEmptyAnswer)
@@ -371,7 +372,7 @@ TEST_F(ImportFromCacheCommand, EmptyPickCancelAndEmptyAnswer)
     collecttest::onActiveModal<FImportFromCache>(
         [](FImportFromCache* dialog) { dialog->cmdOK()->click(); });
     MMisc::ImportFromCache(e.log, e.scripting, e.owner);
-    EXPECT_EQ(e.owner.refreshed, QList<int>{2});
+    EXPECT_EQ(e.owner.refreshed, QList<int>{Tab::Raw});
     EXPECT_EQ(e.keywords(), QStringList{"banned widgets"});
 
     e.owner.refreshed.clear();

@@ -21,6 +21,7 @@
 #include "app/shell/FMain.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/Tab.h"
 #include "engine/database/DBaser.h"
 #include "tests/app/keywords/KWProjectFixture.h"
 #include "tests/app/keywords/KWTestDoubles.h"
@@ -439,14 +440,14 @@ TEST(PutToGroup, ThroughTheMainWindowsPicker)
     FMain window;
     wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
-    auto* candidates = dynamic_cast<ucKWHost*>(window.page(2));
+    auto* candidates = dynamic_cast<ucKWHost*>(window.page(Tab::Raw));
     ASSERT_NE(candidates, nullptr);
     zentrel::CKeyedCollection kws;
     kws.Add(QStringLiteral("green tea"));
     zentrel::CDataNode operation;
     window.database()->AddKWs(kws, operation);
     const int group = window.database()->AddGroup(QStringLiteral("drinks"));
-    window.RefreshTab(2);
+    window.RefreshTab(Tab::Raw);
     ucKW* raw = candidates->kwPage();
     ASSERT_EQ(raw->model()->rowCount(), 1);
     const int id = raw->model()->rowAt(0).id;

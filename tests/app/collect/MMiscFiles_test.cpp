@@ -16,6 +16,7 @@
 #include "app/shell/MMain.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MStrings.h"
+#include "app/shell/Tab.h"
 #include "tests/app/collect/CollectFixture.h"
 #include "tests/engine/research/QStringPrinter.h"
 #include "tests/support/OnModal.h"
@@ -162,7 +163,7 @@ TEST_F(MMiscFiles, AddedKeywordsBecomeCandidatesOfOneManualOperation)
     EXPECT_EQ(e.keywords(), (QStringList{"blue widgets", "red gadgets"}));
     EXPECT_EQ(e.relevancyOf("blue widgets"), -1);
     EXPECT_EQ(e.operations(), QStringList{"Manual Addition"});
-    EXPECT_EQ(e.owner.refreshed, QList<int>{2});
+    EXPECT_EQ(e.owner.refreshed, QList<int>{Tab::Raw});
     EXPECT_TRUE(e.script.shown().isEmpty());
     EXPECT_TRUE(e.logSources().isEmpty());
 }
@@ -244,7 +245,7 @@ TEST_F(MMiscFiles, RejectedKeywordsComeBackUntilNoneIsRejected)
     EXPECT_EQ(e.relevancyOf("good one"), 3);
     EXPECT_EQ(e.relevancyOf("what now"), -1);
     // The first pass ranked, so the kept, groups and banned pages are refreshed too.
-    EXPECT_EQ(e.owner.refreshed, (QList<int>{2, 3, 4, 5}));
+    EXPECT_EQ(e.owner.refreshed, (QList<int>{Tab::Raw, Tab::KWs, Tab::Groups, Tab::Banned}));
 }
 
 TEST_F(MMiscFiles, RefreshFollowsWhetherAnyPassRanked)
@@ -255,10 +256,10 @@ TEST_F(MMiscFiles, RefreshFollowsWhetherAnyPassRanked)
         bool correctionOK;
         QList<int> refreshed;
     } cases[] = {
-        {"cancelled at once", -1, false, {2}},
-        {"unranked, correction cancelled", 0, false, {2}},
-        {"ranked, correction cancelled", 4, false, {2, 3, 4, 5}},
-        {"ranked, correction unranked", 4, true, {2, 3, 4, 5}},
+        {"cancelled at once", -1, false, {Tab::Raw}},
+        {"unranked, correction cancelled", 0, false, {Tab::Raw}},
+        {"ranked, correction cancelled", 4, false, {Tab::Raw, Tab::KWs, Tab::Groups, Tab::Banned}},
+        {"ranked, correction unranked", 4, true, {Tab::Raw, Tab::KWs, Tab::Groups, Tab::Banned}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -294,7 +295,7 @@ TEST_F(MMiscFiles, EmptyOkStoresNothingWhenPastingButRefreshesWhenTyping)
 
     collecttest::onActiveModal<FAddKWs>([](FAddKWs* dialog) { answerAdd(dialog, QString(), 0); });
     MMisc::AddKeywords(e.log, e.scripting, e.owner);
-    EXPECT_EQ(e.owner.refreshed, QList<int>{2});
+    EXPECT_EQ(e.owner.refreshed, QList<int>{Tab::Raw});
     EXPECT_TRUE(e.keywords().isEmpty());
     EXPECT_TRUE(e.logSources().isEmpty());
 }
@@ -313,7 +314,7 @@ TEST_F(MMiscFiles, AnEmptyPasteCorrectionPassStillRefreshes)
     });
     MMisc::PasteKWs(e.owner, e.log, e.scripting);
     EXPECT_EQ(e.keywords(), QStringList{"good one"});
-    EXPECT_EQ(e.owner.refreshed, (QList<int>{2, 3, 4, 5}));
+    EXPECT_EQ(e.owner.refreshed, (QList<int>{Tab::Raw, Tab::KWs, Tab::Groups, Tab::Banned}));
 }
 
 TEST_F(MMiscFiles, PasteTakesTheClipboardsKeywords)
@@ -325,7 +326,7 @@ TEST_F(MMiscFiles, PasteTakesTheClipboardsKeywords)
     });
     MMisc::PasteKWs(e.owner, e.log, e.scripting);
     EXPECT_EQ(e.keywords(), (QStringList{"blue widgets", "red widgets", "gadgets"}));
-    EXPECT_EQ(e.owner.refreshed, QList<int>{2});
+    EXPECT_EQ(e.owner.refreshed, QList<int>{Tab::Raw});
 }
 
 TEST_F(MMiscFiles, PasteWithoutTextOnTheClipboardShowsMessage103)
@@ -380,7 +381,7 @@ TEST_F(MMiscFiles, PageFilesAreReadForTheirMetaKeywords)
     e.script.file(e.writeFile("Local.HTM", page));
     MMisc::ImportKWs(e.log, e.scripting, e.owner);
     EXPECT_EQ(e.keywords(), (QStringList{"page word", "other phrase"}));
-    EXPECT_EQ(e.owner.refreshed, QList<int>{2});
+    EXPECT_EQ(e.owner.refreshed, QList<int>{Tab::Raw});
 
     e.script.file(e.writeFile("list.html5", "one keyword\r\nanother keyword"));
     collecttest::onActiveModal<FAddKWs>([](FAddKWs* dialog) {
@@ -394,7 +395,7 @@ TEST_F(MMiscFiles, PageFilesAreReadForTheirMetaKeywords)
     e.script.file(e.writeFile("other.html", page.replace("page word", "local word")));
     MMisc::ImportFromLocalPage(e.owner, e.log, e.scripting);
     EXPECT_TRUE(e.keywords().contains("local word"));
-    EXPECT_EQ(e.owner.refreshed, QList<int>{2});
+    EXPECT_EQ(e.owner.refreshed, QList<int>{Tab::Raw});
     const auto files = e.script.shown(MsgService::Kind::OpenFile);
     EXPECT_EQ(files.last().title, QStringLiteral("Import Keywords from Local Page"));
     EXPECT_EQ(files.last().filter, QStringLiteral("Web Page (*.htm, *.html)|*.htm*"));
@@ -437,7 +438,7 @@ TEST_F(MMiscFiles, StoreFailureIsLoggedOnceUnderTheCommandsNameAndShown)
     EXPECT_TRUE(e.messages().first().startsWith("Cannot store the keywords. "));
     EXPECT_EQ(textAgain, QStringLiteral("some keyword"));
     // Cancelled afterwards, as in a first pass.
-    EXPECT_EQ(e.owner.refreshed, QList<int>{2});
+    EXPECT_EQ(e.owner.refreshed, QList<int>{Tab::Raw});
 }
 
 TEST_F(MMiscFiles, FilesOverTheLimitAreRefusedUnread)

@@ -14,6 +14,7 @@
 #include "app/shell/FMain.h"
 #include "app/shell/MsgScript.h"
 #include "app/shell/StatusPanel.h"
+#include "app/shell/Tab.h"
 #include "engine/platform/CUtilities.h"
 #include "engine/research/CDownloader.h"
 #include "engine/research/Scripting.h"
@@ -35,7 +36,7 @@ TEST(ucDLoadWindow, FollowsTheEnginesDownloaderAndCrawlsThroughIt)
     FMain window;
     wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
-    auto* page = dynamic_cast<ucDLoad*>(window.page(6));
+    auto* page = dynamic_cast<ucDLoad*>(window.page(Tab::Downloading));
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(window.panel(2)->text(), "Downloading 0 pages now");
     EXPECT_TRUE(window.panel(3)->picture().isNull());
@@ -73,6 +74,6 @@ TEST(ucDLoadWindow, FollowsTheEnginesDownloaderAndCrawlsThroughIt)
 
     window.show();
     QTest::mouseClick(window.panel(2), Qt::LeftButton);
-    EXPECT_EQ(window.currentPage(), 6);
+    EXPECT_EQ(window.currentPage(), Tab::Downloading);
     window.close();
 }

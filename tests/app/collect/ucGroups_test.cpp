@@ -20,6 +20,7 @@
 #include "app/shell/FMain.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/Tab.h"
 #include "engine/database/DBaser.h"
 #include "tests/app/keywords/KWProjectFixture.h"
 #include "tests/app/keywords/KWTestDoubles.h"
@@ -391,13 +392,13 @@ TEST(GroupsPageInTheWindow, NewGroupFromTheMainMenu)
     FMain window;
     wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
-    auto* groups = dynamic_cast<ucGroups*>(window.page(4));
+    auto* groups = dynamic_cast<ucGroups*>(window.page(Tab::Groups));
     ASSERT_NE(groups, nullptr);
     script.input(QStringLiteral("from the menu"));
     window.DispatchMenuEvent(QStringLiteral("CS_MENU_NEW_GROUP_TO_ROOT"), 0);
     ASSERT_EQ(groups->tv()->topLevelItemCount(), 1);
     EXPECT_EQ(groups->tv()->topLevelItem(0)->text(0), QStringLiteral("from the menu"));
-    window.InitTab(4);
+    window.InitTab(Tab::Groups);
     EXPECT_EQ(groups->tv()->topLevelItemCount(), 1);
 
     window.show();
@@ -405,7 +406,7 @@ TEST(GroupsPageInTheWindow, NewGroupFromTheMainMenu)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTabBar* ts = window.ts();
     QTest::mouseClick(ts, Qt::LeftButton, {}, ts->tabRect(3).center());
-    ASSERT_EQ(window.currentPage(), 4);
+    ASSERT_EQ(window.currentPage(), Tab::Groups);
     EXPECT_EQ(QApplication::focusWidget(), groups->tv());
     // The tree's Delete wins over the menu's shortcut.
     script.answer(MsgService::Yes);

@@ -2,6 +2,7 @@
 
 #include "app/keywords/KWGridModel.h"
 #include "app/keywords/KWPageCommands.h"
+#include "app/shell/Tab.h"
 #include "tests/app/keywords/KWProjectFixture.h"
 #include "tests/app/keywords/KWTestDoubles.h"
 
@@ -15,10 +16,13 @@ TEST(KWPageCommands, RankRefreshesTheTabsItTouches)
         std::vector<int> tabs;
     };
     const Case cases[] = {
-        {KWPageType::Candidates, 0, {2, 5}},  {KWPageType::Candidates, 3, {2, 3, 4}},
-        {KWPageType::Keywords, 0, {3, 4, 5}}, {KWPageType::Keywords, 5, {3, 4}},
-        {KWPageType::Group, 0, {3, 4, 5}},    {KWPageType::Banned, 0, {5}},
-        {KWPageType::Banned, 1, {3, 4, 5}},
+        {KWPageType::Candidates, 0, {Tab::Raw, Tab::Banned}},
+        {KWPageType::Candidates, 3, {Tab::Raw, Tab::KWs, Tab::Groups}},
+        {KWPageType::Keywords, 0, {Tab::KWs, Tab::Groups, Tab::Banned}},
+        {KWPageType::Keywords, 5, {Tab::KWs, Tab::Groups}},
+        {KWPageType::Group, 0, {Tab::KWs, Tab::Groups, Tab::Banned}},
+        {KWPageType::Banned, 0, {Tab::Banned}},
+        {KWPageType::Banned, 1, {Tab::KWs, Tab::Groups, Tab::Banned}},
     };
     for (const Case& c : cases) {
         kwtest::Project project;
@@ -54,7 +58,7 @@ TEST(KWPageCommands, DeleteAsksFirstAndRespellKeepsTheWords)
     EXPECT_FALSE(commands.Delete({}));
     EXPECT_TRUE(commands.Delete({id}));
     EXPECT_FALSE(project.exists(id));
-    EXPECT_EQ(owner.refreshed, std::vector<int>{5});
+    EXPECT_EQ(owner.refreshed, std::vector<int>{Tab::Banned});
 
     const int other = project.add(QStringLiteral("red widgets"), 100, 3);
     EXPECT_EQ(KWPageCommands::SwappedWords(QStringLiteral("red widgets")),

@@ -30,6 +30,7 @@
 #include "app/shell/FMain.h"
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/Tab.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
 #include "tests/app/keywords/KWProjectFixture.h"
@@ -164,7 +165,7 @@ TEST_F(PagesTest, RankingMovesKeywordsBetweenPages)
     owner.refreshed.clear();
     services.singleTimeAnswers = {false};
     QTest::keyClick(raw->lv(), Qt::Key_3, Qt::ControlModifier);
-    EXPECT_EQ(owner.refreshed, (std::vector<int>{2, 3, 4}));
+    EXPECT_EQ(owner.refreshed, (std::vector<int>{Tab::Raw, Tab::KWs, Tab::Groups}));
     EXPECT_EQ(keywords(raw), QStringList{"soft blue toys"});
     EXPECT_EQ(keywords(kws).size(), 3);
     EXPECT_EQ(kws->model()->index(0, KWGridModel::Relevancy).data().toString(),
@@ -197,12 +198,12 @@ TEST_F(PagesTest, RankingMovesKeywordsBetweenPages)
     selectKeywords(kws, {"hard toys"});
     owner.refreshed.clear();
     kws->cmdRank_Click(0);
-    EXPECT_EQ(owner.refreshed, (std::vector<int>{3, 4, 5}));
+    EXPECT_EQ(owner.refreshed, (std::vector<int>{Tab::KWs, Tab::Groups, Tab::Banned}));
     EXPECT_EQ(keywords(banned), QStringList{"hard toys"});
     selectKeywords(banned, {"hard toys"});
     owner.refreshed.clear();
     banned->cmdRank_Click(1);
-    EXPECT_EQ(owner.refreshed, (std::vector<int>{3, 4, 5}));
+    EXPECT_EQ(owner.refreshed, (std::vector<int>{Tab::KWs, Tab::Groups, Tab::Banned}));
     EXPECT_TRUE(keywords(banned).isEmpty());
 
     // Insert takes the selection, as the simple mode's caption says.
@@ -521,7 +522,7 @@ TEST_F(PagesTest, GroupCommands)
     owner.picks = {{seven, 4}};
     raw->mnuAddToGroup_Click();
     EXPECT_EQ(owner.pickCaptions.back(), MStrings::text(166));
-    EXPECT_EQ(owner.refreshed, (std::vector<int>{4, 3}));
+    EXPECT_EQ(owner.refreshed, (std::vector<int>{Tab::Groups, Tab::KWs}));
     EXPECT_TRUE(keywords(raw).isEmpty());
     EXPECT_EQ(keywords(&group), QStringList{"candidate"});
     QString preview;
@@ -545,7 +546,7 @@ TEST_F(PagesTest, GroupCommands)
     owner.refreshed.clear();
     group.MenuEvent(QStringLiteral("CS_MENU_MOVE_KWS_TO_GROUP"), 0);
     EXPECT_EQ(owner.pickCaptions.back(), MStrings::text(164));
-    EXPECT_EQ(owner.refreshed, std::vector<int>{4});
+    EXPECT_EQ(owner.refreshed, std::vector<int>{Tab::Groups});
     EXPECT_TRUE(keywords(&group).isEmpty());
 
     group.setGroupId(eight);
@@ -959,7 +960,7 @@ TEST(ucKWInTheWindow, APageSwitchPicksTheRowTheGridFrames)
     FMain window;
     wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
-    auto* host = dynamic_cast<ucKWHost*>(window.page(2));
+    auto* host = dynamic_cast<ucKWHost*>(window.page(Tab::Raw));
     ASSERT_NE(host, nullptr);
     ucKW* raw = host->kwPage();
     QList<int> ids;
@@ -969,7 +970,7 @@ TEST(ucKWInTheWindow, APageSwitchPicksTheRowTheGridFrames)
             {QStringLiteral("KW"), QStringLiteral("Normalized"), QStringLiteral("Searches")},
             {QString::fromLatin1(kw), zentrel::MParser::NormalizeKW(QString::fromLatin1(kw)),
              ids.isEmpty() ? 200 : 100}));
-    window.RefreshTab(2);
+    window.RefreshTab(Tab::Raw);
     window.show();
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));

@@ -17,6 +17,7 @@
 #include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
 #include "app/shell/StatusPanel.h"
+#include "app/shell/Tab.h"
 #include "app/shell/ucHelp.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CLog.h"
@@ -345,17 +346,17 @@ TEST(FMainEngine, RealPagesAndCtrlTabFromTheGrid)
     window.show();
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    auto* candidates = dynamic_cast<ucKWHost*>(window.page(2));
+    auto* candidates = dynamic_cast<ucKWHost*>(window.page(Tab::Raw));
     ASSERT_NE(candidates, nullptr);
-    EXPECT_NE(dynamic_cast<ucKWHost*>(window.page(3)), nullptr);
-    EXPECT_NE(dynamic_cast<ucKWHost*>(window.page(5)), nullptr);
+    EXPECT_NE(dynamic_cast<ucKWHost*>(window.page(Tab::KWs)), nullptr);
+    EXPECT_NE(dynamic_cast<ucKWHost*>(window.page(Tab::Banned)), nullptr);
     EXPECT_EQ(candidates->kwPage()->PageType(), 0);
 
     QTest::mouseClick(window.panel(1), Qt::LeftButton);
-    ASSERT_EQ(window.currentPage(), 2);
+    ASSERT_EQ(window.currentPage(), Tab::Raw);
     candidates->kwPage()->lv()->setFocus();
     QTest::keyClick(candidates->kwPage()->lv(), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(window.currentPage(), 3);
+    EXPECT_EQ(window.currentPage(), Tab::KWs);
     EXPECT_TRUE(window.panel(1)->text().startsWith(QStringLiteral("Awaiting for rank: 0")));
     window.close();
 }

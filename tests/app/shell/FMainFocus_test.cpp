@@ -15,6 +15,7 @@
 #include "app/shell/FMain.h"
 #include "app/shell/MsgScript.h"
 #include "app/shell/StatusPanel.h"
+#include "app/shell/Tab.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
 #include "tests/support/TestSupport.h"
@@ -36,7 +37,7 @@ struct Window {
         EXPECT_TRUE(window.Form_Load());
         candidate = add(QStringLiteral("blue candidate"), -1);
         kept = add(QStringLiteral("kept widget"), 4);
-        for (const int tab : {2, 3, 5})
+        for (const int tab : {Tab::Raw, Tab::KWs, Tab::Banned})
             window.RefreshTab(tab);
         window.show();
         QApplication::setActiveWindow(&window);
@@ -95,26 +96,28 @@ TEST(FMainFocus, EveryWayOfSwitchingPagesFocusesThePageOnShow)
         std::function<void(Window&)> toKeywords;
     };
     const Route routes[] = {
-        {"tab click", [](Window& w) { w.clickTab(2); }, [](Window& w) { w.clickTab(3); }},
-        {"Ctrl+Tab", [](Window& w) { w.clickTab(2); },
+        {"tab click", [](Window& w) { w.clickTab(Tab::Raw); },
+         [](Window& w) { w.clickTab(Tab::KWs); }},
+        {"Ctrl+Tab", [](Window& w) { w.clickTab(Tab::Raw); },
          [](Window& w) { w.key(Qt::Key_Tab, Qt::ControlModifier); }},
-        {"Ctrl+Shift+Tab", [](Window& w) { w.clickTab(4); },
+        {"Ctrl+Shift+Tab", [](Window& w) { w.clickTab(Tab::Groups); },
          [](Window& w) { w.key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier); }},
         {"status panel", [](Window& w) { QTest::mouseClick(w.window.panel(1), Qt::LeftButton); },
-         [](Window& w) { w.clickTab(3); }},
-        {"mouse wheel", [](Window& w) { w.clickTab(2); }, [](Window& w) { w.wheelTabs(-1); }},
+         [](Window& w) { w.clickTab(Tab::KWs); }},
+        {"mouse wheel", [](Window& w) { w.clickTab(Tab::Raw); },
+         [](Window& w) { w.wheelTabs(-1); }},
     };
     for (const Route& route : routes) {
-        w.clickTab(1);
+        w.clickTab(Tab::Help);
         route.toCandidates(w);
         const int first = w.window.currentPage();
         if (first == 2) {
             EXPECT_EQ(QApplication::focusWidget(), w.kwPage(2)->lv()) << route.name;
         }
         route.toKeywords(w);
-        ASSERT_EQ(w.window.currentPage(), 3) << route.name;
+        ASSERT_EQ(w.window.currentPage(), Tab::KWs) << route.name;
         EXPECT_EQ(w.window.ts()->currentIndex(), 2) << route.name;
-        EXPECT_FALSE(w.window.pageWidget(3)->isHidden()) << route.name;
+        EXPECT_FALSE(w.window.pageWidget(Tab::KWs)->isHidden()) << route.name;
         EXPECT_EQ(QApplication::focusWidget(), w.kwPage(3)->lv()) << route.name;
     }
 }
@@ -122,24 +125,24 @@ TEST(FMainFocus, EveryWayOfSwitchingPagesFocusesThePageOnShow)
 TEST(FMainFocus, TheWheelOverTheTabsMovesThePageWithTheTab)
 {
     Window w;
-    w.clickTab(3);
+    w.clickTab(Tab::KWs);
     w.wheelTabs(1);
     EXPECT_EQ(w.window.ts()->currentIndex(), 1);
-    EXPECT_EQ(w.window.currentPage(), 2);
-    EXPECT_FALSE(w.window.pageWidget(2)->isHidden());
-    EXPECT_TRUE(w.window.pageWidget(3)->isHidden());
+    EXPECT_EQ(w.window.currentPage(), Tab::Raw);
+    EXPECT_FALSE(w.window.pageWidget(Tab::Raw)->isHidden());
+    EXPECT_TRUE(w.window.pageWidget(Tab::KWs)->isHidden());
     EXPECT_TRUE(w.window.menuItem(QStringLiteral("mnuCopy"))->isEnabled());
 }
 
 TEST(FMainFocus, KeysActOnThePageOnShowOnly)
 {
     Window w;
-    w.clickTab(2);
+    w.clickTab(Tab::Raw);
     ucKW* candidates = w.kwPage(2);
     candidates->selectRows({0});
     candidates->lv()->selectionModel()->setCurrentIndex(candidates->model()->index(0, 0),
                                                         QItemSelectionModel::NoUpdate);
-    w.clickTab(3);
+    w.clickTab(Tab::KWs);
     ucKW* keywords = w.kwPage(3);
     ASSERT_EQ(keywords->model()->rowCount(), 1);
     keywords->selectRows({0});
@@ -154,7 +157,7 @@ TEST(FMainFocus, KeysActOnThePageOnShowOnly)
 
     // The status panel gives the candidates' grid the focus: Ctrl+4 ranks the candidate.
     QTest::mouseClick(w.window.panel(1), Qt::LeftButton);
-    ASSERT_EQ(w.window.currentPage(), 2);
+    ASSERT_EQ(w.window.currentPage(), Tab::Raw);
     candidates->selectRows({0});
     w.key(Qt::Key_4, Qt::ControlModifier);
     EXPECT_EQ(w.relevancyOf(w.candidate), 4);

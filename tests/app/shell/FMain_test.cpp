@@ -20,6 +20,7 @@
 #include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
 #include "app/shell/StatusPanel.h"
+#include "app/shell/Tab.h"
 #include "app/shell/ucHelp.h"
 #include "engine/platform/CRegistry.h"
 #include "tests/app/shell/ShellTestPage.h"
@@ -101,7 +102,7 @@ TEST(FMain, AWindowGivenNoPagesIsToldAndDoesNotLoad)
     window.FinalizeEngine();
     ASSERT_EQ(script.shown().size(), 1);
     EXPECT_EQ(script.shown().first().prompt, "The page ucHelp cannot be created. ");
-    EXPECT_EQ(window.page(1), nullptr);
+    EXPECT_EQ(window.page(Tab::Help), nullptr);
 }
 
 TEST(FMain, SixTabsInOrderWithTheHelpPageOnShow)
@@ -116,22 +117,22 @@ TEST(FMain, SixTabsInOrderWithTheHelpPageOnShow)
         EXPECT_EQ(ts->tabText(i), captions.at(i));
         EXPECT_EQ(ts->tabData(i).toString(), keys.at(i));
     }
-    EXPECT_EQ(shell.window->currentPage(), 1);
-    EXPECT_NE(dynamic_cast<ucHelp*>(shell.window->page(1)), nullptr);
-    EXPECT_FALSE(shell.window->pageWidget(1)->isHidden());
+    EXPECT_EQ(shell.window->currentPage(), Tab::Help);
+    EXPECT_NE(dynamic_cast<ucHelp*>(shell.window->page(Tab::Help)), nullptr);
+    EXPECT_FALSE(shell.window->pageWidget(Tab::Help)->isHidden());
     for (int i = 2; i <= 6; ++i) {
         EXPECT_TRUE(shell.window->pageWidget(i)->isHidden()) << i;
         EXPECT_EQ(shell.pages[i]->calls, QStringList{"init"}) << i;
         EXPECT_EQ(shell.pages[i]->owner, shell.window.get());
     }
-    EXPECT_EQ(shell.window->page(QStringLiteral("ucDLoads")), shell.window->page(6));
-    EXPECT_EQ(shell.window->pageWidget(2)->objectName(), QStringLiteral("ucRaw"));
+    EXPECT_EQ(shell.window->page(QStringLiteral("ucDLoads")), shell.window->page(Tab::Downloading));
+    EXPECT_EQ(shell.window->pageWidget(Tab::Raw)->objectName(), QStringLiteral("ucRaw"));
 }
 
 TEST(FMain, HelpPageShowsTheProgramsPage)
 {
     Shell shell;
-    auto* help = dynamic_cast<ucHelp*>(shell.window->page(1));
+    auto* help = dynamic_cast<ucHelp*>(shell.window->page(Tab::Help));
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->wb()->toPlainText().contains(QStringLiteral("How it works")));
     EXPECT_TRUE(help->wb()->toPlainText().contains(QStringLiteral("Quintara Keywords 4.11")));
@@ -148,8 +149,9 @@ TEST(FMain, MenusEnabledPerPage)
         bool keyword;
         bool group;
     };
-    const Case cases[] = {{1, false, false}, {2, true, false}, {3, true, false},
-                          {4, true, true},   {5, true, false}, {6, false, false}};
+    const Case cases[] = {{Tab::Help, false, false},  {Tab::Raw, true, false},
+                          {Tab::KWs, true, false},    {Tab::Groups, true, true},
+                          {Tab::Banned, true, false}, {Tab::Downloading, false, false}};
     for (const Case& c : cases) {
         shell.clickTab(c.page);
         ASSERT_EQ(shell.window->currentPage(), c.page);
@@ -169,8 +171,8 @@ TEST(FMain, UnknownTabKeyHidesEveryPage)
 {
     Shell shell;
     shell.window->ts()->setTabData(2, QStringLiteral("kws"));
-    shell.clickTab(3);
-    EXPECT_EQ(shell.window->currentPage(), 0);
+    shell.clickTab(Tab::KWs);
+    EXPECT_EQ(shell.window->currentPage(), Tab::None);
     for (int i = 1; i <= 6; ++i)
         EXPECT_TRUE(shell.window->pageWidget(i)->isHidden());
     EXPECT_FALSE(shell.enabled(QStringLiteral("mnuCopy")));
@@ -201,12 +203,12 @@ TEST(FMain, MenuItemsAndSearchEngines)
 TEST(FMain, DispatchGoesToTheRightPage)
 {
     Shell shell;
-    shell.clickTab(2);
+    shell.clickTab(Tab::Raw);
     shell.window->menuItem("mnuNewGroup")->trigger();
     shell.window->menuItem("mnuNewGroupToRoot")->trigger();
     EXPECT_EQ(shell.pages[4]->calls.mid(1),
               (QStringList{"CS_MENU_NEW_GROUP:0", "CS_MENU_NEW_GROUP_TO_ROOT:0"}));
-    EXPECT_TRUE(shell.window->pageWidget(4)->isHidden());
+    EXPECT_TRUE(shell.window->pageWidget(Tab::Groups)->isHidden());
 
     shell.window->menuItem("mnuOpenSEforCustomKW_5")->trigger();
     EXPECT_EQ(shell.pages[3]->calls.mid(1), QStringList{"CS_MENU_OPEN_SER_FOR_CUSTOM_KW:5"});
@@ -219,7 +221,7 @@ TEST(FMain, DispatchGoesToTheRightPage)
               (QStringList{"CS_MENU_EXPORT_TOP:2", "CS_MENU_OPEN_SER_FOR_KW:6", "CS_MENU_COPY:0",
                            "CS_MENU_ADD_KWS_TO_GROUP:0"}));
 
-    shell.clickTab(4);
+    shell.clickTab(Tab::Groups);
     for (const char* name :
          {"mnuMoveGroup", "mnuMoveGroupToRoot", "mnuRenameGroup", "mnuMoveKeywordsToGroup",
           "mnuDelete", "mnuFind", "mnuFindNext", "mnuSelect", "mnuExportAll", "mnuExportSelected",
@@ -232,7 +234,7 @@ TEST(FMain, DispatchGoesToTheRightPage)
                            "CS_MENU_SELECT:0", "CS_MENU_EXPORT_ALL:0", "CS_MENU_EXPORT_SELECTED:0",
                            "CS_MENU_COLLECT_BY_SELECTED_KEYWORD:0"}));
 
-    shell.clickTab(6);
+    shell.clickTab(Tab::Downloading);
     shell.window->DispatchMenuEvent(QStringLiteral("CS_MENU_COPY"), 0);
     EXPECT_EQ(shell.pages[6]->calls.mid(1), QStringList{"CS_MENU_COPY:0"});
 }
@@ -245,13 +247,13 @@ TEST(FMain, CtrlTabWrapsRound)
     ASSERT_TRUE(QTest::qWaitForWindowActive(shell.window.get()));
 
     QTest::keyClick(shell.window.get(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(shell.window->currentPage(), 6);
+    EXPECT_EQ(shell.window->currentPage(), Tab::Downloading);
     EXPECT_EQ(shell.window->ts()->currentIndex(), 5);
     QTest::keyClick(shell.window.get(), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(shell.window->currentPage(), 1);
+    EXPECT_EQ(shell.window->currentPage(), Tab::Help);
     QTest::keyClick(shell.window.get(), Qt::Key_Tab, Qt::ControlModifier);
-    EXPECT_EQ(shell.window->currentPage(), 2);
-    EXPECT_FALSE(shell.window->pageWidget(2)->isHidden());
+    EXPECT_EQ(shell.window->currentPage(), Tab::Raw);
+    EXPECT_FALSE(shell.window->pageWidget(Tab::Raw)->isHidden());
     EXPECT_TRUE(shell.enabled(QStringLiteral("mnuCopy")));
 }
 
@@ -260,12 +262,12 @@ TEST(FMain, StatusPanels)
     Shell shell;
     shell.window->show();
     QTest::mouseClick(shell.window->panel(1), Qt::LeftButton);
-    EXPECT_EQ(shell.window->currentPage(), 2);
+    EXPECT_EQ(shell.window->currentPage(), Tab::Raw);
     EXPECT_EQ(shell.window->ts()->currentIndex(), 1);
     QTest::mouseClick(shell.window->panel(2), Qt::LeftButton);
-    EXPECT_EQ(shell.window->currentPage(), 6);
+    EXPECT_EQ(shell.window->currentPage(), Tab::Downloading);
     QTest::mouseClick(shell.window->panel(3), Qt::LeftButton);
-    EXPECT_EQ(shell.window->currentPage(), 6);
+    EXPECT_EQ(shell.window->currentPage(), Tab::Downloading);
 
     // Panel 3 starts empty; its picture is kept for the downloads page.
     EXPECT_TRUE(shell.window->panel(3)->picture().isNull());

@@ -10,6 +10,7 @@
 #include "app/shell/MMain.h"
 #include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/Tab.h"
 #include "engine/platform/Folders.h"
 #include "tests/support/TestSupport.h"
 
@@ -85,7 +86,7 @@ TEST(MMain, NormalStartShowsTheWindowOnTheHelpPage)
     std::unique_ptr<FMain> window = MMain::StartNormal(wiring.hooks());
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->currentPage(), 1);
+    EXPECT_EQ(window->currentPage(), Tab::Help);
     EXPECT_EQ(window->windowTitle(),
               QStringLiteral("Quintara Keywords - First Project (Default Cache)"));
     EXPECT_TRUE(MMain::DefaultSetRank);
