@@ -4,13 +4,13 @@
 #include <QCoreApplication>
 
 #include "app/collect/CollectCommands.h"
-#include "app/collect/FMainKWOwner.h"
+#include "app/collect/MainWindowKWOwner.h"
 #include "app/collect/ucDLoad.h"
 #include "app/collect/ucGroups.h"
 #include "app/feedback/ContactMenu.h"
 #include "app/feedback/FSendInfo.h"
+#include "app/keywords/KWPageHost.h"
 #include "app/keywords/KWPageType.h"
-#include "app/keywords/ucKWHost.h"
 #include "app/shell/FMain.h"
 #include "app/shell/ucHelp.h"
 
@@ -25,7 +25,7 @@ MMain::Hooks ProgramWiring::hooks()
 
 void ProgramWiring::wire(FMain& window)
 {
-    m_owner = std::make_unique<FMainKWOwner>(&window);
+    m_owner = std::make_unique<MainWindowKWOwner>(&window);
     window.setPageFactory(
         [this](Tab::Number number, QWidget* parent) { return createPage(number, parent); });
     window.setCommandHandler([&window](const QString& menu) { runCommand(window, menu); });
@@ -37,13 +37,13 @@ QWidget* ProgramWiring::createPage(Tab::Number number, QWidget* parent) const
     case Tab::Help:
         return new ucHelp(parent);
     case Tab::Raw:
-        return new ucKWHost(KWPageType::Candidates, m_owner.get(), parent);
+        return new KWPageHost(KWPageType::Candidates, m_owner.get(), parent);
     case Tab::KWs:
-        return new ucKWHost(KWPageType::Keywords, m_owner.get(), parent);
+        return new KWPageHost(KWPageType::Keywords, m_owner.get(), parent);
     case Tab::Groups:
         return new ucGroups(m_owner.get(), parent);
     case Tab::Banned:
-        return new ucKWHost(KWPageType::Banned, m_owner.get(), parent);
+        return new KWPageHost(KWPageType::Banned, m_owner.get(), parent);
     case Tab::Downloading:
         return new ucDLoad(parent);
     default:

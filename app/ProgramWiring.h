@@ -6,7 +6,7 @@
 #include "app/shell/Tab.h"
 
 class FMain;
-class FMainKWOwner;
+class MainWindowKWOwner;
 class QString;
 class QWidget;
 
@@ -29,7 +29,7 @@ public:
     // Gives the window the program's pages and commands; the owner is then the window's.
     void wire(FMain& window);
     // The keyword pages' owner of the wired window; null before the first wiring.
-    FMainKWOwner* owner() const { return m_owner.get(); }
+    MainWindowKWOwner* owner() const { return m_owner.get(); }
     // The program's page (1 to 6) of the wired window.
     QWidget* createPage(Tab::Number number, QWidget* parent) const;
 
@@ -39,5 +39,5 @@ public:
 private:
     static void runCommand(FMain& window, const QString& menu);
 
-    std::unique_ptr<FMainKWOwner> m_owner;
+    std::unique_ptr<MainWindowKWOwner> m_owner;
 };

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QString>
 
-#include "app/shell/MInstall.h"
+#include "app/shell/CacheSeeder.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/Folders.h"
 #include "engine/platform/SqlConnection.h"
@@ -31,9 +31,9 @@ public:
             return QStringLiteral("cannot write the setup file");
         file.close();
 
-        MInstall::Result result;
+        CacheSeeder::Result result;
         try {
-            result = MInstall::SeedCache(cache, setup);
+            result = CacheSeeder::SeedCache(cache, setup);
         } catch (const zentrel::ZError& error) {
             return QStringLiteral("the seeding raised: ") + error.description();
         }

@@ -7,8 +7,8 @@
 #include "app/collect/CollectOwner.h"
 #include "app/keywords/FAddKWs.h"
 #include "app/shell/LoggingGuard.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/Tab.h"
 #include "app/shell/WaitCursor.h"
 #include "engine/database/DBaser.h"
@@ -100,7 +100,7 @@ void AddKWsLoop::Run(Source source, const QString& text)
         if (rejected->Count() == 0)
             break;
         MsgService::showMsg(
-            window, MStrings::format(kRejectedMessage, {QString::number(rejected->Count())}),
+            window, StringTable::format(kRejectedMessage, {QString::number(rejected->Count())}),
             MsgService::Exclamation);
         if (gone())
             return;

@@ -18,8 +18,8 @@
 #include "app/collect/CacheKWListModel.h"
 #include "app/shell/LoggingGuard.h"
 #include "app/shell/MMinMaxInfo.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/WaitCursor.h"
 #include "engine/database/CacheImportQuery.h"
 #include "engine/platform/ZError.h"
@@ -53,7 +53,7 @@ FImportFromCache::FImportFromCache(QWidget* parent)
     : QDialog(parent)
     , m_found(new CacheKWListModel(&m_icons, this))
     , m_picked(new CacheKWListModel(&m_icons, this))
-    , m_lblDescr(new QLabel(MStrings::text(kDescription), this))
+    , m_lblDescr(new QLabel(StringTable::text(kDescription), this))
     , m_txtFilter(new QLineEdit(this))
     , m_cmdApplyFilter(new QPushButton(QStringLiteral("&Apply"), this))
     , m_chkIncludeBanned(new QCheckBox(QStringLiteral("Include &Banned Keywords"), this))
@@ -215,7 +215,7 @@ void FImportFromCache::ApplyFilter()
         const auto rows = zentrel::CacheImportQuery::Run(
             *m_projectDB, filter.split(QLatin1Char(' ')), m_chkIncludeBanned->isChecked());
         if (rows.empty()) {
-            MsgService::showMsg(this, MStrings::format(kNothingFound, {filter}),
+            MsgService::showMsg(this, StringTable::format(kNothingFound, {filter}),
                                 MsgService::Information);
         } else {
             std::vector<CacheKWRow> found;

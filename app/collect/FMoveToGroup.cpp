@@ -16,7 +16,7 @@
 #include "app/keywords/PickedRow.h"
 #include "app/shell/LoggingGuard.h"
 #include "app/shell/MMinMaxInfo.h"
-#include "app/shell/MStrings.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/WaitCursor.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/ZError.h"
@@ -131,7 +131,7 @@ bool FMoveToGroup::pick(const QString& caption, const QString& description, bool
     if (groups.Count() == 0) {
         wait.restore();
         // A blank name would make a group that cannot be told from the empty answer.
-        const QString name = m_services->AskInput(MStrings::text(174)).trimmed();
+        const QString name = m_services->AskInput(StringTable::text(174)).trimmed();
         if (name.isEmpty())
             return false;
         const int id = m_dbaser->AddGroup(name, 0);
@@ -146,7 +146,7 @@ bool FMoveToGroup::pick(const QString& caption, const QString& description, bool
     MMisc::FillGroupTree(nullptr, groups, *m_tv, true, false, hiddenGroupId);
     if (m_tv->topLevelItemCount() == 0) {
         wait.restore();
-        m_services->ShowMsg(MStrings::text(178), 48);
+        m_services->ShowMsg(StringTable::text(178), 48);
         return false;
     }
     preselect(pickRank);
@@ -204,7 +204,7 @@ void FMoveToGroup::cmdOK_Click()
     QTreeWidgetItem* node = GroupTree::selected(*m_tv);
     if (node == nullptr) {
         if (m_services)
-            m_services->ShowMsg(MStrings::text(163), 48);
+            m_services->ShowMsg(StringTable::text(163), 48);
         return;
     }
     m_pickedItem = GroupTree::tag(node);

@@ -7,7 +7,7 @@
 #include "app/collect/GroupIcons.h"
 #include "app/collect/GroupTree.h"
 #include "app/keywords/KWServices.h"
-#include "app/shell/MStrings.h"
+#include "app/shell/StringTable.h"
 #include "engine/database/DBaser.h"
 
 GroupEditor::GroupEditor(QTreeWidget& tree)
@@ -31,7 +31,7 @@ bool GroupEditor::AddGroupPrompt(QTreeWidgetItem* parent)
 {
     if (!ready())
         return false;
-    const QString name = m_services->AskInput(MStrings::text(parent ? 159 : 171)).trimmed();
+    const QString name = m_services->AskInput(StringTable::text(parent ? 159 : 171)).trimmed();
     if (name.isEmpty())
         return false;
     // The engine rebuilds the page while it adds the project's first group: hold keys, and add
@@ -55,7 +55,8 @@ void GroupEditor::Rename()
         return;
     const QString key = GroupTree::key(node);
     const QString name =
-        m_services->AskInput(MStrings::format(161, {node->text(0)}), {}, node->text(0)).trimmed();
+        m_services->AskInput(StringTable::format(161, {node->text(0)}), {}, node->text(0))
+            .trimmed();
     if (name.isEmpty())
         return;
     m_dbaser->UpdateGroup(GroupTree::tag(node), name);
@@ -69,12 +70,12 @@ bool GroupEditor::Remove()
     if (node == nullptr || !ready())
         return false;
     if (node->childCount() > 0) {
-        m_services->ShowMsg(MStrings::text(160), 48);
+        m_services->ShowMsg(StringTable::text(160), 48);
         return false;
     }
     const QString key = GroupTree::key(node);
     const int id = GroupTree::tag(node);
-    if (m_services->ShowMsg(MStrings::format(162, {node->text(0)}), 52) != KWServices::Yes)
+    if (m_services->ShowMsg(StringTable::format(162, {node->text(0)}), 52) != KWServices::Yes)
         return false;
     m_dbaser->RemoveGroup(id);
     delete GroupTree::find(m_tv, key);
@@ -92,7 +93,8 @@ bool GroupEditor::Move(QWidget* pickerOwner)
     {
         FMoveToGroup picker(pickerOwner);
         picker.init(m_services, m_dbaser, m_memory);
-        if (!picker.ShowPicker(MStrings::text(169), MStrings::text(170), false, picked, true, id))
+        if (!picker.ShowPicker(StringTable::text(169), StringTable::text(170), false, picked, true,
+                               id))
             return false;
     }
     m_dbaser->MoveGroup(id, picked);

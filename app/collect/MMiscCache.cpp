@@ -1,13 +1,13 @@
 // The cache import: keywords picked from the cache database in FImportFromCache become the
 // project's candidates.
 
-#include "app/collect/CollectEngine.h"
 #include "app/collect/CollectOwner.h"
+#include "app/collect/EngineParts.h"
 #include "app/collect/FImportFromCache.h"
 #include "app/collect/MMisc.h"
 #include "app/shell/LoggingGuard.h"
 #include "app/shell/MMisc.h"
-#include "app/shell/MStrings.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/Tab.h"
 #include "app/shell/WaitCursor.h"
 #include "engine/database/CacheImportQuery.h"
@@ -46,10 +46,10 @@ void MMisc::ImportFromCache(const CLogPtr& Log, Scripting& Scripting,
                              QStringLiteral("MMisc.ImportFromCache"), LoggingGuard::kUnexpected);
     guard.run([&] {
         const QString filter =
-            AskInput(MStrings::text(kAskFilter), MStrings::text(kAskFilterTitle)).trimmed();
+            AskInput(StringTable::text(kAskFilter), StringTable::text(kAskFilterTitle)).trimmed();
         if (filter.isEmpty())
             return;
-        zentrel::DBaser& dbaser = CollectEngine::DBaser(Scripting);
+        zentrel::DBaser& dbaser = EngineParts::DBaser(Scripting);
         FImportFromCache dialog(OwnerForm.Window());
         {
             const WaitCursor wait;

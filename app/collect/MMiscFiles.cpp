@@ -1,14 +1,14 @@
 // The collection commands that store keywords before they return: clipboard, typing, text files
 // and local pages.
 #include "app/collect/AddKWsLoop.h"
-#include "app/collect/CollectEngine.h"
 #include "app/collect/CollectOwner.h"
+#include "app/collect/EngineParts.h"
 #include "app/collect/KWFileLoader.h"
 #include "app/collect/MMisc.h"
 #include "app/shell/LoggingGuard.h"
 #include "app/shell/MMisc.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/Tab.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/research/CSEContacter.h"
@@ -33,7 +33,7 @@ QString chooseExistingFile(CollectOwner& owner, const QString& title, const QStr
     if (path.isEmpty())
         return {};
     if (!zentrel::CFileUtilities::FileExists(path)) {
-        MsgService::showMsg(owner.Window(), MStrings::format(kFileNotFound, {path}),
+        MsgService::showMsg(owner.Window(), StringTable::format(kFileNotFound, {path}),
                             MsgService::Exclamation);
         return {};
     }
@@ -44,7 +44,7 @@ void loadLocalPage(CollectOwner& owner, Scripting& scripting, const QString& pat
 {
     if (KWFileLoader(owner.Window()).RefusesPage(path))
         return;
-    CollectEngine::SEContacter(scripting).LoadFromPage(path, false);
+    EngineParts::SEContacter(scripting).LoadFromPage(path, false);
     owner.RefreshTab(Tab::Raw);
 }
 
@@ -63,11 +63,11 @@ void MMisc::PasteKWs(CollectOwner& OwnerForm, const CLogPtr& Log, Scripting& Scr
     guard.run([&] {
         const QString text = GetClipboardKWs();
         if (text.isEmpty()) {
-            MsgService::showMsg(OwnerForm.Window(), MStrings::text(kEmptyClipboard),
+            MsgService::showMsg(OwnerForm.Window(), StringTable::text(kEmptyClipboard),
                                 MsgService::Exclamation);
             return;
         }
-        AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
+        AddKWsLoop(OwnerForm, Log, EngineParts::DBaser(Scripting))
             .Run(AddKWsLoop::Source::Paste, text);
     });
 }
@@ -77,7 +77,7 @@ void MMisc::AddKeywords(const CLogPtr& Log, Scripting& Scripting, CollectOwner& 
     const LoggingGuard guard(LoggingGuard::writerOf(Log), 4, QStringLiteral("MMisc.AddKeywords"),
                              LoggingGuard::kUnexpected);
     guard.run([&] {
-        AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
+        AddKWsLoop(OwnerForm, Log, EngineParts::DBaser(Scripting))
             .Run(AddKWsLoop::Source::ByHand, {});
     });
 }
@@ -98,7 +98,7 @@ void MMisc::ImportKWs(const CLogPtr& Log, Scripting& Scripting, CollectOwner& Ow
         const std::optional<QString> text = KWFileLoader(OwnerForm.Window()).Load(path);
         if (!text)
             return;
-        AddKWsLoop(OwnerForm, Log, CollectEngine::DBaser(Scripting))
+        AddKWsLoop(OwnerForm, Log, EngineParts::DBaser(Scripting))
             .Run(AddKWsLoop::Source::TextFile, *text);
     });
 }

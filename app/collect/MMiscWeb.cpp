@@ -2,13 +2,13 @@
 // the pages found by a keyword. Their keywords arrive later as new candidates.
 #include <memory>
 
-#include "app/collect/CollectEngine.h"
+#include "app/collect/EngineParts.h"
 #include "app/collect/MMisc.h"
 #include "app/collect/WebAddress.h"
 #include "app/shell/LoggingGuard.h"
 #include "app/shell/MMisc.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/StringTable.h"
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/research/CSEContacter.h"
 #include "engine/research/Scripting.h"
@@ -27,7 +27,7 @@ constexpr int kAskPage = 131;
 
 QString askTrimmed(int prompt)
 {
-    return MMisc::AskInput(MStrings::text(prompt)).trimmed();
+    return MMisc::AskInput(StringTable::text(prompt)).trimmed();
 }
 
 // False (after the message) when the answer holds no ".".
@@ -35,7 +35,7 @@ bool looksLikeAddress(const QString& answer, int message)
 {
     if (answer.contains(QLatin1Char('.')))
         return true;
-    MMisc::ShowMsg(MStrings::format(message, {answer}), MsgService::Exclamation);
+    MMisc::ShowMsg(StringTable::format(message, {answer}), MsgService::Exclamation);
     return false;
 }
 
@@ -49,7 +49,7 @@ void MMisc::ImportFromURL(const CLogPtr& Log, Scripting& Scripting) noexcept
         const QString answer = askTrimmed(kAskPage);
         if (answer.isEmpty() || !looksLikeAddress(answer, kInvalidURL))
             return;
-        CollectEngine::SEContacter(Scripting).LoadFromPage(WebAddress::PageURL(answer), true);
+        EngineParts::SEContacter(Scripting).LoadFromPage(WebAddress::PageURL(answer), true);
     });
 }
 
@@ -63,10 +63,10 @@ void MMisc::ImportFromSite(const CLogPtr& Log, Scripting& Scripting) noexcept
             return;
         const QString site = WebAddress::SiteName(answer);
         if (site.isEmpty()) {
-            ShowMsg(MStrings::format(kInvalidSite, {answer}), MsgService::Exclamation);
+            ShowMsg(StringTable::format(kInvalidSite, {answer}), MsgService::Exclamation);
             return;
         }
-        CollectEngine::SEContacter(Scripting).CrawlKWFromSite(
+        EngineParts::SEContacter(Scripting).CrawlKWFromSite(
             zentrel::seGoogle, site, std::make_shared<zentrel::CKeyedCollection>());
     });
 }
@@ -78,7 +78,7 @@ void MMisc::ImportFromGoogle(const CLogPtr& Log, Scripting& Scripting) noexcept
     guard.run([&] {
         const QString answer = askTrimmed(kAskPagesByKeyword);
         if (!answer.isEmpty())
-            CollectEngine::SEContacter(Scripting).GetSER(
+            EngineParts::SEContacter(Scripting).GetSER(
                 zentrel::seGoogle, answer, std::make_shared<zentrel::CKeyedCollection>());
     });
 }

@@ -11,12 +11,12 @@
 #include <QVBoxLayout>
 
 #include "app/collect/DLoadListModel.h"
-#include "app/collect/DLoadRules.h"
+#include "app/collect/DLoadTexts.h"
+#include "app/shell/DesktopBrowser.h"
 #include "app/shell/FMain.h"
 #include "app/shell/LoggingGuard.h"
-#include "app/shell/MBrowser.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/StatusPanel.h"
+#include "app/shell/StringTable.h"
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/ZError.h"
@@ -38,7 +38,7 @@ const QString kCrawlSource = QStringLiteral("ucDLoad.mnuCrawlFromSite_Click");
 
 QString countText(int id, int count)
 {
-    return MStrings::format(id, {QString::number(count)});
+    return StringTable::format(id, {QString::number(count)});
 }
 
 QListView* makeList(QWidget* parent, DLoadListModel* model, const QString& name)
@@ -259,7 +259,7 @@ void ucDLoad::moDownloader_Complete(const QString& Cookie, const QString&, bool 
             writeLog(0, QStringLiteral("The download of '%1' was cancelled.").arg(address), 5,
                      kCompleteSource);
         } else {
-            showError(IsSuccess ? QString() : DLoadRules::PanelErrorText(ErrDescription));
+            showError(IsSuccess ? QString() : DLoadTexts::PanelErrorText(ErrDescription));
         }
     });
 }
@@ -366,7 +366,7 @@ void ucDLoad::mnuBrowse_Click()
 void ucDLoad::mnuCrawlFromSite_Click()
 {
     guard(kCrawlSource).run([&] {
-        const QString site = DLoadRules::SiteToCrawl(m_rememberedURL);
+        const QString site = DLoadTexts::SiteToCrawl(m_rememberedURL);
         if (site.isEmpty() || !m_links.crawl)
             return;
         m_links.crawl(site);
@@ -378,11 +378,11 @@ void ucDLoad::browse(const QString& address, const QString& source)
 {
     if (address.isEmpty())
         return;
-    if (!DLoadRules::IsWebAddress(address)) {
+    if (!DLoadTexts::IsWebAddress(address)) {
         writeLog(0, QStringLiteral("Not a web address, not opened: '%1'.").arg(address), 4, source);
         return;
     }
-    if (!MBrowser::open(address))
+    if (!DesktopBrowser::open(address))
         writeLog(0, QStringLiteral("Cannot start the browser for '%1'.").arg(address), 4, source);
 }
 

@@ -10,9 +10,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/collect/FMainKWOwner.h"
 #include "app/collect/GroupTree.h"
 #include "app/collect/MMisc.h"
+#include "app/collect/MainWindowKWOwner.h"
 #include "app/keywords/DBaserKWStore.h"
 #include "app/keywords/KWProgramServices.h"
 #include "app/keywords/KWStore.h"
@@ -20,7 +20,7 @@
 #include "app/keywords/ucKW.h"
 #include "app/shell/CSplitter.h"
 #include "app/shell/LoggingGuard.h"
-#include "app/shell/MStrings.h"
+#include "app/shell/StringTable.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/ZError.h"
 #include "engine/research/Scripting.h"
@@ -43,7 +43,7 @@ ucGroups::ucGroups(QWidget* parent)
 {
 }
 
-ucGroups::ucGroups(FMainKWOwner* owner, QWidget* parent)
+ucGroups::ucGroups(MainWindowKWOwner* owner, QWidget* parent)
     : QWidget(parent)
     , m_pageOwner(owner)
     , m_pSplit(new QSplitter(Qt::Vertical, this))
@@ -130,8 +130,8 @@ template <class F> void ucGroups::guarded(int level, const QString& source, F&& 
     // The page's log is read when the error comes.
     const auto write = [this](std::int32_t number, const QString& text, int entryLevel,
                               const QString& where) {
-        if (m_log)
-            m_log->Write(number, text, entryLevel, where);
+        if (m_services)
+            m_services->Write(number, text, entryLevel, where);
     };
     LoggingGuard(write, level, source).run(std::forward<F>(command));
 }
@@ -155,7 +155,7 @@ void ucGroups::init(zentrel::Scripting* scripting, std::shared_ptr<zentrel::CLog
 void ucGroups::init(zentrel::DBaser* dbaser, KWStore* store, KWServices* services, KWOwner* owner,
                     GroupPickMemory* memory)
 {
-    m_log = services;
+    m_services = services;
     guarded(4, QStringLiteral("ucGroups.IVXPage_Init"), [&] {
         m_owner = owner;
         m_editor.setEngine(dbaser, services, memory);
@@ -210,7 +210,7 @@ void ucGroups::Finalize()
         m_KWs->Finalize();
         m_owner = nullptr;
         m_editor.setEngine(nullptr, nullptr, nullptr);
-        m_log = nullptr;
+        m_services = nullptr;
         m_ownStore.reset();
     } catch (...) {
         // ignored
@@ -341,7 +341,7 @@ void ucGroups::popupTreeMenu(const QPoint& at)
 
 bool ucGroups::eventFilter(QObject* watched, QEvent* event)
 {
-    GroupKeys::Command command = GroupKeys::Command::None;
+    GroupTreeKeyboard::Command command = GroupTreeKeyboard::Command::None;
     if (watched == m_tv && event->type() == QEvent::FocusIn)
         PickedRow::TakeFocus(*m_tv, static_cast<QFocusEvent*>(event)->reason());
     if (watched == m_tv && m_keys.filter(event, command)) {
@@ -358,25 +358,25 @@ bool ucGroups::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void ucGroups::runKey(GroupKeys::Command command)
+void ucGroups::runKey(GroupTreeKeyboard::Command command)
 {
     switch (command) {
-    case GroupKeys::Command::Delete:
+    case GroupTreeKeyboard::Command::Delete:
         cmdRemove_Click();
         break;
-    case GroupKeys::Command::Rename:
+    case GroupTreeKeyboard::Command::Rename:
         cmdRename_Click();
         break;
-    case GroupKeys::Command::ContextMenu:
+    case GroupTreeKeyboard::Command::ContextMenu:
         popupTreeMenu(QPoint(px(300), px(300)));
         break;
-    case GroupKeys::Command::NewGroup:
+    case GroupTreeKeyboard::Command::NewGroup:
         cmdAdd_Click();
         break;
-    case GroupKeys::Command::NewRootGroup:
+    case GroupTreeKeyboard::Command::NewRootGroup:
         cmdAddRoot_Click();
         break;
-    case GroupKeys::Command::None:
+    case GroupTreeKeyboard::Command::None:
         break;
     }
 }

@@ -6,11 +6,11 @@
 #include <QWidget>
 
 #include "app/collect/GroupEditor.h"
-#include "app/collect/GroupKeys.h"
+#include "app/collect/GroupTreeKeyboard.h"
 #include "app/shell/IVXPage.h"
 
 class CSplitter;
-class FMainKWOwner;
+class MainWindowKWOwner;
 class KWOwner;
 class KWProgramServices;
 class KWServices;
@@ -36,7 +36,7 @@ public:
     explicit ucGroups(QWidget* parent = nullptr);
     // The page of the main window, whose owner gives the inner page its side and the pickers'
     // memory.
-    explicit ucGroups(FMainKWOwner* owner, QWidget* parent = nullptr);
+    explicit ucGroups(MainWindowKWOwner* owner, QWidget* parent = nullptr);
     ~ucGroups() override;
 
     // The page interface.
@@ -86,17 +86,17 @@ private:
     void buildControls();
     void buildMenu();
     void rebuild();
-    void runKey(GroupKeys::Command command);
+    void runKey(GroupTreeKeyboard::Command command);
     template <class F> void guarded(int level, const QString& source, F&& command);
 
     QPointer<zentrel::DBaser> moDBaser;
-    KWServices* m_log = nullptr;
+    KWServices* m_services = nullptr;
     KWOwner* m_owner = nullptr;
     int m_lastLoadedGroup = 0;
-    GroupKeys m_keys;
+    GroupTreeKeyboard m_keys;
 
     // The owner the page was made with, and what the main window's init made.
-    FMainKWOwner* m_pageOwner = nullptr;
+    MainWindowKWOwner* m_pageOwner = nullptr;
     std::unique_ptr<KWStore> m_ownStore;
     std::unique_ptr<KWProgramServices> m_ownServices;
 

@@ -12,7 +12,7 @@
 #include "app/feedback/MXML.h"
 #include "app/feedback/cZip.h"
 #include "app/shell/MMisc.h"
-#include "app/shell/MSettings.h"
+#include "app/shell/ProgramSettings.h"
 #include "engine/platform/CAttributes.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CRegistry.h"
@@ -65,7 +65,8 @@ QString CL::FeedbackHost()
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
     QString fromSettings;
-    if (zentrel::CRegistry().ReadString(zentrel::CRegistry::kCurrentUser, MSettings::programKey(),
+    if (zentrel::CRegistry().ReadString(zentrel::CRegistry::kCurrentUser,
+                                        ProgramSettings::programKey(),
                                         QStringLiteral("FeedbackHost"), fromSettings) &&
         !fromSettings.trimmed().isEmpty())
         return fromSettings.trimmed();

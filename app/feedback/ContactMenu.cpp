@@ -7,7 +7,7 @@
 
 namespace {
 
-std::unique_ptr<FFeedbackForm> createForm(const QString& menu, QWidget* owner)
+std::unique_ptr<FeedbackForm> createForm(const QString& menu, QWidget* owner)
 {
     if (menu == u"mnuAskQuestion")
         return std::make_unique<FAskQuestion>(owner);
@@ -25,7 +25,7 @@ std::unique_ptr<FFeedbackForm> createForm(const QString& menu, QWidget* owner)
 bool ContactMenu::Run(const QString& menu, QWidget* owner,
                       const std::shared_ptr<zentrel::CLog>& log)
 {
-    std::unique_ptr<FFeedbackForm> form = createForm(menu, owner);
+    std::unique_ptr<FeedbackForm> form = createForm(menu, owner);
     if (!form)
         return false;
     form->init(log);

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/feedback/FFeedbackForm.h"
+#include "app/feedback/FeedbackForm.h"
 
 // A question to the maker.
-class FAskQuestion final : public FFeedbackForm {
+class FAskQuestion final : public FeedbackForm {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FAskQuestion)
 

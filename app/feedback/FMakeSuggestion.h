@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/feedback/FFeedbackForm.h"
+#include "app/feedback/FeedbackForm.h"
 
 // A suggestion to the maker.
-class FMakeSuggestion final : public FFeedbackForm {
+class FMakeSuggestion final : public FeedbackForm {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FMakeSuggestion)
 

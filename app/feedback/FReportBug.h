@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/feedback/FFeedbackForm.h"
+#include "app/feedback/FeedbackForm.h"
 
 // A problem report to the maker.
-class FReportBug final : public FFeedbackForm {
+class FReportBug final : public FeedbackForm {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(FReportBug)
 

@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QScopeGuard>
 
-#include "app/feedback/MFeedback.h"
+#include "app/feedback/FeedbackHelpers.h"
 #include "app/feedback/SurveyStatistics.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/StringTable.h"
 #include "engine/platform/CAttributes.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CUtilities.h"
@@ -36,7 +36,7 @@ FSendInfo::FSendInfo(QWidget* parent)
     m_txtReason->setTabChangesFocus(true);
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(16, 16, 16, 16);
-    QLabel* support = MFeedback::AddHeading(
+    QLabel* support = FeedbackHelpers::AddHeading(
         *this, *layout,
         QStringLiteral("We are sorry to see you go. Please tell us why Quintara Keywords did not "
                        "suit you: your comments help us make it better."));
@@ -73,7 +73,8 @@ zentrel::CAttributes FSendInfo::BuildParams() const
     if (!reason.trimmed().isEmpty())
         record.Add(QStringLiteral("reason"), reason);
     SurveyStatistics::Add(record, m_log);
-    record.Add(QStringLiteral("log"), MFeedback::LogText(m_log ? m_log->LogFile() : QString()));
+    record.Add(QStringLiteral("log"),
+               FeedbackHelpers::LogText(m_log ? m_log->LogFile() : QString()));
     return record;
 }
 
@@ -89,7 +90,7 @@ void FSendInfo::cmdSend_Click()
     if (m_transport.isSending() || m_ended)
         return;
     if (m_txtReason->toPlainText().isEmpty()) {
-        MsgService::showMsg(this, MStrings::text(kReasonEmpty), MsgService::Exclamation);
+        MsgService::showMsg(this, StringTable::text(kReasonEmpty), MsgService::Exclamation);
         return;
     }
     // The form comes back on every way out that leaves it open.
@@ -118,12 +119,12 @@ void FSendInfo::cmdSend_Click()
         }
         hourglass(false);
         if (sent) {
-            MsgService::showMsg(this, MStrings::text(kThankYou), MsgService::Information);
+            MsgService::showMsg(this, StringTable::text(kThankYou), MsgService::Information);
             end();
             return;
         }
-        MFeedback::LogSendFailure(m_log, QStringLiteral("FSendInfo.cmdSend_Click"), reason);
-        if (MsgService::showMsg(this, MStrings::text(kNotCompleted),
+        FeedbackHelpers::LogSendFailure(m_log, QStringLiteral("FSendInfo.cmdSend_Click"), reason);
+        if (MsgService::showMsg(this, StringTable::text(kNotCompleted),
                                 MsgService::RetryCancel | MsgService::Exclamation) !=
             MsgService::Retry)
             return;
@@ -177,5 +178,5 @@ void FSendInfo::end()
 void FSendInfo::paintEvent(QPaintEvent* event)
 {
     QDialog::paintEvent(event);
-    MFeedback::DrawEtchedFrame(*this);
+    FeedbackHelpers::DrawEtchedFrame(*this);
 }

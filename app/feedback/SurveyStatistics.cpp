@@ -9,7 +9,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "app/shell/MSettings.h"
+#include "app/shell/ProgramSettings.h"
 #include "engine/ComponentRegistry.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CAttributes.h"
@@ -112,10 +112,10 @@ Opened openReadOnly(const QString& fileName, const QString& schema, Clock::time_
 
 void SurveyStatistics::Add(zentrel::CAttributes& record, const std::shared_ptr<zentrel::CLog>& log)
 {
-    const std::optional<QString> cacheFile = existingFile(MSettings::cache());
+    const std::optional<QString> cacheFile = existingFile(ProgramSettings::cache());
     if (!cacheFile)
         return;
-    const std::optional<QString> projectFile = existingFile(MSettings::project());
+    const std::optional<QString> projectFile = existingFile(ProgramSettings::project());
     if (!projectFile)
         return;
     // Outlives the connections, whose busy handlers read it.

@@ -19,7 +19,7 @@
 #include "app/shell/MMain.h"
 #include "app/shell/MMinMaxInfo.h"
 #include "app/shell/MMisc.h"
-#include "app/shell/MStrings.h"
+#include "app/shell/StringTable.h"
 
 namespace {
 
@@ -288,7 +288,7 @@ void FAddKWs::refreshLineCount()
 {
     const int count = m_lineCounter->count();
     m_cmdOK->setEnabled(count >= 1 && !isLoading());
-    const QString status = MStrings::format(104, {QString::number(count)});
+    const QString status = StringTable::format(104, {QString::number(count)});
     if (status != m_sb->currentMessage())
         m_sb->showMessage(status);
 }

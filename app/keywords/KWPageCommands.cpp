@@ -15,7 +15,7 @@
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/shell/LoggingGuard.h"
-#include "app/shell/MStrings.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/WaitCursor.h"
 #include "engine/platform/ZError.h"
 
@@ -74,7 +74,7 @@ void KWPageCommands::showMovedMessage(QWidget* parent)
     std::int32_t value = 0;
     if (m_services->ReadLong(KWServices::ProgramKey(), kMovedMessageValue, value) && value != 0)
         return;
-    if (m_services->ShowSingleTimeMsg(parent, MStrings::text(137))) {
+    if (m_services->ShowSingleTimeMsg(parent, StringTable::text(137))) {
         m_noMovedMessage = true;
         m_services->WriteLong(KWServices::ProgramKey(), kMovedMessageValue, -1);
     }
@@ -84,7 +84,7 @@ bool KWPageCommands::Delete(const QList<int>& ids)
 {
     if (ids.isEmpty() || !m_services || !m_store)
         return false;
-    if (m_services->ShowMsg(MStrings::text(129), 49) != KWServices::OK)
+    if (m_services->ShowMsg(StringTable::text(129), 49) != KWServices::OK)
         return false;
     m_store->DeleteKWs(ids);
     refreshTab(PageTypeToTab(m_pageType));
@@ -138,7 +138,7 @@ bool KWPageCommands::AddToGroup(const QList<int>& ids, QWidget* parent)
     const bool withRank = m_pageType == KWPageType::Candidates || m_pageType == KWPageType::Banned;
     int group = 0;
     int rank = -1;
-    if (!m_owner->PickGroup(parent, MStrings::text(166), MStrings::text(167), withRank, group,
+    if (!m_owner->PickGroup(parent, StringTable::text(166), StringTable::text(167), withRank, group,
                             rank))
         return false;
     // Here a pick ranks the keywords, so that they leave the page for the group; one without a
@@ -164,7 +164,8 @@ bool KWPageCommands::MoveToGroup(const QList<int>& ids, QWidget* parent)
         return false;
     int group = 0;
     int rank = -1;
-    if (!m_owner->PickGroup(parent, MStrings::text(164), MStrings::text(165), false, group, rank))
+    if (!m_owner->PickGroup(parent, StringTable::text(164), StringTable::text(165), false, group,
+                            rank))
         return false;
     m_store->MoveToGroup(ids, m_groupId, group);
     if (m_pageType != KWPageType::Group)
@@ -177,7 +178,7 @@ bool KWPageCommands::RemoveFromGroup(const QList<int>& ids)
 {
     if (!m_owner || !m_store || !m_services)
         return false;
-    if (m_services->ShowMsg(MStrings::text(168), 52) != KWServices::Yes)
+    if (m_services->ShowMsg(StringTable::text(168), 52) != KWServices::Yes)
         return false;
     m_store->RemoveFromGroup(ids, m_groupId);
     refreshTab(PageTypeToTab(m_pageType));
@@ -247,7 +248,7 @@ std::optional<int> KWPageCommands::Find()
 {
     if (!m_services)
         return std::nullopt;
-    m_findPattern = KWFinder::FindPattern(m_services->AskInput(MStrings::text(113)));
+    m_findPattern = KWFinder::FindPattern(m_services->AskInput(StringTable::text(113)));
     if (m_findPattern.isEmpty())
         return std::nullopt;
     std::vector<KWPattern> patterns;
@@ -270,7 +271,7 @@ std::optional<QList<int>> KWPageCommands::SelectByWords()
 {
     if (!m_services)
         return std::nullopt;
-    const QString answer = m_services->AskInput(MStrings::text(114));
+    const QString answer = m_services->AskInput(StringTable::text(114));
     if (answer.isEmpty())
         return std::nullopt;
     std::vector<KWPattern> patterns;

@@ -8,7 +8,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "app/shell/MBrowser.h"
+#include "app/shell/DesktopBrowser.h"
 #include "app/shell/MsgService.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
@@ -70,7 +70,7 @@ void KWProgramServices::WriteFile(const QString& path, const QString& text)
 
 void KWProgramServices::OpenInBrowser(const QString& path, const QString& source)
 {
-    MBrowser::open(QUrl::fromLocalFile(path).toString(), m_log, source);
+    DesktopBrowser::open(QUrl::fromLocalFile(path).toString(), m_log, source);
 }
 
 void KWProgramServices::SetClipboardText(const QString& text)

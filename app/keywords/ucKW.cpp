@@ -14,7 +14,7 @@
 #include "app/keywords/KWPageMenus.h"
 #include "app/keywords/KWServices.h"
 #include "app/keywords/KWStore.h"
-#include "app/shell/MStrings.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/WaitCursor.h"
 
 namespace {
@@ -101,7 +101,7 @@ void ucKW::setGroupId(int groupId)
 
 void ucKW::init(KWStore* dbaser, KWServices* log, KWOwner* ownerForm)
 {
-    m_log = log;
+    m_services = log;
     guarded(4, QStringLiteral("ucKW.IVXPage_Init"), [&] {
         m_ownerForm = ownerForm;
         mpicPanel1 = ownerForm ? ownerForm->Panel1Picture() : QIcon();
@@ -146,7 +146,7 @@ void ucKW::Finalize()
         moDBaser = nullptr;
         m_commands.init(nullptr, nullptr, nullptr);
         m_ownerForm = nullptr;
-        m_log = nullptr;
+        m_services = nullptr;
         mpicPanel1 = QIcon();
     } catch (...) {
         // ignored
@@ -183,11 +183,11 @@ void ucKW::RefreshStatusBarKWsCount()
         const bool full = count >= mlRowCap;
         const int totalId = full ? (group ? 176 : 111) : (group ? 175 : 109);
         const QString shown = QString::number(full ? mlRowCap : count);
-        m_controls.total->setText(MStrings::format(totalId, {shown}));
+        m_controls.total->setText(StringTable::format(totalId, {shown}));
         if (m_pageType != KWPageType::Candidates || !m_ownerForm)
             return;
         const int panelId = full ? 157 : 156;
-        const QString text = MStrings::format(panelId, {shown});
+        const QString text = StringTable::format(panelId, {shown});
         m_ownerForm->SetPanel1(text, count == 0 ? mpicPanel1 : m_ownerForm->Panel4Picture());
     });
 }
@@ -196,7 +196,7 @@ void ucKW::updateRawDescription()
 {
     const int count = m_model->rowCount();
     const int id = count >= 50 ? 185 : (count >= 1 ? 187 : 186);
-    m_controls.rawDescription->setText(MStrings::text(id));
+    m_controls.rawDescription->setText(StringTable::text(id));
 }
 
 void ucKW::SetRankMode(bool setAdvanced)
@@ -247,10 +247,10 @@ void ucKW::mnuSelectByWildCard_Click()
 template <class F> void ucKW::onCurrentKeyword(const QString& source, F&& command)
 {
     guarded(4, source, [&] {
-        if (!m_log)
+        if (!m_services)
             return;
         if (m_lv->currentRow() < 0) {
-            m_log->ShowMsg(MStrings::text(112), 48);
+            m_services->ShowMsg(StringTable::text(112), 48);
             return;
         }
         command(m_lv->currentKeyword());
@@ -260,7 +260,7 @@ template <class F> void ucKW::onCurrentKeyword(const QString& source, F&& comman
 void ucKW::mnuCopyKW_Click()
 {
     onCurrentKeyword(QStringLiteral("ucKW.mnuCopyKW_Click"),
-                     [&](const QString& kw) { m_log->SetClipboardText(kw); });
+                     [&](const QString& kw) { m_services->SetClipboardText(kw); });
 }
 
 void ucKW::mnuDeleteKWs_Click()
@@ -321,9 +321,9 @@ void ucKW::mnuOpenSE_Click(int index)
 void ucKW::mnuOpenSEForCustomKW_Click(int index)
 {
     guarded(4, QStringLiteral("ucKW.mnuOpenSEForCustomKW_Click"), [&] {
-        if (!m_log)
+        if (!m_services)
             return;
-        const QString kw = m_log->AskInput(MStrings::text(173)).trimmed();
+        const QString kw = m_services->AskInput(StringTable::text(173)).trimmed();
         if (!kw.isEmpty() && m_ownerForm)
             m_ownerForm->OpenSERForKW(kw, index);
     });

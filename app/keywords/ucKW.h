@@ -13,8 +13,8 @@
 #include "app/keywords/KWCommandTable.h"
 #include "app/keywords/KWGridView.h"
 #include "app/keywords/KWIcons.h"
-#include "app/keywords/KWKeys.h"
 #include "app/keywords/KWPageCommands.h"
+#include "app/keywords/KWPageKeyboard.h"
 #include "app/keywords/KWPageLayout.h"
 #include "app/keywords/KWPageType.h"
 #include "app/keywords/KWScore.h"
@@ -142,13 +142,13 @@ private:
     void deleteOrBan();
     template <class F> void guarded(int level, const QString& source, F&& command)
     {
-        LoggingGuard(LoggingGuard::writerOf(m_log), level, source)
+        LoggingGuard(LoggingGuard::writerOf(m_services), level, source)
             .runCatchingAll(std::forward<F>(command));
     }
     template <class F> void onCurrentKeyword(const QString& source, F&& command);
 
     QPointer<KWStore> moDBaser;
-    KWServices* m_log = nullptr;
+    KWServices* m_services = nullptr;
     KWOwner* m_ownerForm = nullptr;
     QIcon mpicPanel1;
     KWPageType m_pageType = KWPageType::Banned;
@@ -164,7 +164,7 @@ private:
     QTimer* m_timer1;
     QMenu* m_mnuContext4List;
     QMenu* m_mnuGetFromPage;
-    KWKeys m_keys;
+    KWPageKeyboard m_keys;
     QAction* m_mnuMoveToGroup = nullptr;
     QAction* m_mnuRemoveFromGroup = nullptr;
     bool m_advanced = false;

@@ -14,7 +14,7 @@
 #include <QTimer>
 #include <QWidget>
 
-#include "app/shell/MStrings.h"
+#include "app/shell/StringTable.h"
 #include "engine/database/DBaser.h"
 
 namespace {
@@ -78,7 +78,7 @@ void showOver(QProgressDialog& dialog, const QWidget* window)
 void DatabaseWork::run(QWidget* window, zentrel::DBaser& db, const std::function<void()>& work)
 {
     QProgressDialog dialog(window);
-    dialog.setWindowTitle(MStrings::text(110));
+    dialog.setWindowTitle(StringTable::text(110));
     dialog.setLabelText(QStringLiteral("Working on the databases..."));
     dialog.setCancelButton(nullptr);
     dialog.setRange(0, 0);

@@ -8,8 +8,8 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/shell/MBrowser.h"
-#include "app/shell/MIcons.h"
+#include "app/shell/DesktopBrowser.h"
+#include "app/shell/DrawnIcons.h"
 #include "app/shell/ProgramVersion.h"
 
 namespace {
@@ -28,7 +28,7 @@ FAbout::FAbout(QWidget* parent)
 {
     setWindowTitle(QStringLiteral("About Quintara Keywords"));
     m_lblName->setTextFormat(Qt::PlainText);
-    m_image1->setPixmap(MIcons::productPicture());
+    m_image1->setPixmap(DrawnIcons::productPicture());
     m_image1->installEventFilter(this);
     m_lblVisitBRVSoft->setTextFormat(Qt::PlainText);
     m_lblVisitBRVSoft->setText(kMakerHost);
@@ -85,12 +85,12 @@ void FAbout::Form_Load()
 bool FAbout::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_image1 && event->type() == QEvent::MouseButtonDblClick) {
-        MBrowser::open(betaTesterPage());
+        DesktopBrowser::open(betaTesterPage());
         return true;
     }
     if (watched == m_lblVisitBRVSoft && event->type() == QEvent::MouseButtonRelease) {
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            MBrowser::open(homePage());
+            DesktopBrowser::open(homePage());
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -9,21 +9,21 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "app/shell/DesktopBrowser.h"
+#include "app/shell/DrawnIcons.h"
+#include "app/shell/EngineSession.h"
 #include "app/shell/FAbout.h"
-#include "app/shell/FMainPages.h"
 #include "app/shell/IVXPage.h"
 #include "app/shell/LoggingGuard.h"
-#include "app/shell/MBrowser.h"
-#include "app/shell/MIcons.h"
 #include "app/shell/MMinMaxInfo.h"
 #include "app/shell/MMisc.h"
-#include "app/shell/MSettings.h"
-#include "app/shell/MStrings.h"
-#include "app/shell/MainEngine.h"
+#include "app/shell/MainPages.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/ProgramSettings.h"
 #include "app/shell/ProjectFiles.h"
 #include "app/shell/RunLock.h"
 #include "app/shell/StatusPanel.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/Tab.h"
 #include "app/shell/WindowPlacement.h"
 #include "engine/database/DBaser.h"
@@ -69,7 +69,7 @@ void FMain::buildControls()
     m_ts->setFocusPolicy(Qt::NoFocus);
     m_ts->setExpanding(false);
     for (int i = 1; i <= kPageCount; ++i) {
-        const int index = m_ts->addTab(FMainPages::caption(i));
+        const int index = m_ts->addTab(MainPages::caption(i));
         m_ts->setTabData(index, tabKey(i));
     }
     // Whatever moves the tab (a click, the wheel, the keyboard) moves the page with it.
@@ -90,7 +90,7 @@ void FMain::buildControls()
         connect(m_panels[i], &StatusPanel::clicked, this, [this, i] { sb_PanelClick(i + 1); });
         connect(m_panels[i], &StatusPanel::doubleClicked, this, &FMain::mnuOpenProject_Click);
     }
-    m_panels[2]->setPicture(MIcons::warningPicture());
+    m_panels[2]->setPicture(DrawnIcons::warningPicture());
 
     auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     connect(next, &QShortcut::activated, this, [this] { showNextPage(false); });
@@ -250,7 +250,7 @@ void FMain::UpdateCaption()
 
 void FMain::SaveSettings()
 {
-    MSettings::setRankMode(mbAdvancedRankMode);
+    ProgramSettings::setRankMode(mbAdvancedRankMode);
     WindowPlacement::save(*this);
 }
 
@@ -274,7 +274,7 @@ bool FMain::Form_Load()
         writeLog(QStringLiteral("MDAC ver. ") + mdac + QStringLiteral(" Jet ver. ") + jet, 5,
                  source);
 
-        m_engine.Start(m_log, MSettings::searchesCountInterval());
+        m_engine.Start(m_log, ProgramSettings::searchesCountInterval());
 
         m_files->setLog(m_log);
         if (!m_files->OpenAtLoad())
@@ -318,8 +318,8 @@ void FMain::Form_Activate()
     mbFirstActivate = false;
     const QString source = QStringLiteral("FMain.Form_Activate");
     try {
-        MSettings::setFirstStart(QDateTime::currentDateTime().toString(Qt::ISODate));
-        SetRankMode(MSettings::rankMode().toLower() == u"advanced");
+        ProgramSettings::setFirstStart(QDateTime::currentDateTime().toString(Qt::ISODate));
+        SetRankMode(ProgramSettings::rankMode().toLower() == u"advanced");
         WindowPlacement::restore(*this);
         writeLog(QStringLiteral("Initialized successfullly. "), 5, source);
     } catch (const std::exception& error) {
@@ -400,18 +400,18 @@ void FMain::mnuPauseAutoResearch_Click()
 {
     const bool paused = m_engine.ToggleAutoResearch();
     m_menus.action(QStringLiteral("mnuPauseAutoResearch"))
-        ->setText(MStrings::text(paused ? 189 : 188));
+        ->setText(StringTable::text(paused ? 189 : 188));
 }
 
 void FMain::mnuRefreshSearchesCounts_Click()
 {
     try {
-        if (MsgService::showMsg(this, MStrings::text(190), 49) != MsgService::OK)
+        if (MsgService::showMsg(this, StringTable::text(190), 49) != MsgService::OK)
             return;
         m_engine.RecalcOverTimes(this);
         for (const Tab::Number tab : {Tab::Raw, Tab::KWs, Tab::Groups, Tab::Banned})
             RefreshTab(tab);
-        MsgService::showMsg(this, MStrings::text(191), MsgService::Information);
+        MsgService::showMsg(this, StringTable::text(191), MsgService::Information);
     } catch (const zentrel::ZError& error) {
         MsgService::showMsg(this, error.description(), MsgService::Exclamation);
     }
@@ -419,14 +419,14 @@ void FMain::mnuRefreshSearchesCounts_Click()
 
 void FMain::mnuReadUsersManual_Click()
 {
-    MBrowser::openOwnPage(QStringLiteral("quintara-keywords-users-guide.htm"), m_log,
-                          QStringLiteral("FMain.mnuReadUsersManual_Click"));
+    DesktopBrowser::openOwnPage(QStringLiteral("quintara-keywords-users-guide.htm"), m_log,
+                                QStringLiteral("FMain.mnuReadUsersManual_Click"));
 }
 
 void FMain::mnuVisitWebSite_Click()
 {
-    MBrowser::open(FAbout::homePage() + QStringLiteral("/quintara-keywords.htm"), m_log,
-                   QStringLiteral("FMain.mnuVisitWebSite_Click"));
+    DesktopBrowser::open(FAbout::homePage() + QStringLiteral("/quintara-keywords.htm"), m_log,
+                         QStringLiteral("FMain.mnuVisitWebSite_Click"));
 }
 
 void FMain::mnuAbout_Click()

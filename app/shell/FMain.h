@@ -8,9 +8,9 @@
 #include <QMainWindow>
 #include <QPixmap>
 
-#include "app/shell/FMainMenus.h"
-#include "app/shell/FMainPages.h"
-#include "app/shell/MainEngine.h"
+#include "app/shell/EngineSession.h"
+#include "app/shell/MainMenus.h"
+#include "app/shell/MainPages.h"
 #include "app/shell/Tab.h"
 
 class IVXPage;
@@ -32,8 +32,8 @@ class FMain final : public QMainWindow {
     Q_DISABLE_COPY_MOVE(FMain)
 
 public:
-    static constexpr int kPageCount = FMainPages::kPageCount;
-    using PageFactory = FMainPages::PageFactory;
+    static constexpr int kPageCount = MainPages::kPageCount;
+    using PageFactory = MainPages::PageFactory;
 
     explicit FMain(QWidget* parent = nullptr);
     ~FMain() override;
@@ -51,15 +51,15 @@ public:
     bool Form_Load();
     // The shutdown; runs once, also when the window is closed.
     void Form_Unload();
-    // Shuts the engine down (MainEngine) and lets go of the pages.
+    // Shuts the engine down (EngineSession) and lets go of the pages.
     void FinalizeEngine();
     void UpdateCaption();
     void SaveSettings();
 
     // Makes the pages at the load; without one the load fails.
     void setPageFactory(PageFactory factory) { m_pageFactory = std::move(factory); }
-    static QString pageKey(int number) { return FMainPages::pageKey(number); }
-    static QString tabKey(int number) { return FMainPages::tabKey(number); }
+    static QString pageKey(int number) { return MainPages::pageKey(number); }
+    static QString tabKey(int number) { return MainPages::tabKey(number); }
     IVXPage* page(int number) const { return mcolPages.page(number); }
     IVXPage* page(const QString& key) const { return mcolPages.page(key); }
     QWidget* pageWidget(int number) const { return mcolPages.widget(number); }
@@ -76,7 +76,7 @@ public:
     QTabBar* ts() const { return m_ts; }
     StatusPanel* panel(int number) const;
     QAction* menuItem(const QString& name) const { return m_menus.action(name); }
-    const FMainMenus& menus() const { return m_menus; }
+    const MainMenus& menus() const { return m_menus; }
 
     // The base name of a path: after its last separator, cut before its last ".".
     static QString baseName(const QString& path);
@@ -121,16 +121,16 @@ private:
     void refreshAfterProjectChange();
 
     std::shared_ptr<zentrel::CLog> m_log;
-    MainEngine m_engine;
+    EngineSession m_engine;
     std::unique_ptr<QLockFile> mhMutex;
     ProjectFiles* m_files;
     int miCurrentPage = Tab::Help;
-    FMainPages mcolPages;
+    MainPages mcolPages;
     bool mbAdvancedRankMode = false;
     bool mbFirstActivate = false;
     bool m_unloaded = false;
 
-    FMainMenus m_menus;
+    MainMenus m_menus;
     PageFactory m_pageFactory;
     std::function<void(const QString&)> m_commandHandler;
     QTabBar* m_ts = nullptr;

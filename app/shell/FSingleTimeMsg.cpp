@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "app/shell/MStrings.h"
+#include "app/shell/StringTable.h"
 
 FSingleTimeMsg::FSingleTimeMsg(QWidget* parent)
     : QDialog(parent)
@@ -21,7 +21,7 @@ FSingleTimeMsg::FSingleTimeMsg(QWidget* parent)
     m_lblMessage->setTextFormat(Qt::PlainText);
     m_lblMessage->setWordWrap(true);
     m_lblMessage->setText(QStringLiteral("Selected keyword is moved into 'Keywords' tab. "));
-    m_chkDontShowAgain->setText(MStrings::text(138));
+    m_chkDontShowAgain->setText(StringTable::text(138));
     m_cmdOK->setDefault(true);
     connect(m_cmdOK, &QPushButton::clicked, this, &QWidget::hide);
 

@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <QWindow>
 
-#include "app/shell/MIcons.h"
+#include "app/shell/DrawnIcons.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ QPixmap splashPicture()
     QPixmap pixmap(title.right() + 1 + kMargin, kHeight);
     pixmap.fill(QColor(30, 90, 170));
     QPainter painter(&pixmap);
-    painter.drawPixmap(kMargin, 48, MIcons::productPicture(64));
+    painter.drawPixmap(kMargin, 48, DrawnIcons::productPicture(64));
     painter.setFont(FSplash::titleFont());
     painter.setPen(Qt::white);
     painter.drawText(title, Qt::AlignVCenter | Qt::AlignLeft, FSplash::title());

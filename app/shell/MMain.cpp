@@ -10,12 +10,12 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
+#include "app/shell/CacheSeeder.h"
+#include "app/shell/DesktopBrowser.h"
 #include "app/shell/FMain.h"
 #include "app/shell/FSplash.h"
-#include "app/shell/MBrowser.h"
-#include "app/shell/MInstall.h"
-#include "app/shell/MSettings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/ProgramSettings.h"
 #include "app/shell/ProgramVersion.h"
 #include "app/shell/ShutdownSignals.h"
 #include "engine/platform/CFileUtilities.h"
@@ -170,7 +170,7 @@ std::unique_ptr<FMain> MMain::StartNormal(const Hooks& hooks)
     try {
         if (!zentrel::CUtilities::CheckDataComponents()) {
             splash.reset();
-            MBrowser::openOwnPage(QStringLiteral("update-data-components.htm"));
+            DesktopBrowser::openOwnPage(QStringLiteral("update-data-components.htm"));
             return nullptr;
         }
         std::shared_ptr<zentrel::CLog> log;
@@ -189,7 +189,7 @@ std::unique_ptr<FMain> MMain::StartNormal(const Hooks& hooks)
         }
         DefaultSetRank = true;
         DefaultRank = 4;
-        zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
+        zentrel::CFileUtilities::CreateFolder(ProgramSettings::projectFolder());
         // The pointer is back before the load, whose database boxes wait for the user.
         while (QApplication::overrideCursor() != nullptr)
             QApplication::restoreOverrideCursor();
@@ -221,7 +221,7 @@ int MMain::Main(const QStringList& arguments, const Hooks& hooks)
         }
         if (command == u"/install") {
             try {
-                MInstall::Run(log);
+                CacheSeeder::Run(log);
             } catch (const std::exception&) {
                 // The program ends without a message.
             }

@@ -3,14 +3,14 @@
 #include <QWidget>
 
 #include "app/shell/MScreenSize.h"
-#include "app/shell/MinMaxHook.h"
+#include "app/shell/WindowSizeLimits.h"
 
 namespace {
 
-MinMaxHook* hookOf(const QWidget* window)
+WindowSizeLimits* hookOf(const QWidget* window)
 {
-    return window->findChild<MinMaxHook*>(QStringLiteral("MMinMaxInfo"),
-                                          Qt::FindDirectChildrenOnly);
+    return window->findChild<WindowSizeLimits*>(QStringLiteral("MMinMaxInfo"),
+                                                Qt::FindDirectChildrenOnly);
 }
 
 } // namespace
@@ -21,15 +21,15 @@ void MMinMaxInfo::Hook(QWidget* window, int minWidthTwips, int minHeightTwips)
         return;
     Unhook(window);
     // The window owns the hook.
-    new MinMaxHook(window, MScreenSize::twipsToPixels(minWidthTwips),
-                   MScreenSize::twipsToPixels(minHeightTwips));
+    new WindowSizeLimits(window, MScreenSize::twipsToPixels(minWidthTwips),
+                         MScreenSize::twipsToPixels(minHeightTwips));
 }
 
 void MMinMaxInfo::Unhook(QWidget* window)
 {
     if (window == nullptr)
         return;
-    if (MinMaxHook* hook = hookOf(window)) {
+    if (WindowSizeLimits* hook = hookOf(window)) {
         window->removeEventFilter(hook);
         delete hook;
         window->setMinimumSize(0, 0);

@@ -2,10 +2,10 @@
 
 #include <QUrl>
 
+#include "app/shell/DesktopBrowser.h"
 #include "app/shell/LoggingGuard.h"
-#include "app/shell/MBrowser.h"
 #include "app/shell/MMisc.h"
-#include "app/shell/MSettings.h"
+#include "app/shell/ProgramSettings.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CRegistry.h"
 #include "engine/platform/CUtilities.h"
@@ -37,7 +37,7 @@ const QString kSource = QStringLiteral("MMisc.OpenSERForKW");
 QString searchEngineHost(int se)
 {
     QString host;
-    if (!CRegistry().ReadString(CRegistry::kCurrentUser, MSettings::programKey(),
+    if (!CRegistry().ReadString(CRegistry::kCurrentUser, ProgramSettings::programKey(),
                                 QStringLiteral("SearchEngineHost%1").arg(se), host) ||
         host.trimmed().isEmpty())
         return QString::fromLatin1(kSearchEngines.at(static_cast<std::size_t>(se - 1)).defaultHost);
@@ -77,7 +77,7 @@ void MMisc::OpenSERForKW(const QString& kw, int se, const std::shared_ptr<zentre
 {
     try {
         const QString url = searchResultsURL(kw, se);
-        if (!MBrowser::open(url))
+        if (!DesktopBrowser::open(url))
             throw ZError(zentrel::kUnexpected,
                          QStringLiteral("Cannot start the browser for '%1'.").arg(url), kSource);
     } catch (const std::exception& error) {

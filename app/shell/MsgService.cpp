@@ -10,9 +10,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
-#include "app/shell/FInputBox.h"
 #include "app/shell/FSingleTimeMsg.h"
-#include "app/shell/MStrings.h"
+#include "app/shell/InputBox.h"
+#include "app/shell/StringTable.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ MsgService::Answerer* MsgService::exchangeAnswerer(Answerer* answerer)
 
 QString MsgService::titleOrDefault(const QString& title)
 {
-    return title.isEmpty() ? MStrings::text(MStrings::kProductName) : title;
+    return title.isEmpty() ? StringTable::text(StringTable::kProductName) : title;
 }
 
 QList<int> MsgService::buttonsOf(int style)
@@ -141,7 +141,7 @@ QString MsgService::askInput(QWidget* parent, const QString& prompt, const QStri
     if (Answerer* answerer = current())
         return answerer->inputAnswer(request);
 
-    FInputBox box(parent);
+    InputBox box(parent);
     box.init(request.title, prompt, defaultText);
     if (box.exec() != QDialog::Accepted)
         return {};
@@ -199,7 +199,8 @@ QString MsgService::withDefaultSuffix(const QString& path, const QString& filter
 
 bool MsgService::showSingleTime(QWidget* owner, const QString& text)
 {
-    Request request{Kind::SingleTime, text, MStrings::text(MStrings::kProductName), 0, {}, {}, {}};
+    Request request{
+        Kind::SingleTime, text, StringTable::text(StringTable::kProductName), 0, {}, {}, {}};
     if (Answerer* answerer = current())
         return answerer->singleTimeAnswer(request);
 

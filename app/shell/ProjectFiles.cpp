@@ -8,9 +8,9 @@
 #include <QWidget>
 
 #include "app/shell/DatabaseWork.h"
-#include "app/shell/MSettings.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/ProgramSettings.h"
+#include "app/shell/StringTable.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CFileUtilities.h"
 #include "engine/platform/CLog.h"
@@ -79,16 +79,17 @@ zentrel::DBaser& ProjectFiles::dbaser() const
 
 bool ProjectFiles::OpenAtLoad()
 {
-    msCacheFileName = storedOrDefault(MSettings::cache(), MSettings::defaultCacheFile());
-    if (!openWithRetry(msCacheFileName, MSettings::defaultCacheFile(), false))
+    msCacheFileName =
+        storedOrDefault(ProgramSettings::cache(), ProgramSettings::defaultCacheFile());
+    if (!openWithRetry(msCacheFileName, ProgramSettings::defaultCacheFile(), false))
         return false;
-    MSettings::setCache(msCacheFileName);
+    ProgramSettings::setCache(msCacheFileName);
 
     msCurrentProjectFileName =
-        storedOrDefault(MSettings::project(), MSettings::defaultProjectFile());
-    if (!openWithRetry(msCurrentProjectFileName, MSettings::defaultProjectFile(), true))
+        storedOrDefault(ProgramSettings::project(), ProgramSettings::defaultProjectFile());
+    if (!openWithRetry(msCurrentProjectFileName, ProgramSettings::defaultProjectFile(), true))
         return false;
-    MSettings::setProject(msCurrentProjectFileName);
+    ProgramSettings::setProject(msCurrentProjectFileName);
     return true;
 }
 
@@ -98,7 +99,7 @@ QString ProjectFiles::storedOrDefault(const std::optional<QString>& stored,
 {
     if (stored.has_value() && !stored->isEmpty())
         return *stored;
-    zentrel::CFileUtilities::CreateFolder(MSettings::projectFolder());
+    zentrel::CFileUtilities::CreateFolder(ProgramSettings::projectFolder());
     return defaultFile;
 }
 
@@ -119,9 +120,9 @@ bool ProjectFiles::openWithRetry(QString& fileName, const QString& defaultFile, 
             return true;
         } catch (const zentrel::ZError& error) {
             const bool isDefault = QDir::cleanPath(fileName) == QDir::cleanPath(defaultFile);
-            const QString advice = isDefault ? MStrings::text(122)
-                                   : project ? MStrings::format(125, {MStrings::text(123)})
-                                             : MStrings::text(121);
+            const QString advice = isDefault ? StringTable::text(122)
+                                   : project ? StringTable::format(125, {StringTable::text(123)})
+                                             : StringTable::text(121);
             const int answer =
                 MsgService::showMsg(m_window, error.description() + advice, isDefault ? 53 : 50);
             if (answer == MsgService::Retry)
@@ -171,13 +172,13 @@ void ProjectFiles::openProjectCommand(bool create)
     const QString title =
         create ? QStringLiteral("File New Project") : QStringLiteral("Open Project");
     const QString fileName = chosenFile(
-        MsgService::openFileName(m_window, title, kProjectFilter, MSettings::projectFolder()),
+        MsgService::openFileName(m_window, title, kProjectFilter, ProgramSettings::projectFolder()),
         kProjectFilter);
     if (fileName.isEmpty())
         return;
     try {
         if (create && QFileInfo::exists(fileName)) {
-            if (MsgService::showMsg(m_window, MStrings::format(126, {fileName}), 49) !=
+            if (MsgService::showMsg(m_window, StringTable::format(126, {fileName}), 49) !=
                 MsgService::OK)
                 return;
             if (isOpenFile(fileName))
@@ -188,7 +189,7 @@ void ProjectFiles::openProjectCommand(bool create)
             deleteDatabaseFile(fileName);
         }
         if (!create && !QFileInfo::exists(fileName)) {
-            MsgService::showMsg(m_window, MStrings::format(127, {fileName}),
+            MsgService::showMsg(m_window, StringTable::format(127, {fileName}),
                                 MsgService::Exclamation);
             return;
         }
@@ -222,7 +223,7 @@ void ProjectFiles::openProject(const QString& fileName)
         return;
     }
     msCurrentProjectFileName = fileName;
-    MSettings::setProject(msCurrentProjectFileName);
+    ProgramSettings::setProject(msCurrentProjectFileName);
     emit projectChanged();
 }
 
@@ -245,17 +246,18 @@ void ProjectFiles::ConnectToDatabase()
 {
     const QString fileName =
         chosenFile(MsgService::openFileName(m_window, QStringLiteral("Select Keywords Database"),
-                                            kCacheFilter, MSettings::projectFolder()),
+                                            kCacheFilter, ProgramSettings::projectFolder()),
                    kCacheFilter);
     if (fileName.isEmpty())
         return;
     try {
         if (!QFileInfo::exists(fileName) &&
-            MsgService::showMsg(m_window, MStrings::format(128, {fileName}), 49) != MsgService::OK)
+            MsgService::showMsg(m_window, StringTable::format(128, {fileName}), 49) !=
+                MsgService::OK)
             return;
         openCacheFile(fileName);
         msCacheFileName = fileName;
-        MSettings::setCache(msCacheFileName);
+        ProgramSettings::setCache(msCacheFileName);
         emit cacheChanged();
     } catch (const zentrel::ZError& error) {
         MsgService::showMsg(m_window, error.description(), MsgService::Exclamation);

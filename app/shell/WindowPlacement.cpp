@@ -3,7 +3,7 @@
 #include <QWidget>
 
 #include "app/shell/MScreenSize.h"
-#include "app/shell/MSettings.h"
+#include "app/shell/ProgramSettings.h"
 
 namespace {
 
@@ -17,16 +17,19 @@ void WindowPlacement::save(const QWidget& window)
     const bool normal = !(window.isMinimized() || window.isMaximized() || window.isFullScreen());
     const QRect placement =
         normal || window.normalGeometry().isEmpty() ? window.geometry() : window.normalGeometry();
-    MSettings::setWindow(QStringLiteral("Top"), MScreenSize::pixelsToTwipsY(placement.top()));
-    MSettings::setWindow(QStringLiteral("Left"), MScreenSize::pixelsToTwipsX(placement.left()));
-    MSettings::setWindow(QStringLiteral("Width"), MScreenSize::pixelsToTwipsX(placement.width()));
-    MSettings::setWindow(QStringLiteral("Height"), MScreenSize::pixelsToTwipsY(placement.height()));
+    ProgramSettings::setWindow(QStringLiteral("Top"), MScreenSize::pixelsToTwipsY(placement.top()));
+    ProgramSettings::setWindow(QStringLiteral("Left"),
+                               MScreenSize::pixelsToTwipsX(placement.left()));
+    ProgramSettings::setWindow(QStringLiteral("Width"),
+                               MScreenSize::pixelsToTwipsX(placement.width()));
+    ProgramSettings::setWindow(QStringLiteral("Height"),
+                               MScreenSize::pixelsToTwipsY(placement.height()));
 }
 
 void WindowPlacement::restore(QWidget& window)
 {
     QRect placement = window.geometry();
-    const auto value = [](int i) { return MSettings::window(kPlacement[i]).value_or(0); };
+    const auto value = [](int i) { return ProgramSettings::window(kPlacement[i]).value_or(0); };
     const int top = value(0);
     const int left = value(1);
     const int width = value(2);

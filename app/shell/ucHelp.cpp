@@ -4,7 +4,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/shell/MBrowser.h"
+#include "app/shell/DesktopBrowser.h"
 
 ucHelp::ucHelp(QWidget* parent)
     : QWidget(parent)
@@ -24,10 +24,10 @@ void ucHelp::linkClicked(const QUrl& url)
     if (url.scheme() == u"qrc" || url.isRelative()) {
         const QString page = url.fileName();
         if (page.endsWith(QStringLiteral(".htm")) && page != QStringLiteral("help.htm"))
-            MBrowser::openOwnPage(page);
+            DesktopBrowser::openOwnPage(page);
         else
             m_wb->setSource(url);
         return;
     }
-    MBrowser::open(url.toString());
+    DesktopBrowser::open(url.toString());
 }

@@ -15,7 +15,7 @@
 
 #include "app/collect/DLoadListModel.h"
 #include "app/collect/ucDLoad.h"
-#include "app/shell/MIcons.h"
+#include "app/shell/DrawnIcons.h"
 #include "app/shell/StatusPanel.h"
 #include "bench/support/BenchWidgetMain.h"
 
@@ -68,7 +68,7 @@ struct ShownPage {
         layout->addWidget(page, 1);
         layout->addWidget(running);
         layout->addWidget(error);
-        page->attach({nullptr, {}, running, error, MIcons::warningPicture(), {}});
+        page->attach({nullptr, {}, running, error, DrawnIcons::warningPicture(), {}});
         window.resize(800, 600);
         window.show();
         QApplication::processEvents();

@@ -17,9 +17,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/shell/MInstall.h"
+#include "app/shell/CacheSeeder.h"
 #include "app/shell/MMain.h"
-#include "app/shell/MSettings.h"
+#include "app/shell/ProgramSettings.h"
 #include "engine/database/CacheIndex.h"
 #include "engine/database/MParser.h"
 #include "engine/platform/Folders.h"
@@ -162,7 +162,7 @@ static void BM_BulkInsertBaseline(benchmark::State& state)
 }
 BENCHMARK(BM_BulkInsertBaseline)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// MInstall::SeedCache alone: read, parse, sort and store the rows (no index).
+// CacheSeeder::SeedCache alone: read, parse, sort and store the rows (no index).
 static void BM_SeedCache(benchmark::State& state)
 {
     QTemporaryDir home;
@@ -171,14 +171,14 @@ static void BM_SeedCache(benchmark::State& state)
     for (auto _ : state) {
         state.PauseTiming();
         const QString cache = freshCache(home);
-        QFile setup(MInstall::setupFile());
+        QFile setup(CacheSeeder::setupFile());
         setup.open(QIODevice::WriteOnly | QIODevice::Truncate);
         setup.write(text);
         setup.flush();
         ::fsync(setup.handle()); // its pages written before the timing, as the baseline's rows
         setup.close();
         state.ResumeTiming();
-        const MInstall::Result result = MInstall::SeedCache(cache, MInstall::setupFile());
+        const CacheSeeder::Result result = CacheSeeder::SeedCache(cache, CacheSeeder::setupFile());
         if (result.stored != kLines) {
             state.SkipWithError("not every row stored");
             break;
@@ -195,11 +195,11 @@ QString seededCache(const QTemporaryDir& home)
 {
     const QString cache = freshCache(home);
     {
-        QFile setup(MInstall::setupFile());
+        QFile setup(CacheSeeder::setupFile());
         setup.open(QIODevice::WriteOnly | QIODevice::Truncate);
         setup.write(setupText());
     }
-    MInstall::SeedCache(cache, MInstall::setupFile());
+    CacheSeeder::SeedCache(cache, CacheSeeder::setupFile());
     return cache;
 }
 
@@ -246,7 +246,7 @@ BENCHMARK(BM_KeywordIndexBaseline)->Unit(benchmark::kMillisecond)->Iterations(2)
 // The cache's keyword index built over the stored rows, on its own.
 static void BM_BuildKeywordIndex(benchmark::State& state)
 {
-    timeIndexBuild(state, [](const QString& cache) { MInstall::BuildIndex(cache, nullptr); });
+    timeIndexBuild(state, [](const QString& cache) { CacheSeeder::BuildIndex(cache, nullptr); });
 }
 BENCHMARK(BM_BuildKeywordIndex)->Unit(benchmark::kMillisecond)->Iterations(2);
 
@@ -258,9 +258,9 @@ static void BM_InstallSwitch(benchmark::State& state)
     const QStringList arguments{QStringLiteral("quintara-keywords"), QStringLiteral("/install")};
     for (auto _ : state) {
         state.PauseTiming();
-        QFile::remove(MSettings::defaultCacheFile());
+        QFile::remove(ProgramSettings::defaultCacheFile());
         {
-            QFile setup(MInstall::setupFile());
+            QFile setup(CacheSeeder::setupFile());
             if (!setup.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
                 setup.write(text) != text.size()) {
                 state.SkipWithError("SetupKWs.txt not written");
@@ -270,8 +270,8 @@ static void BM_InstallSwitch(benchmark::State& state)
         state.ResumeTiming();
         MMain::Main(arguments, {});
         state.PauseTiming();
-        const qint64 rows = cacheRows(MSettings::defaultCacheFile());
-        if (QFile::exists(MInstall::setupFile()) || rows < kLines) {
+        const qint64 rows = cacheRows(ProgramSettings::defaultCacheFile());
+        if (QFile::exists(CacheSeeder::setupFile()) || rows < kLines) {
             state.SkipWithError(QStringLiteral("setup file kept or %1 rows stored")
                                     .arg(rows)
                                     .toStdString()

@@ -23,9 +23,9 @@
 
 #include "app/ProgramWiring.h"
 #include "app/shell/FMain.h"
-#include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
 #include "app/shell/MsgService.h"
+#include "app/shell/ProgramSettings.h"
 #include "engine/database/CountsRefresh.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
@@ -133,8 +133,8 @@ void removeFile(const QString& file)
 
 // The run's copies of the seed files, named by the settings.
 struct RunFiles {
-    QString cache = QDir(MSettings::projectFolder()).filePath("Bench Cache.vxc");
-    QString project = QDir(MSettings::projectFolder()).filePath("Bench.vxp");
+    QString cache = QDir(ProgramSettings::projectFolder()).filePath("Bench Cache.vxc");
+    QString project = QDir(ProgramSettings::projectFolder()).filePath("Bench.vxp");
 
     explicit RunFiles(Files kind)
     {
@@ -167,8 +167,8 @@ struct RunFiles {
             onFile(cache, {"UPDATE CacheGeneration SET Generation = Generation + 1"});
             break;
         }
-        MSettings::setCache(cache);
-        MSettings::setProject(project);
+        ProgramSettings::setCache(cache);
+        ProgramSettings::setProject(project);
     }
 };
 
@@ -332,7 +332,7 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     g_home = home.path();
     qputenv("QUINTARA_HOME", home.path().toUtf8());
-    QDir().mkpath(MSettings::projectFolder());
+    QDir().mkpath(ProgramSettings::projectFolder());
     const std::pair<const char*, Files> opens[] = {
         {"BM_FirstOpen/AsTheyAre", Files::AsTheyAre},
         {"BM_FirstOpen/OlderCache", Files::OlderCache},

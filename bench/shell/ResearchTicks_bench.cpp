@@ -22,8 +22,8 @@
 
 #include "app/ProgramWiring.h"
 #include "app/shell/FMain.h"
-#include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/ProgramSettings.h"
 #include "engine/database/CountsRefresh.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
@@ -159,12 +159,12 @@ void BM_ResearchTicks(benchmark::State& state)
     qputenv("QUINTARA_SEARCH_HOST", server.host().toUtf8());
     qputenv("QUINTARA_SUGGEST_HOST", server.host().toUtf8());
     qputenv("QUINTARA_ONLINE", "1");
-    QDir().mkpath(MSettings::projectFolder());
-    const QString cacheFile = QDir(MSettings::projectFolder()).filePath("Bench Cache.vxc");
-    const QString projectFile = QDir(MSettings::projectFolder()).filePath("Bench.vxp");
+    QDir().mkpath(ProgramSettings::projectFolder());
+    const QString cacheFile = QDir(ProgramSettings::projectFolder()).filePath("Bench Cache.vxc");
+    const QString projectFile = QDir(ProgramSettings::projectFolder()).filePath("Bench.vxp");
     fill(cacheFile, projectFile);
-    MSettings::setCache(cacheFile);
-    MSettings::setProject(projectFile);
+    ProgramSettings::setCache(cacheFile);
+    ProgramSettings::setProject(projectFile);
     const int seconds = qEnvironmentVariableIsSet("QUINTARA_BENCH_SECONDS")
                             ? qEnvironmentVariableIntValue("QUINTARA_BENCH_SECONDS")
                             : 60;

@@ -13,12 +13,12 @@
 
 #include "app/ProgramWiring.h"
 #include "app/keywords/KWGridModel.h"
+#include "app/keywords/KWPageHost.h"
 #include "app/keywords/ucKW.h"
-#include "app/keywords/ucKWHost.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MMain.h"
-#include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/ProgramSettings.h"
 #include "engine/database/CountsRefresh.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/KeywordStore.h"
@@ -72,14 +72,15 @@ private:
     Fixture()
     {
         qputenv("QUINTARA_HOME", m_home.path().toUtf8());
-        QDir().mkpath(MSettings::projectFolder());
-        const QString cacheFile = QDir(MSettings::projectFolder()).filePath("Bench Cache.vxc");
-        const QString projectFile = QDir(MSettings::projectFolder()).filePath("Bench.vxp");
+        QDir().mkpath(ProgramSettings::projectFolder());
+        const QString cacheFile =
+            QDir(ProgramSettings::projectFolder()).filePath("Bench Cache.vxc");
+        const QString projectFile = QDir(ProgramSettings::projectFolder()).filePath("Bench.vxp");
         QElapsedTimer timer;
         timer.start();
         fill(cacheFile, projectFile);
-        MSettings::setCache(cacheFile);
-        MSettings::setProject(projectFile);
+        ProgramSettings::setCache(cacheFile);
+        ProgramSettings::setProject(projectFile);
         std::fprintf(stderr, "fixture made in %lld ms\n", static_cast<long long>(timer.elapsed()));
     }
 
@@ -123,7 +124,7 @@ private:
 
 int gridRows(const FMain& window, int page)
 {
-    const auto* host = qobject_cast<ucKWHost*>(window.pageWidget(page));
+    const auto* host = qobject_cast<KWPageHost*>(window.pageWidget(page));
     return host != nullptr ? host->kwPage()->model()->rowCount() : -1;
 }
 

@@ -18,10 +18,10 @@
 #include "app/ProgramWiring.h"
 #include "app/keywords/FAddKWs.h"
 #include "app/keywords/KWGridModel.h"
+#include "app/keywords/KWPageHost.h"
 #include "app/keywords/ucKW.h"
-#include "app/keywords/ucKWHost.h"
+#include "app/shell/DrawnIcons.h"
 #include "app/shell/FMain.h"
-#include "app/shell/MIcons.h"
 #include "app/shell/MsgScript.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
@@ -79,7 +79,7 @@ void settle()
 
 ucKW* kwPage(const FMain& window, int number)
 {
-    auto* host = dynamic_cast<ucKWHost*>(window.page(number));
+    auto* host = dynamic_cast<KWPageHost*>(window.page(number));
     return host != nullptr ? host->kwPage() : nullptr;
 }
 
@@ -254,7 +254,7 @@ int main(int argc, char** argv)
     qputenv("QUINTARA_SUGGEST_HOST", "127.0.0.1:9");
     const MsgScript quiet; // no box waits for an answer
 
-    bool ok = save(out, QStringLiteral("c"), MIcons::productPicture(32).toImage());
+    bool ok = save(out, QStringLiteral("c"), DrawnIcons::productPicture(32).toImage());
     ok = save(out, QStringLiteral("vx-workflow"), workflow()) && ok;
 
     ProgramWiring wiring;

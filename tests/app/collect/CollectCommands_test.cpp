@@ -6,12 +6,12 @@
 
 #include "app/ProgramWiring.h"
 #include "app/collect/CollectCommands.h"
-#include "app/collect/FMainKWOwner.h"
+#include "app/collect/MainWindowKWOwner.h"
 #include "app/keywords/FAddKWs.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MMain.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/Tab.h"
 #include "app/shell/ucHelp.h"
 #include "engine/database/DBaser.h"
@@ -87,14 +87,14 @@ TEST(CollectCommands, EveryCollectionMenuAndPageCommandAnswers)
     w.window.menuItem("mnuImportKeywords")->trigger();
     w.window.menuItem("mnuPickFromLocalPage")->trigger();
     // The keyword pages reach the same commands through the window.
-    FMainKWOwner owner(&w.window);
+    MainWindowKWOwner owner(&w.window);
     owner.Collect("PasteKWs");
     const auto& shown = w.script.shown();
     ASSERT_EQ(shown.size(), 4);
-    EXPECT_EQ(shown.at(0).prompt, MStrings::text(103));
+    EXPECT_EQ(shown.at(0).prompt, StringTable::text(103));
     EXPECT_EQ(shown.at(1).title, "Import Keywords");
     EXPECT_EQ(shown.at(2).title, "Import Keywords from Local Page");
-    EXPECT_EQ(shown.at(3).prompt, MStrings::text(103));
+    EXPECT_EQ(shown.at(3).prompt, StringTable::text(103));
     collecttest::onActiveModal<FAddKWs>([](FAddKWs* dialog) { dialog->reject(); });
     owner.Collect("AddKeywords");
     EXPECT_EQ(w.refreshes(Tab::Raw), 1);

@@ -17,8 +17,8 @@
 #include "app/collect/CacheKWListModel.h"
 #include "app/collect/FImportFromCache.h"
 #include "app/collect/MMisc.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/Tab.h"
 #include "engine/platform/SqlTransaction.h"
 #include "tests/app/collect/CollectFixture.h"
@@ -143,7 +143,7 @@ TEST_F(FImportFromCacheTest, FirstQueryListsOfferedKeywordsByCount)
     EXPECT_TRUE(dialog.cmdOK()->isDefault());
     EXPECT_EQ(dialog.findChild<QStatusBar*>()->currentMessage(),
               "Pick keywords you want to import then press OK button");
-    EXPECT_TRUE(dialog.findChild<QLabel*>()->text().startsWith(MStrings::text(133).left(20)));
+    EXPECT_TRUE(dialog.findChild<QLabel*>()->text().startsWith(StringTable::text(133).left(20)));
     dialog.show();
     EXPECT_GE(dialog.minimumWidth(), 600);
     EXPECT_GE(dialog.minimumHeight(), 280);
@@ -187,8 +187,8 @@ TEST_F(FImportFromCacheTest, BlankFilterRunsNothingAndNoMatchKeepsTheList)
     filter("kept");
     filter("zero");
     ASSERT_EQ(script.shown().size(), 2);
-    EXPECT_EQ(script.shown().at(0).prompt, MStrings::format(177, {"kept"}));
-    EXPECT_EQ(script.shown().at(1).prompt, MStrings::format(177, {"zero"}));
+    EXPECT_EQ(script.shown().at(0).prompt, StringTable::format(177, {"kept"}));
+    EXPECT_EQ(script.shown().at(1).prompt, StringTable::format(177, {"zero"}));
     EXPECT_EQ(script.shown().at(0).style, 64);
     EXPECT_EQ(found(), QStringList{"soft toys"});
     EXPECT_EQ(dialog.lblCacheTotal()->text(), "Found: 1 keywords.");
@@ -342,8 +342,8 @@ TEST_F(ImportFromCacheCommand, PickedKeywordsBecomeCandidates)
     MMisc::ImportFromCache(e.log, e.scripting, e.owner);
     const auto asked = e.script.shown(MsgService::Kind::Input);
     ASSERT_EQ(asked.size(), 1);
-    EXPECT_EQ(asked.first().prompt, MStrings::text(134));
-    EXPECT_EQ(asked.first().title, MStrings::text(184));
+    EXPECT_EQ(asked.first().prompt, StringTable::text(134));
+    EXPECT_EQ(asked.first().title, StringTable::text(184));
     EXPECT_EQ(e.relevancyOf("blue widgets"), -1);
     EXPECT_EQ(e.relevancyOf("widgets shop"), -1);
     EXPECT_EQ(e.operations(), QStringList{"Imported from cache"});

@@ -9,18 +9,18 @@
 #include <QTreeWidget>
 
 #include "app/ProgramWiring.h"
-#include "app/collect/FMainKWOwner.h"
 #include "app/collect/FMoveToGroup.h"
 #include "app/collect/GroupIcons.h"
 #include "app/collect/GroupTree.h"
 #include "app/collect/MMisc.h"
+#include "app/collect/MainWindowKWOwner.h"
 #include "app/collect/ucGroups.h"
 #include "app/keywords/KWGridModel.h"
+#include "app/keywords/KWPageHost.h"
 #include "app/keywords/ucKW.h"
-#include "app/keywords/ucKWHost.h"
 #include "app/shell/FMain.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/Tab.h"
 #include "engine/database/DBaser.h"
 #include "tests/app/keywords/KWProjectFixture.h"
@@ -70,7 +70,7 @@ protected:
         };
         FMoveToGroup picker;
         picker.init(&services, project.db.get(), &memory);
-        return picker.ShowPicker(MStrings::text(166), MStrings::text(167), pickRank, picked,
+        return picker.ShowPicker(StringTable::text(166), StringTable::text(167), pickRank, picked,
                                  moveGroupMode, hidden, rank);
     }
     int groupCount() const
@@ -140,7 +140,7 @@ TEST_F(PickerTest, NoGroupsAndNoRankAsksOnceWithoutTheDialog)
 {
     int picked = -5;
     EXPECT_FALSE(pick(false, picked)); // empty answer
-    EXPECT_EQ(services.prompts, (std::vector<QString>{MStrings::text(174)}));
+    EXPECT_EQ(services.prompts, (std::vector<QString>{StringTable::text(174)}));
     EXPECT_EQ(groupCount(), 0);
     EXPECT_EQ(picked, -5);
 
@@ -183,7 +183,7 @@ TEST_F(PickerTest, MovedGroupAndItsDescendantsAreNeverOffered)
     EXPECT_FALSE(pick(false, picked, true, only));
     EXPECT_EQ(dialogs, 0);
     ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].prompt, MStrings::text(178));
+    EXPECT_EQ(services.messages[0].prompt, StringTable::text(178));
     EXPECT_EQ(services.messages[0].style, 48);
 
     const int child = project.db->AddGroup(QStringLiteral("child"), only);
@@ -208,7 +208,7 @@ TEST_F(PickerTest, OkWithNothingSelectedKeepsTheDialogOpen)
         dialog.cmdOK()->click();
         EXPECT_TRUE(dialog.isVisible());
         ASSERT_EQ(services.messages.size(), 1u);
-        EXPECT_EQ(services.messages[0].prompt, MStrings::text(163));
+        EXPECT_EQ(services.messages[0].prompt, StringTable::text(163));
         EXPECT_EQ(services.messages[0].style, 48);
         GroupTree::select(*dialog.tv(), nodeOf(*dialog.tv(), a));
         dialog.cmdOK()->click();
@@ -339,15 +339,15 @@ TEST_F(PickerTest, CaptionsOfTheCall)
     project.db->AddGroup(QStringLiteral("a"));
     services.onDialog = [&](QDialog& dialog) {
         auto& picker = static_cast<FMoveToGroup&>(dialog);
-        EXPECT_EQ(picker.windowTitle(), MStrings::text(169));
-        EXPECT_EQ(picker.lblCaption()->text(), MStrings::text(170));
+        EXPECT_EQ(picker.windowTitle(), StringTable::text(169));
+        EXPECT_EQ(picker.lblCaption()->text(), StringTable::text(170));
         dialog.reject();
     };
     FMoveToGroup picker;
     picker.init(&services, project.db.get(), &memory);
     int picked = 0;
     EXPECT_FALSE(
-        picker.ShowPicker(MStrings::text(169), MStrings::text(170), false, picked, true, 0));
+        picker.ShowPicker(StringTable::text(169), StringTable::text(170), false, picked, true, 0));
     EXPECT_FALSE(picker.OKPressed());
 }
 
@@ -440,7 +440,7 @@ TEST(PutToGroup, ThroughTheMainWindowsPicker)
     FMain window;
     wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
-    auto* candidates = dynamic_cast<ucKWHost*>(window.page(Tab::Raw));
+    auto* candidates = dynamic_cast<KWPageHost*>(window.page(Tab::Raw));
     ASSERT_NE(candidates, nullptr);
     zentrel::CKeyedCollection kws;
     kws.Add(QStringLiteral("green tea"));
@@ -454,7 +454,7 @@ TEST(PutToGroup, ThroughTheMainWindowsPicker)
     raw->selectRows({0});
 
     testsupport::onModal<FMoveToGroup>([&](FMoveToGroup* picker) {
-        EXPECT_EQ(picker->windowTitle(), MStrings::text(166));
+        EXPECT_EQ(picker->windowTitle(), StringTable::text(166));
         GroupTree::select(*picker->tv(), nodeOf(*picker->tv(), group));
         picker->optRank(5)->click();
         picker->cmdOK()->click();

@@ -15,7 +15,7 @@
 #include "app/keywords/FAddKWs.h"
 #include "app/shell/MMain.h"
 #include "app/shell/MMisc.h"
-#include "app/shell/MStrings.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/Tab.h"
 #include "tests/app/collect/CollectFixture.h"
 #include "tests/engine/research/QStringPrinter.h"
@@ -238,7 +238,7 @@ TEST_F(MMiscFiles, RejectedKeywordsComeBackUntilNoneIsRejected)
     MMisc::AddKeywords(e.log, e.scripting, e.owner);
     EXPECT_EQ(boxTexts, (QStringList{"bad#one\r\nwhat?\r\n", "what#\r\n"}));
     EXPECT_EQ(e.messages(),
-              (QStringList{MStrings::format(101, {"2"}), MStrings::format(101, {"1"})}));
+              (QStringList{StringTable::format(101, {"2"}), StringTable::format(101, {"1"})}));
     ASSERT_EQ(e.script.shown().size(), 2);
     EXPECT_EQ(e.script.shown().first().style, 48);
     EXPECT_EQ(e.keywords(), (QStringList{"good one", "fine two", "bad one", "what now"}));
@@ -335,7 +335,7 @@ TEST_F(MMiscFiles, PasteWithoutTextOnTheClipboardShowsMessage103)
     data->setImageData(QImage(4, 4, QImage::Format_RGB32));
     QApplication::clipboard()->setMimeData(data);
     MMisc::PasteKWs(e.owner, e.log, e.scripting);
-    EXPECT_EQ(e.messages(), QStringList{MStrings::text(103)});
+    EXPECT_EQ(e.messages(), QStringList{StringTable::text(103)});
     EXPECT_EQ(e.script.shown().first().style, 48);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(e.owner.refreshed.isEmpty());
@@ -413,8 +413,8 @@ TEST_F(MMiscFiles, CancelEndsSilentlyAndAMissingFileShowsMessage102)
     MMisc::ImportKWs(e.log, e.scripting, e.owner);
     e.script.file(e.home.file("missing.htm"));
     MMisc::ImportFromLocalPage(e.owner, e.log, e.scripting);
-    EXPECT_EQ(e.messages(), (QStringList{MStrings::format(102, {missing}),
-                                         MStrings::format(102, {e.home.file("missing.htm")})}));
+    EXPECT_EQ(e.messages(), (QStringList{StringTable::format(102, {missing}),
+                                         StringTable::format(102, {e.home.file("missing.htm")})}));
     EXPECT_TRUE(e.owner.refreshed.isEmpty());
     EXPECT_TRUE(e.logSources().isEmpty());
 }

@@ -2,7 +2,7 @@
 
 #include "app/collect/MMisc.h"
 #include "app/collect/WebAddress.h"
-#include "app/shell/MStrings.h"
+#include "app/shell/StringTable.h"
 #include "engine/platform/CUtilities.h"
 #include "engine/research/CSEContacter.h"
 #include "tests/app/collect/CollectFixture.h"
@@ -66,8 +66,8 @@ TEST(MMiscWeb, PagesFoundByAKeywordAreSearched)
     MMisc::ImportFromGoogle(e.log, e.scripting);
     const auto asked = e.script.shown(MsgService::Kind::Input);
     ASSERT_EQ(asked.size(), 1);
-    EXPECT_EQ(asked.first().prompt, MStrings::text(117));
-    EXPECT_EQ(asked.first().title, MStrings::text(110));
+    EXPECT_EQ(asked.first().prompt, StringTable::text(117));
+    EXPECT_EQ(asked.first().title, StringTable::text(110));
     EXPECT_TRUE(testsupport::waitUntil([&] { return requested(e, "as_q=blue+widgets"); }));
 
     // Cancel (an empty answer) starts nothing.
@@ -97,7 +97,7 @@ TEST(MMiscWeb, SiteIsCrawledByItsHostWhateverTheSchemeOrPath)
                    QString::fromStdString(targets.back()).contains(site + "&");
         }));
     }
-    EXPECT_EQ(e.script.shown(MsgService::Kind::Input).first().prompt, MStrings::text(130));
+    EXPECT_EQ(e.script.shown(MsgService::Kind::Input).first().prompt, StringTable::text(130));
     EXPECT_TRUE(e.messages().isEmpty());
 }
 
@@ -108,8 +108,8 @@ TEST(MMiscWeb, AddressesWithoutADotAreRefused)
     MMisc::ImportFromSite(e.log, e.scripting);
     e.script.input(QStringLiteral("intranet/page"));
     MMisc::ImportFromURL(e.log, e.scripting);
-    EXPECT_EQ(e.messages(), (QStringList{MStrings::format(106, {"localhost"}),
-                                         MStrings::format(107, {"intranet/page"})}));
+    EXPECT_EQ(e.messages(), (QStringList{StringTable::format(106, {"localhost"}),
+                                         StringTable::format(107, {"intranet/page"})}));
     for (const auto& shown : e.script.shown(MsgService::Kind::Message))
         EXPECT_EQ(shown.style, 48);
     EXPECT_EQ(e.scripting.SEContacter()->RunningJobs(), 0);
@@ -123,7 +123,7 @@ TEST(MMiscWeb, PageTypedWithoutSchemeIsFetchedAndItsKeywordsArrive)
                                     "second phrase\"></head><body>x</body></html>");
     e.script.input(e.server.host() + "\\dir\\page.html");
     MMisc::ImportFromURL(e.log, e.scripting);
-    EXPECT_EQ(e.script.shown(MsgService::Kind::Input).first().prompt, MStrings::text(131));
+    EXPECT_EQ(e.script.shown(MsgService::Kind::Input).first().prompt, StringTable::text(131));
     EXPECT_TRUE(testsupport::waitUntil([&] { return e.relevancyOf("second phrase") == -1; }));
     EXPECT_EQ(e.relevancyOf("web keyword"), -1);
     EXPECT_TRUE(e.owner.refreshed.isEmpty());

@@ -17,7 +17,7 @@
 #include <gtest/gtest.h>
 
 #include "app/collect/DLoadListModel.h"
-#include "app/shell/MIcons.h"
+#include "app/shell/DrawnIcons.h"
 #include "app/shell/StatusPanel.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CThreadLauncher.h"
@@ -45,7 +45,7 @@ struct PageFixture {
     zentrel::CDownloaderPtr downloader = zentrel::CDownloader::create();
     StatusPanel running;
     StatusPanel error;
-    QPixmap warning = MIcons::warningPicture();
+    QPixmap warning = DrawnIcons::warningPicture();
     QStringList crawled;
     ucDLoad page;
 

@@ -18,8 +18,8 @@
 #include "app/keywords/ucKW.h"
 #include "app/shell/CSplitter.h"
 #include "app/shell/FMain.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/Tab.h"
 #include "engine/database/DBaser.h"
 #include "tests/app/keywords/KWProjectFixture.h"
@@ -127,7 +127,7 @@ TEST_F(GroupsPage, FirstGroupIsShownOnceAndSelected)
     init();
     services.inputs = {QStringLiteral("  first  ")};
     page.cmdAdd_Click();
-    EXPECT_EQ(services.prompts, std::vector<QString>{MStrings::text(171)});
+    EXPECT_EQ(services.prompts, std::vector<QString>{StringTable::text(171)});
     ASSERT_EQ(GroupTree::count(*page.tv()), 1);
     EXPECT_EQ(outline(), QStringList{"first"});
     const int first = selectedId();
@@ -138,7 +138,7 @@ TEST_F(GroupsPage, FirstGroupIsShownOnceAndSelected)
 
     services.inputs = {QStringLiteral("sub")};
     page.mnuAddGroup_Click();
-    EXPECT_EQ(services.prompts.back(), MStrings::text(159));
+    EXPECT_EQ(services.prompts.back(), StringTable::text(159));
     EXPECT_EQ(outline(), (QStringList{"first", "  sub"}));
     EXPECT_TRUE(node(first)->isExpanded());
     EXPECT_EQ(parentOf(selectedId()).toInt(), first);
@@ -158,7 +158,7 @@ TEST_F(GroupsPage, GroupWithSubgroupsIsNotDeletedALeafOnlyAfterYes)
     select(a);
     page.cmdRemove_Click();
     ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_EQ(services.messages[0].prompt, MStrings::text(160));
+    EXPECT_EQ(services.messages[0].prompt, StringTable::text(160));
     EXPECT_EQ(services.messages[0].style, 48);
     EXPECT_EQ(groupCount(), 2);
 
@@ -198,7 +198,7 @@ TEST_F(GroupsPage, MovedSubtreeKeepsItsChildren)
     QStringList offered;
     services.onDialog = [&](QDialog& dialog) {
         auto& picker = static_cast<FMoveToGroup&>(dialog);
-        EXPECT_EQ(picker.windowTitle(), MStrings::text(169));
+        EXPECT_EQ(picker.windowTitle(), StringTable::text(169));
         for (QTreeWidgetItemIterator it(picker.tv()); *it; ++it)
             offered << (*it)->text(0);
         GroupTree::select(*picker.tv(), GroupTree::find(*picker.tv(), GroupTree::keyOf(d)));
@@ -289,7 +289,7 @@ TEST_F(GroupsPage, MenuDeleteActsOnWhatHasTheFocus)
     page.KWs()->lv()->setFocus();
     services.msgAnswers = {KWServices::OK};
     page.MenuEvent(QStringLiteral("CS_MENU_DELETE"), 0);
-    EXPECT_EQ(services.messages.back().prompt, MStrings::text(129));
+    EXPECT_EQ(services.messages.back().prompt, StringTable::text(129));
     EXPECT_FALSE(project.exists(kw));
     EXPECT_EQ(groupCount(), 2);
 

@@ -9,7 +9,7 @@
 #include "app/feedback/CL.h"
 #include "app/feedback/MXML.h"
 #include "app/shell/MMisc.h"
-#include "app/shell/MSettings.h"
+#include "app/shell/ProgramSettings.h"
 #include "engine/platform/CAttributes.h"
 #include "engine/platform/CRegistry.h"
 #include "tests/app/feedback/FeedbackServer.h"
@@ -291,8 +291,8 @@ TEST(CLHost, EnvironmentThenSettingThenBuildDefault)
     const testsupport::ScopedEnv noHost("QUINTARA_FEEDBACK_HOST", QByteArray());
     EXPECT_FALSE(CL::DefaultFeedbackHost().isEmpty());
     EXPECT_EQ(CL::FeedbackHost(), CL::DefaultFeedbackHost());
-    zentrel::CRegistry().WriteString(zentrel::CRegistry::kCurrentUser, MSettings::programKey(),
-                                     QStringLiteral("FeedbackHost"),
+    zentrel::CRegistry().WriteString(zentrel::CRegistry::kCurrentUser,
+                                     ProgramSettings::programKey(), QStringLiteral("FeedbackHost"),
                                      QStringLiteral(" 127.0.0.1:9 "));
     EXPECT_EQ(CL::FeedbackHost(), QStringLiteral("127.0.0.1:9"));
     const testsupport::ScopedEnv host("QUINTARA_FEEDBACK_HOST", "127.0.0.1:7");

@@ -25,8 +25,8 @@
 #include "app/ProgramWiring.h"
 #include "app/feedback/FSendInfo.h"
 #include "app/shell/MMain.h"
-#include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/ProgramSettings.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/CLog.h"
@@ -196,8 +196,8 @@ protected:
                                      {QStringLiteral("cached %1").arg(i), i * 10});
             db.Finalize();
         }
-        MSettings::setCache(cacheFile);
-        MSettings::setProject(projectFile);
+        ProgramSettings::setCache(cacheFile);
+        ProgramSettings::setProject(projectFile);
     }
 
     Values sentValues(std::size_t request = 0) const
@@ -281,23 +281,23 @@ TEST_F(FSendInfoTest, NoCountsWithoutBothSettingsOrFilesThatOpen)
     const Case cases[] = {
         {"no Cache setting",
          [] { QFile::remove(zentrel::CRegistry::fileOf(zentrel::CRegistry::kLocalMachine)); }},
-        {"empty Project setting", [] { MSettings::setProject(QString()); }},
+        {"empty Project setting", [] { ProgramSettings::setProject(QString()); }},
         {"project file missing",
-         [this] { MSettings::setProject(home.file(QStringLiteral("Gone.vxp"))); }},
+         [this] { ProgramSettings::setProject(home.file(QStringLiteral("Gone.vxp"))); }},
         {"cache file missing",
-         [this] { MSettings::setCache(home.file(QStringLiteral("Gone.vxc"))); }},
+         [this] { ProgramSettings::setCache(home.file(QStringLiteral("Gone.vxc"))); }},
         {"project file not a database",
          [this] {
              QFile file(home.file(QStringLiteral("Text.vxp")));
              ASSERT_TRUE(file.open(QIODevice::WriteOnly));
              file.write("not a database");
-             MSettings::setProject(file.fileName());
+             ProgramSettings::setProject(file.fileName());
          }},
     };
     std::size_t sent = 0;
     for (const Case& c : cases) {
-        MSettings::setCache(cacheFile);
-        MSettings::setProject(projectFile);
+        ProgramSettings::setCache(cacheFile);
+        ProgramSettings::setProject(projectFile);
         c.arrange();
         const QByteArray before = hashOf(home.file(QStringLiteral("Text.vxp")));
         FSendInfo form;
@@ -359,8 +359,8 @@ TEST_F(FSendInfoTest, TheUsersFilesAreReadAsTheyAreAndLeftAsTheyWere)
         const QString cacheBefore = stateOf(cache);
         const QString projectBefore = stateOf(project);
         const QStringList folderBefore = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden);
-        MSettings::setCache(cache);
-        MSettings::setProject(project);
+        ProgramSettings::setCache(cache);
+        ProgramSettings::setProject(project);
 
         FSendInfo form;
         form.init(log);

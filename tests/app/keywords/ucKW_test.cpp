@@ -26,10 +26,10 @@
 #include "app/keywords/FReorderWords.h"
 #include "app/keywords/FReorderWordsL.h"
 #include "app/keywords/KWGridModel.h"
-#include "app/keywords/ucKWHost.h"
+#include "app/keywords/KWPageHost.h"
 #include "app/shell/FMain.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/Tab.h"
 #include "engine/database/DBaser.h"
 #include "engine/database/MParser.h"
@@ -107,7 +107,7 @@ protected:
 TEST_F(PagesTest, TotalsHintsAndCaps)
 {
     initAll();
-    EXPECT_EQ(raw->lblRawDescription()->text(), MStrings::text(186));
+    EXPECT_EQ(raw->lblRawDescription()->text(), StringTable::text(186));
     EXPECT_EQ(owner.panel1Text, QStringLiteral("Awaiting for rank: 0 keyword(s)"));
     EXPECT_EQ(owner.panel1.cacheKey(), owner.saved.cacheKey());
     EXPECT_EQ(raw->lblTotal()->text(), QStringLiteral("Total: 0 keyword(s). "));
@@ -115,13 +115,13 @@ TEST_F(PagesTest, TotalsHintsAndCaps)
     for (int i = 0; i < 3; ++i)
         project.add(QStringLiteral("candidate %1").arg(i), i * 100, -1);
     raw->Refresh();
-    EXPECT_EQ(raw->lblRawDescription()->text(), MStrings::text(187));
+    EXPECT_EQ(raw->lblRawDescription()->text(), StringTable::text(187));
     EXPECT_EQ(owner.panel1Text, QStringLiteral("Awaiting for rank: 3 keyword(s)"));
     EXPECT_EQ(owner.panel1.cacheKey(), owner.attention.cacheKey());
     for (int i = 3; i < 50; ++i)
         project.add(QStringLiteral("candidate %1").arg(i), i, -1);
     raw->Refresh();
-    EXPECT_EQ(raw->lblRawDescription()->text(), MStrings::text(185));
+    EXPECT_EQ(raw->lblRawDescription()->text(), StringTable::text(185));
 
     for (int i = 0; i < 1005; ++i)
         project.add(QStringLiteral("banned %1").arg(i), i, 0);
@@ -171,7 +171,7 @@ TEST_F(PagesTest, RankingMovesKeywordsBetweenPages)
     EXPECT_EQ(kws->model()->index(0, KWGridModel::Relevancy).data().toString(),
               QStringLiteral("More or Less"));
     EXPECT_EQ(services.singleTimeShown, 1);
-    EXPECT_EQ(services.lastSingleTime, MStrings::text(137));
+    EXPECT_EQ(services.lastSingleTime, StringTable::text(137));
 
     // Not ticked: shown again; ticked: stored, and never again.
     project.add(QStringLiteral("next"), 5, -1);
@@ -266,7 +266,7 @@ TEST_F(PagesTest, TheGridsKeysWinOverTheMenuShortcuts)
     QTest::keyClick(banned->lv(), Qt::Key_Delete);
     EXPECT_TRUE(keywords(banned).isEmpty());
     ASSERT_EQ(services.messages.size(), 2u);
-    EXPECT_EQ(services.messages[0].prompt, MStrings::text(129));
+    EXPECT_EQ(services.messages[0].prompt, StringTable::text(129));
     EXPECT_EQ(services.messages[0].style, 49);
     EXPECT_FALSE(project.exists(1));
 }
@@ -474,7 +474,7 @@ TEST_F(PagesTest, CommandsThatNeedAFocusedRow)
     kws->MenuEvent(QStringLiteral("CS_MENU_COLLECT_BY_SELECTED_KEYWORD"), 0);
     ASSERT_EQ(services.messages.size(), 3u);
     for (const auto& shown : services.messages) {
-        EXPECT_EQ(shown.prompt, MStrings::text(112));
+        EXPECT_EQ(shown.prompt, StringTable::text(112));
         EXPECT_EQ(shown.style, 48);
     }
     selectKeywords(kws, {"blue widgets"});
@@ -521,7 +521,7 @@ TEST_F(PagesTest, GroupCommands)
 
     owner.picks = {{seven, 4}};
     raw->mnuAddToGroup_Click();
-    EXPECT_EQ(owner.pickCaptions.back(), MStrings::text(166));
+    EXPECT_EQ(owner.pickCaptions.back(), StringTable::text(166));
     EXPECT_EQ(owner.refreshed, (std::vector<int>{Tab::Groups, Tab::KWs}));
     EXPECT_TRUE(keywords(raw).isEmpty());
     EXPECT_EQ(keywords(&group), QStringList{"candidate"});
@@ -545,7 +545,7 @@ TEST_F(PagesTest, GroupCommands)
     owner.picks = {{eight, 0}};
     owner.refreshed.clear();
     group.MenuEvent(QStringLiteral("CS_MENU_MOVE_KWS_TO_GROUP"), 0);
-    EXPECT_EQ(owner.pickCaptions.back(), MStrings::text(164));
+    EXPECT_EQ(owner.pickCaptions.back(), StringTable::text(164));
     EXPECT_EQ(owner.refreshed, std::vector<int>{Tab::Groups});
     EXPECT_TRUE(keywords(&group).isEmpty());
 
@@ -960,7 +960,7 @@ TEST(ucKWInTheWindow, APageSwitchPicksTheRowTheGridFrames)
     FMain window;
     wiring.wire(window);
     ASSERT_TRUE(window.Form_Load());
-    auto* host = dynamic_cast<ucKWHost*>(window.page(Tab::Raw));
+    auto* host = dynamic_cast<KWPageHost*>(window.page(Tab::Raw));
     ASSERT_NE(host, nullptr);
     ucKW* raw = host->kwPage();
     QList<int> ids;

@@ -29,8 +29,8 @@
 #include "app/keywords/FReorderWordsL.h"
 #include "app/keywords/TextLinesView.h"
 #include "app/shell/FAbout.h"
-#include "app/shell/FInputBox.h"
 #include "app/shell/FSingleTimeMsg.h"
+#include "app/shell/InputBox.h"
 #include "app/shell/MMain.h"
 #include "app/shell/MsgScript.h"
 #include "tests/app/keywords/KWProjectFixture.h"
@@ -224,9 +224,9 @@ std::vector<Case> cases()
          {"tv", "Move to Root", "OK", "Cancel"},
          nullptr,
          "OK"},
-        {"FInputBox",
+        {"InputBox",
          [](const Visit& visit) {
-             FInputBox dialog;
+             InputBox dialog;
              dialog.txtValue()->setObjectName(QStringLiteral("txtValue"));
              dialog.init(QStringLiteral("Quintara Keywords"), QStringLiteral("Name:"),
                          QStringLiteral("fruit"));

@@ -8,15 +8,15 @@
 #include <gtest/gtest.h>
 
 #include "app/ProgramWiring.h"
+#include "app/keywords/KWPageHost.h"
 #include "app/keywords/ucKW.h"
-#include "app/keywords/ucKWHost.h"
+#include "app/shell/CacheSeeder.h"
 #include "app/shell/FMain.h"
-#include "app/shell/MInstall.h"
 #include "app/shell/MMain.h"
-#include "app/shell/MSettings.h"
-#include "app/shell/MStrings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/ProgramSettings.h"
 #include "app/shell/StatusPanel.h"
+#include "app/shell/StringTable.h"
 #include "app/shell/Tab.h"
 #include "app/shell/ucHelp.h"
 #include "engine/database/DBaser.h"
@@ -88,12 +88,13 @@ TEST(FMainEngine, FirstStartMakesBothDefaultFiles)
     const int threadsBefore = testsupport::steadyThreadCount();
     Engine e;
     ASSERT_TRUE(e.load());
-    EXPECT_TRUE(QFile::exists(MSettings::defaultCacheFile()));
-    EXPECT_TRUE(QFile::exists(MSettings::defaultProjectFile()));
+    EXPECT_TRUE(QFile::exists(ProgramSettings::defaultCacheFile()));
+    EXPECT_TRUE(QFile::exists(ProgramSettings::defaultProjectFile()));
     EXPECT_EQ(e.window->windowTitle(),
               QStringLiteral("Quintara Keywords - First Project (Default Cache)"));
-    EXPECT_EQ(MSettings::cache().value_or(QString()), MSettings::defaultCacheFile());
-    EXPECT_EQ(MSettings::project().value_or(QString()), MSettings::defaultProjectFile());
+    EXPECT_EQ(ProgramSettings::cache().value_or(QString()), ProgramSettings::defaultCacheFile());
+    EXPECT_EQ(ProgramSettings::project().value_or(QString()),
+              ProgramSettings::defaultProjectFile());
     ASSERT_NE(e.window->database(), nullptr);
     ASSERT_NE(e.window->scripting(), nullptr);
     EXPECT_EQ(e.window->scripting()->SearchesCountInterval(), 40);
@@ -107,45 +108,45 @@ TEST(FMainEngine, CacheLoopAbortEndsTheProgram)
 {
     Engine e;
     const QString bad = e.garbage("bad.vxc");
-    MSettings::setCache(bad);
+    ProgramSettings::setCache(bad);
     e.script.answer(MsgService::Abort);
     EXPECT_FALSE(e.load());
     ASSERT_EQ(e.script.shown().size(), 1);
     EXPECT_EQ(e.script.shown().first().style, 50);
-    EXPECT_TRUE(e.script.shown().first().prompt.endsWith(MStrings::text(121)));
-    EXPECT_GT(e.script.shown().first().prompt.size(), MStrings::text(121).size());
-    EXPECT_EQ(MSettings::cache().value_or(QString()), bad);
+    EXPECT_TRUE(e.script.shown().first().prompt.endsWith(StringTable::text(121)));
+    EXPECT_GT(e.script.shown().first().prompt.size(), StringTable::text(121).size());
+    EXPECT_EQ(ProgramSettings::cache().value_or(QString()), bad);
 }
 
 TEST(FMainEngine, CacheLoopRetryThenIgnoreOpensTheDefault)
 {
     Engine e;
     const QString bad = e.garbage("bad.vxc");
-    MSettings::setCache(bad);
+    ProgramSettings::setCache(bad);
     e.script.answer(MsgService::Retry);
     e.script.answer(MsgService::Ignore);
     ASSERT_TRUE(e.load());
     EXPECT_EQ(e.script.shown().size(), 2);
-    EXPECT_EQ(MSettings::cache().value_or(QString()), MSettings::defaultCacheFile());
-    EXPECT_EQ(e.window->cacheFileName(), MSettings::defaultCacheFile());
+    EXPECT_EQ(ProgramSettings::cache().value_or(QString()), ProgramSettings::defaultCacheFile());
+    EXPECT_EQ(e.window->cacheFileName(), ProgramSettings::defaultCacheFile());
 }
 
 TEST(FMainEngine, DefaultCacheFailingOffersRetryAndCancel)
 {
     Engine e;
-    writeGarbage(MSettings::defaultCacheFile());
+    writeGarbage(ProgramSettings::defaultCacheFile());
     e.script.answer(MsgService::Cancel);
     EXPECT_FALSE(e.load());
     ASSERT_EQ(e.script.shown().size(), 1);
     EXPECT_EQ(e.script.shown().first().style, 53);
-    EXPECT_TRUE(e.script.shown().first().prompt.endsWith(MStrings::text(122)));
+    EXPECT_TRUE(e.script.shown().first().prompt.endsWith(StringTable::text(122)));
 }
 
 TEST(FMainEngine, IgnoreWithTheDefaultFailingTooEnds)
 {
     Engine e;
-    MSettings::setCache(e.garbage("bad.vxc"));
-    writeGarbage(MSettings::defaultCacheFile());
+    ProgramSettings::setCache(e.garbage("bad.vxc"));
+    writeGarbage(ProgramSettings::defaultCacheFile());
     e.script.answer(MsgService::Ignore);
     EXPECT_FALSE(e.load());
     ASSERT_EQ(e.script.shown().size(), 2);
@@ -156,7 +157,7 @@ TEST(FMainEngine, ProjectLoopIgnoreOpensTheDefaultProject)
 {
     Engine e;
     const QString bad = e.garbage("bad.vxp");
-    MSettings::setProject(bad);
+    ProgramSettings::setProject(bad);
     e.script.answer(MsgService::Ignore);
     ASSERT_TRUE(e.load());
     ASSERT_EQ(e.script.shown().size(), 1);
@@ -164,7 +165,8 @@ TEST(FMainEngine, ProjectLoopIgnoreOpensTheDefaultProject)
     EXPECT_TRUE(e.script.shown().first().prompt.endsWith(
         QStringLiteral(" Press 'Retry' to retry, 'Ignore' to open 'First Project' database, "
                        "'Abort' to exit Quintara Keywords. ")));
-    EXPECT_EQ(MSettings::project().value_or(QString()), MSettings::defaultProjectFile());
+    EXPECT_EQ(ProgramSettings::project().value_or(QString()),
+              ProgramSettings::defaultProjectFile());
     QFile log(e.home.file("QuintaraKeywords.log"));
     (void)log;
 }
@@ -172,7 +174,7 @@ TEST(FMainEngine, ProjectLoopIgnoreOpensTheDefaultProject)
 TEST(FMainEngine, DefaultProjectFailingOffersRetryAndCancel)
 {
     Engine e;
-    writeGarbage(MSettings::defaultProjectFile());
+    writeGarbage(ProgramSettings::defaultProjectFile());
     e.script.answer(MsgService::Retry);
     e.script.answer(MsgService::Cancel);
     EXPECT_FALSE(e.load());
@@ -185,13 +187,13 @@ TEST(FMainEngine, NewProjectMakesAndOpensIt)
 {
     Engine e;
     ASSERT_TRUE(e.load());
-    const QString fresh = QDir(MSettings::projectFolder()).filePath("Second.vxp");
+    const QString fresh = QDir(ProgramSettings::projectFolder()).filePath("Second.vxp");
     e.script.file(fresh);
     e.window->menuItem("mnuNewProject")->trigger();
     EXPECT_TRUE(e.script.shown(MsgService::Kind::Message).isEmpty());
     EXPECT_TRUE(QFile::exists(fresh));
     EXPECT_EQ(e.window->currentProjectFileName(), fresh);
-    EXPECT_EQ(MSettings::project().value_or(QString()), fresh);
+    EXPECT_EQ(ProgramSettings::project().value_or(QString()), fresh);
     EXPECT_EQ(e.window->windowTitle(),
               QStringLiteral("Quintara Keywords - Second (Default Cache)"));
     EXPECT_EQ(e.window->database()->ProjectDBFilename(), fresh);
@@ -241,7 +243,7 @@ TEST(FMainEngine, FailedOpenProjectReturnsToThePreviousProject)
     ASSERT_EQ(e.script.shown(MsgService::Kind::Message).size(), 1);
     EXPECT_EQ(e.script.shown(MsgService::Kind::Message).first().style, 48);
     EXPECT_EQ(e.window->currentProjectFileName(), previous);
-    EXPECT_EQ(MSettings::project().value_or(QString()), previous);
+    EXPECT_EQ(ProgramSettings::project().value_or(QString()), previous);
     EXPECT_EQ(e.window->database()->ProjectDBFilename(), previous);
     EXPECT_TRUE(e.window->database()->ProjectDBOpened());
 }
@@ -250,14 +252,14 @@ TEST(FMainEngine, ConnectToANewDatabaseCreatesIt)
 {
     Engine e;
     ASSERT_TRUE(e.load());
-    const QString fresh = QDir(MSettings::projectFolder()).filePath("Other Cache.vxc");
+    const QString fresh = QDir(ProgramSettings::projectFolder()).filePath("Other Cache.vxc");
     e.script.file(fresh);
     e.script.answer(MsgService::OK);
     e.window->menuItem("mnuConnecttoCache")->trigger();
     EXPECT_EQ(e.script.shown(MsgService::Kind::Message).size(), 1);
     EXPECT_TRUE(QFile::exists(fresh));
     EXPECT_EQ(e.window->cacheFileName(), fresh);
-    EXPECT_EQ(MSettings::cache().value_or(QString()), fresh);
+    EXPECT_EQ(ProgramSettings::cache().value_or(QString()), fresh);
     EXPECT_EQ(e.window->windowTitle(),
               QStringLiteral("Quintara Keywords - First Project (Other Cache)"));
 }
@@ -291,15 +293,15 @@ TEST(FMainEngine, InstallSeedsTheDefaultCache)
     const int threadsBefore = testsupport::steadyThreadCount();
     testsupport::TempHome home;
     {
-        QFile setup(MInstall::setupFile());
+        QFile setup(CacheSeeder::setupFile());
         ASSERT_TRUE(setup.open(QIODevice::WriteOnly));
         setup.write("1200\tblue widgets\r\n");
     }
     EXPECT_EQ(MMain::Main({"prog", "/install"}, {}), 0);
-    EXPECT_FALSE(QFile::exists(MInstall::setupFile()));
-    EXPECT_FALSE(MSettings::cache().has_value());
-    ASSERT_TRUE(QFile::exists(MSettings::defaultCacheFile()));
-    auto connection = zentrel::SqlConnection::open(MSettings::defaultCacheFile());
+    EXPECT_FALSE(QFile::exists(CacheSeeder::setupFile()));
+    EXPECT_FALSE(ProgramSettings::cache().has_value());
+    ASSERT_TRUE(QFile::exists(ProgramSettings::defaultCacheFile()));
+    auto connection = zentrel::SqlConnection::open(ProgramSettings::defaultCacheFile());
     auto select = connection->prepare("SELECT KW, Count FROM Cache");
     ASSERT_TRUE(select.next());
     EXPECT_EQ(select.text(0), QStringLiteral("blue widgets"));
@@ -346,10 +348,10 @@ TEST(FMainEngine, RealPagesAndCtrlTabFromTheGrid)
     window.show();
     QApplication::setActiveWindow(&window);
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    auto* candidates = dynamic_cast<ucKWHost*>(window.page(Tab::Raw));
+    auto* candidates = dynamic_cast<KWPageHost*>(window.page(Tab::Raw));
     ASSERT_NE(candidates, nullptr);
-    EXPECT_NE(dynamic_cast<ucKWHost*>(window.page(Tab::KWs)), nullptr);
-    EXPECT_NE(dynamic_cast<ucKWHost*>(window.page(Tab::Banned)), nullptr);
+    EXPECT_NE(dynamic_cast<KWPageHost*>(window.page(Tab::KWs)), nullptr);
+    EXPECT_NE(dynamic_cast<KWPageHost*>(window.page(Tab::Banned)), nullptr);
     EXPECT_EQ(candidates->kwPage()->PageType(), 0);
 
     QTest::mouseClick(window.panel(1), Qt::LeftButton);

@@ -9,8 +9,8 @@
 #include "app/ProgramWiring.h"
 #include "app/keywords/KWProgramServices.h"
 #include "app/shell/FMain.h"
-#include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/ProgramSettings.h"
 #include "app/shell/ucHelp.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/CLog.h"
@@ -49,7 +49,7 @@ struct Files {
     }
     QString inProjectFolder(const QString& name) const
     {
-        return QDir(MSettings::projectFolder()).filePath(name);
+        return QDir(ProgramSettings::projectFolder()).filePath(name);
     }
 };
 
@@ -84,7 +84,7 @@ TEST(FMainFiles, NewProjectRefusesEveryOpenFile)
     EXPECT_EQ(f.window.database()->CacheDBFilename(), cache);
     EXPECT_EQ(f.window.database()->ProjectDBFilename(), project);
     EXPECT_EQ(f.window.currentProjectFileName(), project);
-    EXPECT_EQ(MSettings::project().value_or(QString()), project);
+    EXPECT_EQ(ProgramSettings::project().value_or(QString()), project);
 }
 
 TEST(FMainFiles, NamesTypedWithoutAnExtensionGetTheFiltersOwn)
@@ -138,14 +138,14 @@ TEST(FMainFiles, FilesAnEarlierBuildMadeWithoutAnExtensionAreReachedAsTyped)
     EXPECT_TRUE(f.script.shown(MsgService::Kind::Message).isEmpty());
     EXPECT_EQ(f.window.currentProjectFileName(), project);
     EXPECT_EQ(f.window.database()->ProjectDBFilename(), project);
-    EXPECT_EQ(MSettings::project().value_or(QString()), project);
+    EXPECT_EQ(ProgramSettings::project().value_or(QString()), project);
     EXPECT_EQ(f.window.database()->ProjectDB()->scalar("SELECT count(*) FROM Keyword").toInt(), 1);
 
     f.script.file(cache);
     f.window.menuItem("mnuConnecttoCache")->trigger();
     EXPECT_TRUE(f.script.shown(MsgService::Kind::Message).isEmpty()); // no offer to create one
     EXPECT_EQ(f.window.cacheFileName(), cache);
-    EXPECT_EQ(MSettings::cache().value_or(QString()), cache);
+    EXPECT_EQ(ProgramSettings::cache().value_or(QString()), cache);
     EXPECT_EQ(f.window.database()->CacheSize(), 1);
     EXPECT_EQ(f.window.windowTitle(), "Quintara Keywords - Garden Shop (My Counts)");
 

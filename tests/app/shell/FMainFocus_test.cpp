@@ -10,8 +10,8 @@
 
 #include "app/ProgramWiring.h"
 #include "app/keywords/KWGridModel.h"
+#include "app/keywords/KWPageHost.h"
 #include "app/keywords/ucKW.h"
-#include "app/keywords/ucKWHost.h"
 #include "app/shell/FMain.h"
 #include "app/shell/MsgScript.h"
 #include "app/shell/StatusPanel.h"
@@ -60,7 +60,7 @@ struct Window {
     }
     ucKW* kwPage(int number) const
     {
-        auto* host = dynamic_cast<ucKWHost*>(window.page(number));
+        auto* host = dynamic_cast<KWPageHost*>(window.page(number));
         return host != nullptr ? host->kwPage() : nullptr;
     }
     void clickTab(int number)

@@ -16,9 +16,9 @@
 #include "app/ProgramWiring.h"
 #include "app/shell/FAbout.h"
 #include "app/shell/FMain.h"
-#include "app/shell/FMainMenus.h"
-#include "app/shell/MSettings.h"
+#include "app/shell/MainMenus.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/ProgramSettings.h"
 #include "app/shell/StatusPanel.h"
 #include "app/shell/Tab.h"
 #include "app/shell/ucHelp.h"
@@ -63,12 +63,12 @@ struct Shell {
 
 void writeUser(const QString& name, const QString& value)
 {
-    CRegistry().WriteString(CRegistry::kCurrentUser, MSettings::programKey(), name, value);
+    CRegistry().WriteString(CRegistry::kCurrentUser, ProgramSettings::programKey(), name, value);
 }
 
 void writeUserLong(const QString& name, int value)
 {
-    CRegistry().WriteLong(CRegistry::kCurrentUser, MSettings::programKey(), name, value);
+    CRegistry().WriteLong(CRegistry::kCurrentUser, ProgramSettings::programKey(), name, value);
 }
 
 } // namespace
@@ -78,9 +78,10 @@ TEST(FMain, FirstStartCaptionAndPaths)
     Shell shell;
     EXPECT_EQ(shell.window->windowTitle(),
               QStringLiteral("Quintara Keywords - First Project (Default Cache)"));
-    EXPECT_EQ(MSettings::cache().value_or(QString()), MSettings::defaultCacheFile());
-    EXPECT_EQ(MSettings::project().value_or(QString()), MSettings::defaultProjectFile());
-    EXPECT_TRUE(QDir(MSettings::projectFolder()).exists());
+    EXPECT_EQ(ProgramSettings::cache().value_or(QString()), ProgramSettings::defaultCacheFile());
+    EXPECT_EQ(ProgramSettings::project().value_or(QString()),
+              ProgramSettings::defaultProjectFile());
+    EXPECT_TRUE(QDir(ProgramSettings::projectFolder()).exists());
 }
 
 TEST(FMain, CaptionBaseNames)
@@ -155,9 +156,9 @@ TEST(FMain, MenusEnabledPerPage)
     for (const Case& c : cases) {
         shell.clickTab(c.page);
         ASSERT_EQ(shell.window->currentPage(), c.page);
-        for (const QString& name : FMainMenus::keywordPageItems())
+        for (const QString& name : MainMenus::keywordPageItems())
             EXPECT_EQ(shell.enabled(name), c.keyword) << c.page << name.toStdString();
-        for (const QString& name : FMainMenus::groupPageItems())
+        for (const QString& name : MainMenus::groupPageItems())
             EXPECT_EQ(shell.enabled(name), c.group) << c.page << name.toStdString();
         for (const char* always : {"mnuNewProject", "mnuNewGroup", "mnuNewGroupToRoot", "mnuPaste",
                                    "mnuAddKeywords", "mnuOpenSEforCustomKW_3"})
@@ -185,9 +186,9 @@ TEST(FMain, MenuItemsAndSearchEngines)
     const QStringList names = {"&Google",   "&All The Web", "A&ltavista", "&Yahoo",
                                "&Overture", "&Teoma",       "&MSN Search"};
     for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(shell.window->menuItem(FMainMenus::arrayName("mnuOpenSEforKW", i))->text(),
+        EXPECT_EQ(shell.window->menuItem(MainMenus::arrayName("mnuOpenSEforKW", i))->text(),
                   names.at(i));
-        EXPECT_EQ(shell.window->menuItem(FMainMenus::arrayName("mnuOpenSEforCustomKW", i))->text(),
+        EXPECT_EQ(shell.window->menuItem(MainMenus::arrayName("mnuOpenSEforCustomKW", i))->text(),
                   names.at(i));
     }
     EXPECT_EQ(shell.window->menuItem("mnuNewProject")->shortcut(),
@@ -295,8 +296,8 @@ TEST(FMain, RankModeFromSettings)
         EXPECT_EQ(shell.pages[3]->calls.last(), c.advanced ? "advanced" : "simple");
         shell.window->close();
         QString saved;
-        CRegistry().ReadString(CRegistry::kCurrentUser, MSettings::programKey(), "Set Rank Mode",
-                               saved);
+        CRegistry().ReadString(CRegistry::kCurrentUser, ProgramSettings::programKey(),
+                               "Set Rank Mode", saved);
         EXPECT_EQ(saved, c.advanced ? "Advanced" : "Simple");
         EXPECT_TRUE(shell.pages[5]->calls.contains("Finalize"));
     }
@@ -323,7 +324,8 @@ TEST(FMain, PlacementRoundTripsWithoutCreeping)
         window.close();
     }
     qint32 width = 0;
-    CRegistry().ReadLong(CRegistry::kCurrentUser, MSettings::programKey(), "Window.Width", width);
+    CRegistry().ReadLong(CRegistry::kCurrentUser, ProgramSettings::programKey(), "Window.Width",
+                         width);
     EXPECT_EQ(width, first.width() * 1440 /
                          qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchX()));
 }
@@ -348,7 +350,7 @@ TEST(FMain, PlacementValuesOfZeroAreNotApplied)
     EXPECT_EQ(window.geometry().width(), 9000 / tpp);
     EXPECT_EQ(window.geometry().height(), 8000 / tpp);
     QString firstStart;
-    EXPECT_TRUE(CRegistry().ReadString(CRegistry::kCurrentUser, MSettings::programKey(),
+    EXPECT_TRUE(CRegistry().ReadString(CRegistry::kCurrentUser, ProgramSettings::programKey(),
                                        "First Start", firstStart));
 }
 
@@ -457,7 +459,7 @@ TEST(FMainCommands, NewProjectOnAnExistingFileAsksAndCancelKeepsIt)
     ASSERT_EQ(files.size(), 1);
     EXPECT_EQ(files.first().title, QStringLiteral("File New Project"));
     EXPECT_EQ(files.first().filter, QStringLiteral("Project (*.vxp)|*.vxp"));
-    EXPECT_EQ(files.first().folder, MSettings::projectFolder());
+    EXPECT_EQ(files.first().folder, ProgramSettings::projectFolder());
     const auto messages = shell.script.shown(MsgService::Kind::Message);
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages.first().prompt,
@@ -465,7 +467,7 @@ TEST(FMainCommands, NewProjectOnAnExistingFileAsksAndCancelKeepsIt)
                   QStringLiteral("' already exists. Are you sure you want overwrite it? "));
     EXPECT_EQ(messages.first().style, 49);
     EXPECT_TRUE(QFile::exists(existing));
-    EXPECT_EQ(shell.window->currentProjectFileName(), MSettings::defaultProjectFile());
+    EXPECT_EQ(shell.window->currentProjectFileName(), ProgramSettings::defaultProjectFile());
 }
 
 TEST(FMainCommands, CancelledDialogsDoNothing)
@@ -495,7 +497,7 @@ TEST(FMainCommands, OpenProjectOfAMissingFile)
               QStringLiteral("File '") + missing + QStringLiteral("' not found. "));
     EXPECT_EQ(shell.script.shown(MsgService::Kind::Message).first().style, 48);
     EXPECT_FALSE(QFile::exists(missing));
-    EXPECT_EQ(shell.window->currentProjectFileName(), MSettings::defaultProjectFile());
+    EXPECT_EQ(shell.window->currentProjectFileName(), ProgramSettings::defaultProjectFile());
 }
 
 TEST(FMainCommands, ConnectToAMissingDatabaseCancelled)
@@ -510,7 +512,7 @@ TEST(FMainCommands, ConnectToAMissingDatabaseCancelled)
     EXPECT_EQ(shell.script.shown(MsgService::Kind::Message).first().prompt,
               QStringLiteral("File '") + missing +
                   QStringLiteral("' not found. Do you want to create a new keywords database? "));
-    EXPECT_EQ(shell.window->cacheFileName(), MSettings::defaultCacheFile());
+    EXPECT_EQ(shell.window->cacheFileName(), ProgramSettings::defaultCacheFile());
 }
 
 TEST(FMainCommands, PauseTwiceRestoresTheCaption)

@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "app/ProgramWiring.h"
+#include "app/shell/CacheSeeder.h"
 #include "app/shell/FMain.h"
 #include "app/shell/FSplash.h"
-#include "app/shell/MInstall.h"
 #include "app/shell/MMain.h"
-#include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/ProgramSettings.h"
 #include "app/shell/Tab.h"
 #include "engine/platform/Folders.h"
 #include "tests/support/TestSupport.h"
@@ -102,8 +102,8 @@ TEST(MMain, InstallSwitchWithNoSetupFileEnds)
 {
     testsupport::TempHome home;
     EXPECT_EQ(MMain::Main({"prog", " /INSTALL "}, {}), 0);
-    EXPECT_FALSE(MSettings::cache().has_value());
-    EXPECT_TRUE(QDir(MSettings::projectFolder()).exists());
+    EXPECT_FALSE(ProgramSettings::cache().has_value());
+    EXPECT_TRUE(QDir(ProgramSettings::projectFolder()).exists());
 }
 
 TEST(MMain, TheSplashIsPaintedAndThePointerIsBackBeforeTheLoadsBoxes)
@@ -116,7 +116,7 @@ TEST(MMain, TheSplashIsPaintedAndThePointerIsBackBeforeTheLoadsBoxes)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(4096, 'x'));
     }
-    MSettings::setCache(bad);
+    ProgramSettings::setCache(bad);
     bool waitPointer = true;
     bool splashPainted = false;
     script.onMessage([&](const MsgService::Request&) {

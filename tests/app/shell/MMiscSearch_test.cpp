@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/shell/MMisc.h"
-#include "app/shell/MSettings.h"
+#include "app/shell/ProgramSettings.h"
 #include "engine/platform/CLog.h"
 #include "engine/platform/CRegistry.h"
 #include "tests/support/TestSupport.h"
@@ -122,8 +122,8 @@ TEST(MMiscSearch, KeywordIsPercentEncodedWholly)
 TEST(MMiscSearch, LastEngineAndHostFromSettings)
 {
     Fixture f;
-    CRegistry().WriteString(CRegistry::kCurrentUser, MSettings::programKey(), "SearchEngineHost7",
-                            "127.0.0.1:8080");
+    CRegistry().WriteString(CRegistry::kCurrentUser, ProgramSettings::programKey(),
+                            "SearchEngineHost7", "127.0.0.1:8080");
     f.open("back\\slash a", 7);
     EXPECT_EQ(f.waitForOne(), "http://127.0.0.1:8080/results.asp?q=back%5Cslash+a");
 }

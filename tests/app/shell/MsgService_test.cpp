@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/shell/FInputBox.h"
 #include "app/shell/FSingleTimeMsg.h"
+#include "app/shell/InputBox.h"
 #include "app/shell/MMisc.h"
 #include "app/shell/MsgScript.h"
 #include "app/shell/MsgService.h"
@@ -112,7 +112,7 @@ TEST(MsgService, RealBoxCloseGivesTheEscapeAnswer)
 TEST(MsgService, RealInputBoxReturnsTextOrEmptyOnCancel)
 {
     QString prompt;
-    onModal<FInputBox>([&](FInputBox* box) {
+    onModal<InputBox>([&](InputBox* box) {
         prompt = box->lblPrompt()->text();
         EXPECT_EQ(box->lblPrompt()->textFormat(), Qt::PlainText);
         EXPECT_EQ(box->windowTitle(), QStringLiteral("Quintara Keywords"));
@@ -123,7 +123,7 @@ TEST(MsgService, RealInputBoxReturnsTextOrEmptyOnCancel)
               QStringLiteral("red widgets"));
     EXPECT_EQ(prompt, QStringLiteral("Type keyword."));
 
-    onModal<FInputBox>([](FInputBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+    onModal<InputBox>([](InputBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
     EXPECT_EQ(MsgService::askInput(nullptr, QStringLiteral("p"), {}, QStringLiteral("def")),
               QString());
 }

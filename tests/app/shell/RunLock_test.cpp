@@ -8,8 +8,8 @@
 
 #include "app/ProgramWiring.h"
 #include "app/shell/FMain.h"
-#include "app/shell/MSettings.h"
 #include "app/shell/MsgScript.h"
+#include "app/shell/ProgramSettings.h"
 #include "engine/database/DBaser.h"
 #include "engine/platform/Folders.h"
 #include "engine/research/Scripting.h"
@@ -50,7 +50,7 @@ TEST(RunLock, ASecondStartIsToldAndEndsAndTheFirstRunsOn)
         FMain first;
         wiring.wire(first);
         ASSERT_TRUE(first.Form_Load());
-        const QString project = MSettings::project().value_or(QString());
+        const QString project = ProgramSettings::project().value_or(QString());
         expectRefused();
         {
             // A run that has held its lock for a long time still holds it.
@@ -64,7 +64,7 @@ TEST(RunLock, ASecondStartIsToldAndEndsAndTheFirstRunsOn)
         ASSERT_NE(first.database(), nullptr);
         EXPECT_TRUE(first.database()->ProjectDBOpened());
         EXPECT_EQ(first.database()->GetCount(123), 0);
-        EXPECT_EQ(MSettings::project().value_or(QString()), project);
+        EXPECT_EQ(ProgramSettings::project().value_or(QString()), project);
         first.close();
         EXPECT_FALSE(QFile::exists(lockFile())) << "the end lets the lock go";
     }
