@@ -15,6 +15,7 @@
 #include "app/keywords/KWProgramServices.h"
 #include "app/keywords/KWStore.h"
 #include "app/shell/DBaserKWStore.h"
+#include "app/shell/DatabaseWork.h"
 #include "app/shell/FAbout.h"
 #include "app/shell/FMainPages.h"
 #include "app/shell/IVXPage.h"
@@ -356,6 +357,7 @@ bool FMain::Form_Load()
                  source);
 
         m_engine.Start(m_log, MSettings::searchesCountInterval());
+        DatabaseWork::takeOver(this, *m_engine.database());
 
         m_files->setLog(m_log);
         if (!m_files->OpenAtLoad())
