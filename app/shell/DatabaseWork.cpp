@@ -107,3 +107,10 @@ void DatabaseWork::run(QWidget* window, zentrel::DBaser& db, const std::function
     if (failure)
         std::rethrow_exception(failure);
 }
+
+void DatabaseWork::takeOver(QWidget* window, zentrel::DBaser& db)
+{
+    const QPointer<QWidget> over(window);
+    db.setWorkRunner(
+        [over, &db](const std::function<void()>& work) { run(over.data(), db, work); });
+}

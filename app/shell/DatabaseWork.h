@@ -19,4 +19,7 @@ public:
     static constexpr int kShowAfterMs = 500;
 
     static void run(QWidget* window, zentrel::DBaser& db, const std::function<void()>& work);
+    // From now on the engine's long refresh work (the copy of every count after another
+    // connection wrote) runs this way too, over the window.
+    static void takeOver(QWidget* window, zentrel::DBaser& db);
 };

@@ -9,6 +9,7 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "app/shell/DatabaseWork.h"
 #include "app/shell/DesktopBrowser.h"
 #include "app/shell/DrawnIcons.h"
 #include "app/shell/EngineSession.h"
@@ -275,6 +276,7 @@ bool FMain::Form_Load()
                  source);
 
         m_engine.Start(m_log, ProgramSettings::searchesCountInterval());
+        DatabaseWork::takeOver(this, *m_engine.database());
 
         m_files->setLog(m_log);
         if (!m_files->OpenAtLoad())

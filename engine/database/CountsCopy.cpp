@@ -1,5 +1,7 @@
 #include "engine/database/CountsCopy.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <optional>
 #include <string>
@@ -21,14 +23,37 @@ namespace {
 
 enum class Kind : quint8 { Null, Integer, Real, Other };
 
-Kind kindOf(const QVariant& value)
+Kind kindOf(int type)
 {
-    if (value.isNull())
+    switch (type) {
+    case SQLITE_NULL:
         return Kind::Null;
-    if (value.typeId() == QMetaType::LongLong)
+    case SQLITE_INTEGER:
         return Kind::Integer;
-    return value.typeId() == QMetaType::Double ? Kind::Real : Kind::Other;
+    case SQLITE_FLOAT:
+        return Kind::Real;
+    default:
+        return Kind::Other;
+    }
 }
+
+// A number as a row holds it, read without a QVariant.
+struct Number {
+    qint64 integer = 0;
+    double real = 0;
+    Kind kind = Kind::Null;
+
+    static Number of(const SqlStatement& row, int column)
+    {
+        Number number;
+        number.kind = kindOf(row.type(column));
+        if (number.kind == Kind::Integer)
+            number.integer = row.int64(column);
+        else if (number.kind == Kind::Real)
+            number.real = row.real(column);
+        return number;
+    }
+};
 
 // A keyword's two copies, kept small: a million of them are held at once.
 struct KeywordCopy {
@@ -40,12 +65,11 @@ struct KeywordCopy {
     // SQL's "IS NOT" against the cache's values. A value of another kind than the column's
     // counts as different, so that writing it converts or refuses it just as a plain UPDATE
     // would.
-    bool differsFrom(const QVariant& count, const QVariant& dte) const
+    bool differsFrom(const Number& count, const Number& dte) const
     {
-        return differs(searchesKind, kindOf(count), Kind::Integer,
-                       [&] { return searches != count.toLongLong(); }) ||
-               differs(cacheDateKind, kindOf(dte), Kind::Real,
-                       [&] { return cacheDate != dte.toDouble(); });
+        return differs(searchesKind, count.kind, Kind::Integer,
+                       [&] { return searches != count.integer; }) ||
+               differs(cacheDateKind, dte.kind, Kind::Real, [&] { return cacheDate != dte.real; });
     }
 
     template <class Unequal>
@@ -67,10 +91,9 @@ public:
             "SELECT pkKeyword, Searches, CacheDate FROM project.Keyword ORDER BY pkKeyword"));
         while (rows.next()) {
             m_ids.push_back(rows.int64(0));
-            const QVariant searches = rows.value(1);
-            const QVariant cacheDate = rows.value(2);
-            m_copies.push_back(
-                {searches.toLongLong(), cacheDate.toDouble(), kindOf(searches), kindOf(cacheDate)});
+            const Number searches = Number::of(rows, 1);
+            const Number cacheDate = Number::of(rows, 2);
+            m_copies.push_back({searches.integer, cacheDate.real, searches.kind, cacheDate.kind});
         }
         if (!m_ids.empty())
             m_first = m_ids.front();
@@ -161,10 +184,27 @@ private:
     bool m_valid = false;
 };
 
+// Holds the connection's own mutex over many calls, so that each one only enters it again.
+class HeldMutex {
+public:
+    explicit HeldMutex(sqlite3* db)
+        : m_mutex(sqlite3_db_mutex(db))
+    {
+        sqlite3_mutex_enter(m_mutex);
+    }
+    ~HeldMutex() { sqlite3_mutex_leave(m_mutex); }
+    HeldMutex(const HeldMutex&) = delete;
+    HeldMutex& operator=(const HeldMutex&) = delete;
+
+private:
+    sqlite3_mutex* m_mutex;
+};
+
 // The keys of both sides are read in their indexes' order, so a walk side by side pairs them;
 // nothing when either side is out of order.
 std::optional<std::vector<Change>> changedCopies(const SqlDatabase& project)
 {
+    const HeldMutex held(project.connection().handle());
     const KeywordCopies copies(project);
     KeyWalk keys(project.query(QStringLiteral(
         "SELECT Normalized, pkKeyword FROM project.Keyword ORDER BY Normalized COLLATE NOCASE")));
@@ -175,11 +215,10 @@ std::optional<std::vector<Change>> changedCopies(const SqlDatabase& project)
         const int order = SqlFunctions::compareNoCase(keys.key(), counts.key());
         if (order == 0) {
             const qint64 keyword = keys.row().int64(1);
-            const QVariant searches = counts.row().value(1);
-            const QVariant cacheDate = counts.row().value(2);
             const KeywordCopy* copy = copies.find(keyword);
-            if (copy == nullptr || copy->differsFrom(searches, cacheDate))
-                changes.push_back({keyword, searches, cacheDate});
+            if (copy == nullptr ||
+                copy->differsFrom(Number::of(counts.row(), 1), Number::of(counts.row(), 2)))
+                changes.push_back({keyword, counts.row().value(1), counts.row().value(2)});
         }
         if (order <= 0 && !keys.next())
             return std::nullopt;

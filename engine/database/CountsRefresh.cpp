@@ -198,6 +198,13 @@ void CountsRefresh::refreshAll(const SqlDatabase& project)
     CountsCopy::copyAll(project);
 }
 
+bool CountsRefresh::copiesEverything(const SqlDatabase& project)
+{
+    auto guard = project.lock();
+    ensureTables(project);
+    return !syncedUpTo(project, snapshotOf(project));
+}
+
 void CountsRefresh::refresh(const SqlDatabase& project)
 {
     auto guard = project.lock();

@@ -25,6 +25,8 @@ public:
     // remembers being up to date with this very cache as it is now.
     static void markAttached(const SqlDatabase& db);
     static void refresh(const SqlDatabase& project);
+    // True when the next refresh copies every count.
+    static bool copiesEverything(const SqlDatabase& project);
     // Copies every known count, whatever changed.
     static void refreshAll(const SqlDatabase& project);
 };

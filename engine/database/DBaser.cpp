@@ -25,7 +25,7 @@ namespace zentrel {
 
 namespace {
 
-// Marks long work (an open, a recount) in progress for its whole run.
+// Marks work in progress for its whole run (an open, a recount).
 class BusyFlag {
 public:
     explicit BusyFlag(std::atomic<bool>& flag)
@@ -204,6 +204,24 @@ void DBaser::refreshCountsAfterOpen()
     }
 }
 
+// The copy of every count, when the next refresh would make one, handed to the runner so that
+// the user-interface thread does not do it. Only on the master's own thread, outside other long
+// work (an open or a recount, which run on a thread of their own already), and not while this
+// thread holds the connection, which the runner's thread needs.
+void DBaser::copyEverythingAside()
+{
+    if (!m_workRunner || !m_master || m_busy || m_connectionHeld ||
+        QThread::currentThread() != thread())
+        return;
+    if (!CountsRefresh::copiesEverything(project()))
+        return;
+    const BusyFlag busy(m_busy);
+    m_workRunner([this] {
+        emit WorkStep(QStringLiteral("Copying the search counts into the project..."));
+        refreshCounts();
+    });
+}
+
 void DBaser::InitMaster()
 {
     m_master = true;
@@ -223,6 +241,7 @@ void DBaser::moEventTimer_Timer()
             // Reset first: a set that arrives during the refresh survives for the next poll.
             m_newKWsEvent.reset();
             try {
+                copyEverythingAside();
                 refreshCounts();
             } catch (...) {
                 m_newKWsEvent.set();
@@ -423,8 +442,10 @@ CKeyedCollection DBaser::AddKWsEx(const CKeyedCollection& KWs, CDataNode& Operat
             KeywordStore::storeKeywords(db, filtered.accepted, rank, Operation.Value());
             transaction.commit();
         }
-        if (m_master)
+        if (m_master) {
+            copyEverythingAside();
             refreshCounts();
+        }
         if (!rank)
             signalNewKws();
         else if (m_owner)
@@ -653,6 +674,7 @@ QString DBaser::get1stNotOvertured()
 QStringList DBaser::NotOverturedFirst(int Count)
 {
     return guarded("get1stNotOvertured", [&] {
+        copyEverythingAside();
         auto guard = project().lock();
         refreshCounts();
         const CountStore::Uncounted first = CountStore::firstWithoutCount(project(), Count);
@@ -702,6 +724,7 @@ int DBaser::ImportFromCacheForWord(const QString& Word)
 {
     return guarded("ImportFromCacheForWord", [&] {
         auto guard = project().lock();
+        const BusyFlag held(m_connectionHeld);
         const QStringList found = CacheIndex::keywordsWithWord(project(), Word);
         if (found.isEmpty())
             return 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -111,6 +112,11 @@ public:
     QString NewOvertureCountsEventName() const { return m_newOvertureCountsEventName; }
     // The change poll (every 10 s on the master).
     void moEventTimer_Timer();
+    // Runs long work of the master's refresh (the copy of every count) on a thread of its own
+    // while the user-interface thread waits for it; set by the program. Without one, the work
+    // runs on the caller's thread.
+    using WorkRunner = std::function<void(const std::function<void()>& work)>;
+    void setWorkRunner(WorkRunner runner) { m_workRunner = std::move(runner); }
     // Where the template databases are taken from (the engine's folder unless set).
     void setTemplateFolder(const QString& folder) { m_files.setTemplateFolder(folder); }
 
@@ -130,6 +136,7 @@ private:
     const SqlDatabase& cache() const;
     void refreshCounts();
     void refreshCountsAfterOpen();
+    void copyEverythingAside();
     void raiseNewKws();
     void raiseNewOvertureCounts();
     void signalNewKws();
@@ -145,6 +152,7 @@ private:
     std::atomic<bool> m_projectDBOpened = false;
     std::atomic<bool> m_cacheDBOpened = false;
     std::atomic<bool> m_busy = false;
+    std::atomic<bool> m_connectionHeld = false; // by this thread, around a nested addition
     QString m_cacheDBFilename;
     QString m_projectDBFilename;
     bool m_master = false;
@@ -153,6 +161,7 @@ private:
     QString m_newKWsEventName;
     QString m_newOvertureCountsEventName;
     std::unique_ptr<CTimer> moEventTimer;
+    WorkRunner m_workRunner;
 };
 
 } // namespace zentrel

@@ -181,6 +181,11 @@ bool SqlStatement::isNull(int column) const
     return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
 }
 
+int SqlStatement::type(int column) const
+{
+    return sqlite3_column_type(m_statement, column);
+}
+
 QVariant SqlStatement::value(int column) const
 {
     switch (sqlite3_column_type(m_statement, column)) {

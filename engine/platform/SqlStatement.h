@@ -50,6 +50,8 @@ public:
     QString columnName(int column) const;
     int columnIndex(const QString& name) const; // -1 when absent, case-blind
     bool isNull(int column) const;
+    // SQLITE_INTEGER, SQLITE_FLOAT, SQLITE_TEXT, SQLITE_BLOB or SQLITE_NULL.
+    int type(int column) const;
     QVariant value(int column) const;
     QVariant value(const QString& name) const;
     qint64 int64(int column) const;

@@ -1,4 +1,7 @@
+#include <thread>
+
 #include <QSignalSpy>
+#include <sqlite3.h>
 
 #include "engine/database/CacheIndex.h"
 #include "tests/engine/database/DBaserFixture.h"
@@ -69,6 +72,63 @@ TEST_F(DBaserWorkSteps, ARecountNamesItsStepsAndKeepsTheResearchOff)
         << steps.join(" | ").toStdString();
     EXPECT_FALSE(openDuring.contains(true));
     EXPECT_TRUE(db->ProjectDBOpened());
+}
+
+// After another connection wrote the cache, the master's next refresh copies every count; a
+// research tick and an addition hand that copy to the program's runner (off this thread, the
+// research kept off meanwhile) and see its result, and only that copy goes there.
+TEST_F(DBaserWorkSteps, TheCopyOfEveryCountAfterAnotherConnectionWroteGoesToTheRunner)
+{
+    const std::pair<const char*, std::function<void()>> refreshes[] = {
+        {"research tick", [&] { EXPECT_EQ(db->get1stNotOvertured(), "green pear"); }},
+        {"addition", [&] { addKeywords({"blue plum"}); }},
+    };
+    openMaster();
+    addKeywords({"red apple", "green pear"});
+    struct Run {
+        bool elsewhere = false;
+        bool researchOff = false;
+        QStringList steps;
+    };
+    QList<Run> runs;
+    db->setWorkRunner([&](const std::function<void()>& work) {
+        Run run;
+        run.researchOff = !db->ProjectDBOpened();
+        const auto connection = QObject::connect(db.get(), &DBaser::WorkStep,
+                                                 [&](const QString& step) { run.steps << step; });
+        std::thread worker([&] {
+            run.elsewhere = true;
+            work();
+        });
+        worker.join();
+        QObject::disconnect(connection);
+        runs << run;
+    });
+    int count = 41;
+    for (const auto& [name, refresh] : refreshes) {
+        SCOPED_TRACE(name);
+        ++count;
+        runs.clear();
+        db->get1stNotOvertured();
+        ASSERT_TRUE(runs.isEmpty()); // nothing to copy everything for
+        sqlite3* plain = nullptr;
+        ASSERT_EQ(
+            sqlite3_open_v2(cacheFile.toUtf8().constData(), &plain, SQLITE_OPEN_READWRITE, nullptr),
+            SQLITE_OK);
+        const QByteArray store =
+            QByteArray("INSERT OR REPLACE INTO Cache (KW, Count, dte) VALUES ('apple red', ") +
+            QByteArray::number(count) + ", 1)";
+        EXPECT_EQ(sqlite3_exec(plain, store.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(plain);
+        refresh();
+        ASSERT_EQ(runs.size(), 1);
+        EXPECT_TRUE(runs[0].elsewhere);
+        EXPECT_TRUE(runs[0].researchOff);
+        EXPECT_TRUE(runs[0].steps.contains("Copying the search counts into the project..."));
+        EXPECT_EQ(projectScalar("SELECT Searches FROM Keyword WHERE KW = 'red apple'").toInt(),
+                  count);
+        EXPECT_TRUE(db->ProjectDBOpened());
+    }
 }
 
 } // namespace
