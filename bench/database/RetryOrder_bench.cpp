@@ -18,7 +18,7 @@
 #include "engine/database/DBaser.h"
 #include "engine/platform/SqlConnection.h"
 #include "engine/platform/SqlDatabase.h"
-#include "engine/research/ResearchTurns.h"
+#include "engine/research/RetryOrder.h"
 
 #include "bench/support/BenchKeywords.h"
 #include "bench/support/BenchLoad.h"
@@ -66,9 +66,9 @@ private:
 };
 
 // Turns in which the first `failed` due keywords failed, each once.
-ResearchTurns failedTurns(int failed)
+RetryOrder failedTurns(int failed)
 {
-    ResearchTurns turns;
+    RetryOrder turns;
     const QStringList first = Project::instance().due(failed);
     for (const QString& kw : first) {
         turns.started(kw, kw);
@@ -80,7 +80,7 @@ ResearchTurns failedTurns(int failed)
 void BM_RetryPick(benchmark::State& state)
 {
     const int failed = static_cast<int>(state.range(0));
-    const ResearchTurns turns = failedTurns(failed);
+    const RetryOrder turns = failedTurns(failed);
     Project& project = Project::instance();
     QString picked;
     for (auto _ : state)

@@ -11,7 +11,7 @@
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/CLog.h"
 #include "engine/research/CDownloader.h"
-#include "engine/research/ResearchTurns.h"
+#include "engine/research/RetryOrder.h"
 
 namespace zentrel {
 
@@ -92,8 +92,8 @@ private:
     std::unique_ptr<CSEContacter> m_contacter;
     std::unique_ptr<CTimer> moOvertureTimer;
     // Keywords whose counts or lookups failed wait behind the others.
-    ResearchTurns m_countTurns;
-    ResearchTurns m_lookupTurns;
+    RetryOrder m_countTurns;
+    RetryOrder m_lookupTurns;
     // Handlers that are half-way through are not entered again.
     bool m_inOverture = false;
     bool m_inLookup = false;

@@ -13,7 +13,7 @@ namespace zentrel {
 // (a host that refuses or limits its requests) goes behind the others for the rest of the run, so
 // that every keyword gets its turn and the failed one is tried again after them. Kept in memory
 // only, one entry per keyword however often it failed.
-class ResearchTurns {
+class RetryOrder {
 public:
     // The first n keywords due, first first.
     using Candidates = std::function<QStringList(int n)>;

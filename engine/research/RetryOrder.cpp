@@ -1,4 +1,4 @@
-#include "engine/research/ResearchTurns.h"
+#include "engine/research/RetryOrder.h"
 
 #include <algorithm>
 #include <utility>
@@ -12,7 +12,7 @@ constexpr int kFirstAsk = 16;
 
 } // namespace
 
-QString ResearchTurns::pick(const Candidates& first) const
+QString RetryOrder::pick(const Candidates& first) const
 {
     const int most = behindCount() + 1;
     const int n = std::min(kFirstAsk, most);
@@ -24,7 +24,7 @@ QString ResearchTurns::pick(const Candidates& first) const
     return pick(first(most));
 }
 
-QString ResearchTurns::pick(const QStringList& candidates) const
+QString RetryOrder::pick(const QStringList& candidates) const
 {
     const QString* earliest = nullptr;
     std::uint64_t earliestAt = 0;
@@ -40,13 +40,13 @@ QString ResearchTurns::pick(const QStringList& candidates) const
     return earliest ? *earliest : QString();
 }
 
-void ResearchTurns::started(const QString& cookie, const QString& kw)
+void RetryOrder::started(const QString& cookie, const QString& kw)
 {
     if (!cookie.isEmpty() && !kw.isEmpty())
         m_jobs.insert(cookie, kw);
 }
 
-void ResearchTurns::ended(const QString& cookie, bool failed)
+void RetryOrder::ended(const QString& cookie, bool failed)
 {
     const auto job = m_jobs.constFind(cookie);
     if (job == m_jobs.cend())
@@ -59,7 +59,7 @@ void ResearchTurns::ended(const QString& cookie, bool failed)
         m_failedAt.remove(kw);
 }
 
-QStringList ResearchTurns::behind() const
+QStringList RetryOrder::behind() const
 {
     std::vector<std::pair<std::uint64_t, QString>> order;
     order.reserve(m_failedAt.size());

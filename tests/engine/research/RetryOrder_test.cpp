@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "engine/research/ResearchTurns.h"
+#include "engine/research/RetryOrder.h"
 #include "tests/engine/research/QStringPrinter.h"
 
 using namespace zentrel;
@@ -10,7 +10,7 @@ using namespace zentrel;
 namespace {
 
 // Ends a job of the keyword, failed or done.
-void run(ResearchTurns& turns, const QString& kw, bool failed)
+void run(RetryOrder& turns, const QString& kw, bool failed)
 {
     const QString cookie = "job " + kw;
     turns.started(cookie, kw);
@@ -24,7 +24,7 @@ public:
         : m_count(count)
     {
     }
-    ResearchTurns::Candidates source()
+    RetryOrder::Candidates source()
     {
         return [this](int n) {
             m_asked.push_back(n);
@@ -59,7 +59,7 @@ class ResearchTurnsPick : public ::testing::TestWithParam<PickCase> {};
 
 TEST_P(ResearchTurnsPick, PicksTheFirstNotBehindElseTheEarliestFailure)
 {
-    ResearchTurns turns;
+    RetryOrder turns;
     for (const auto& [kw, failed] : GetParam().jobs)
         run(turns, kw, failed);
     EXPECT_EQ(turns.pick(GetParam().candidates), GetParam().picked);
@@ -77,9 +77,9 @@ INSTANTIATE_TEST_SUITE_P(
         PickCase{"NoCandidates", {{"a", true}}, {}, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ResearchTurns, HoldsOneEntryPerKeywordWhateverTheFailures)
+TEST(RetryOrder, HoldsOneEntryPerKeywordWhateverTheFailures)
 {
-    ResearchTurns turns;
+    RetryOrder turns;
     for (int round = 0; round < 50; ++round) {
         for (const char* kw : {"a", "b", "c"})
             run(turns, kw, true);
@@ -89,9 +89,9 @@ TEST(ResearchTurns, HoldsOneEntryPerKeywordWhateverTheFailures)
     EXPECT_EQ(turns.behind(), QStringList({"a", "c"}));
 }
 
-TEST(ResearchTurns, AsksForFewKeywordsWhenTheFirstIsNotBehind)
+TEST(RetryOrder, AsksForFewKeywordsWhenTheFirstIsNotBehind)
 {
-    ResearchTurns turns;
+    RetryOrder turns;
     for (int i = 20000; i < 40000; ++i)
         run(turns, QStringLiteral("k%1").arg(i), true);
     DueKeywords due(100000);
@@ -99,9 +99,9 @@ TEST(ResearchTurns, AsksForFewKeywordsWhenTheFirstIsNotBehind)
     EXPECT_LE(due.rowsRead(), 16);
 }
 
-TEST(ResearchTurns, AsksForMoreOnlyWhileAllWereBehind)
+TEST(RetryOrder, AsksForMoreOnlyWhileAllWereBehind)
 {
-    ResearchTurns turns;
+    RetryOrder turns;
     for (int i = 0; i < 1000; ++i)
         run(turns, QStringLiteral("k%1").arg(i), true);
     DueKeywords due(5000);
@@ -110,9 +110,9 @@ TEST(ResearchTurns, AsksForMoreOnlyWhileAllWereBehind)
     EXPECT_LE(due.rowsRead(), 16 + 1001) << "the few first, then one more than behind";
 }
 
-TEST(ResearchTurns, AllDueBehindGivesTheEarliestFailure)
+TEST(RetryOrder, AllDueBehindGivesTheEarliestFailure)
 {
-    ResearchTurns turns;
+    RetryOrder turns;
     for (int i = 99; i >= 0; --i)
         run(turns, QStringLiteral("k%1").arg(i), true);
     DueKeywords due(100);
