@@ -17,8 +17,8 @@
 #include "engine/platform/CKeyedCollection.h"
 #include "engine/platform/ZError.h"
 #include "engine/research/CGP.h"
-#include "engine/research/CMetaKeywords.h"
 #include "engine/research/COP.h"
+#include "engine/research/MetaKeywords.h"
 #include "engine/research/TextDecoder.h"
 
 // The entry points shared by the fuzz targets and the corpus replay test. Each feeds one input
@@ -109,19 +109,19 @@ public:
     // A page read for its meta keywords under both rules, and the input as one tag and phrase.
     static QString metaKeywords(const QByteArray& input)
     {
-        using zentrel::CMetaKeywords;
+        using zentrel::MetaKeywords;
         const QString page = zentrel::TextDecoder::Decode(input);
-        for (const auto rule : {CMetaKeywords::Rule::Contacter, CMetaKeywords::Rule::Worker}) {
-            for (const QVariant& item : CMetaKeywords::GetKWsFromPage(page, rule)) {
+        for (const auto rule : {MetaKeywords::Rule::Contacter, MetaKeywords::Rule::Worker}) {
+            for (const QVariant& item : MetaKeywords::GetKWsFromPage(page, rule)) {
                 const QString phrase = item.toString();
                 if (!phrase.contains(QLatin1Char(' ')))
                     return QStringLiteral("phrase without a blank: ") + phrase;
-                if (rule == CMetaKeywords::Rule::Contacter &&
-                    phrase.size() >= CMetaKeywords::kContacterLengthLimit)
+                if (rule == MetaKeywords::Rule::Contacter &&
+                    phrase.size() >= MetaKeywords::kContacterLengthLimit)
                     return QStringLiteral("phrase too long for the contacter: ") + phrase;
             }
         }
-        const QString content = CMetaKeywords::GetMetaContent(page);
+        const QString content = MetaKeywords::GetMetaContent(page);
         for (qsizetype i = content.indexOf(QLatin1Char('<')); i >= 0 && i + 1 < content.size();
              i = content.indexOf(QLatin1Char('<'), i + 1)) {
             const QChar next = content.at(i + 1);
@@ -130,7 +130,7 @@ public:
             if (next == QLatin1Char('/') || next == QLatin1Char('!') || next == QLatin1Char('?'))
                 return QStringLiteral("content holds markup: ") + content;
         }
-        for (const QChar c : CMetaKeywords::CleanPhrase(page)) {
+        for (const QChar c : MetaKeywords::CleanPhrase(page)) {
             if (c != QLatin1Char(' ') && c < QLatin1Char('0'))
                 return QStringLiteral("cleaned phrase keeps the character %1").arg(c.unicode());
         }

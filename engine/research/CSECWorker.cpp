@@ -9,7 +9,7 @@
 #include "engine/platform/CUtilities.h"
 #include "engine/platform/ZError.h"
 #include "engine/research/CGP.h"
-#include "engine/research/CMetaKeywords.h"
+#include "engine/research/MetaKeywords.h"
 
 namespace zentrel {
 
@@ -119,7 +119,7 @@ void CSECWorker::foundPageArrived(const QString& cookie, const QString& page, bo
         return;
     if (isSuccess) {
         const CKeyedCollection phrases =
-            CMetaKeywords::GetKWsFromPage(page, CMetaKeywords::Rule::Worker);
+            MetaKeywords::GetKWsFromPage(page, MetaKeywords::Rule::Worker);
         m_job.dbaser().AddKWs(phrases, m_operation);
     }
     m_pending.remove(cookie);

@@ -12,7 +12,7 @@
 #include "engine/platform/CUtilities.h"
 #include "engine/platform/SqlDatabase.h"
 #include "engine/platform/ZError.h"
-#include "engine/research/CMetaKeywords.h"
+#include "engine/research/MetaKeywords.h"
 #include "engine/research/TextDecoder.h"
 
 namespace zentrel {
@@ -72,7 +72,7 @@ void CSEContacter::LoadFromPage(const QString& Address, bool IsURL)
     }
     const QString text = TextDecoder::Decode(CFileUtilities::ReadFile(Address));
     const CKeyedCollection phrases =
-        CMetaKeywords::GetKWsFromPage(text, CMetaKeywords::Rule::Contacter);
+        MetaKeywords::GetKWsFromPage(text, MetaKeywords::Rule::Contacter);
     CDataNode operation;
     operation.Attributes().Add(QStringLiteral("Description"),
                                CUtilities::Format(QStringLiteral("Loaded from '%1'."), {Address}));

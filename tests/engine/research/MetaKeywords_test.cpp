@@ -1,4 +1,4 @@
-#include "engine/research/CMetaKeywords.h"
+#include "engine/research/MetaKeywords.h"
 
 #include <QElapsedTimer>
 #include <QStringList>
@@ -8,8 +8,8 @@
 #include "tests/engine/research/QStringPrinter.h"
 
 using zentrel::CKeyedCollection;
-using zentrel::CMetaKeywords;
-using Rule = zentrel::CMetaKeywords::Rule;
+using zentrel::MetaKeywords;
+using Rule = zentrel::MetaKeywords::Rule;
 
 namespace {
 QStringList items(const CKeyedCollection& collection)
@@ -28,7 +28,7 @@ QString metaPage(const QString& content)
 }
 } // namespace
 
-TEST(CMetaKeywords, GetKWsFromPageUnderBothRules)
+TEST(MetaKeywords, GetKWsFromPageUnderBothRules)
 {
     const QString forty = QStringLiteral("abcdefghij abcdefghij abcdefghij abcdefg");
     const QString thirtyNine = forty.chopped(1);
@@ -72,14 +72,14 @@ TEST(CMetaKeywords, GetKWsFromPageUnderBothRules)
         {QStringLiteral("<meta name=\"keywords\" content=\"never closed"), {}, {}},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(items(CMetaKeywords::GetKWsFromPage(c.page, Rule::Contacter)), c.contacter)
+        EXPECT_EQ(items(MetaKeywords::GetKWsFromPage(c.page, Rule::Contacter)), c.contacter)
             << c.page.toStdString();
-        EXPECT_EQ(items(CMetaKeywords::GetKWsFromPage(c.page, Rule::Worker)), c.worker)
+        EXPECT_EQ(items(MetaKeywords::GetKWsFromPage(c.page, Rule::Worker)), c.worker)
             << c.page.toStdString();
     }
 }
 
-TEST(CMetaKeywords, GetMetaKeywordsText)
+TEST(MetaKeywords, GetMetaKeywordsText)
 {
     const struct {
         const char* page;
@@ -94,11 +94,11 @@ TEST(CMetaKeywords, GetMetaKeywordsText)
         {"", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CMetaKeywords::GetMetaKeywordsText(QLatin1String(c.page)), QLatin1String(c.text))
+        EXPECT_EQ(MetaKeywords::GetMetaKeywordsText(QLatin1String(c.page)), QLatin1String(c.text))
             << c.page;
 }
 
-TEST(CMetaKeywords, GetMetaContentTakesTheTextAfterTheSecondEqualsSign)
+TEST(MetaKeywords, GetMetaContentTakesTheTextAfterTheSecondEqualsSign)
 {
     const struct {
         const char* tag;
@@ -122,37 +122,37 @@ TEST(CMetaKeywords, GetMetaContentTakesTheTextAfterTheSecondEqualsSign)
         {"", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CMetaKeywords::GetMetaContent(QLatin1String(c.tag)), QLatin1String(c.content))
+        EXPECT_EQ(MetaKeywords::GetMetaContent(QLatin1String(c.tag)), QLatin1String(c.content))
             << c.tag;
 }
 
 // A content whose quote is left open runs on into the tags after it: its phrases end where
 // that markup starts, so no keyword holds a fragment of it.
-TEST(CMetaKeywords, OpenQuoteStopsWhereTheNextTagStarts)
+TEST(MetaKeywords, OpenQuoteStopsWhereTheNextTagStarts)
 {
     const QString page = QStringLiteral(
         "<html><head><meta name=\"keywords\" content=\"broken markup one, broken markup two\n"
         "<meta name=\"keywords\" content=\"unclosed quote\">\n</head><body>x</body></html>");
     const QStringList phrases = {QStringLiteral("broken markup one"),
                                  QStringLiteral("broken markup two")};
-    EXPECT_EQ(items(CMetaKeywords::GetKWsFromPage(page, Rule::Contacter)), phrases);
-    EXPECT_EQ(items(CMetaKeywords::GetKWsFromPage(page, Rule::Worker)), phrases);
+    EXPECT_EQ(items(MetaKeywords::GetKWsFromPage(page, Rule::Contacter)), phrases);
+    EXPECT_EQ(items(MetaKeywords::GetKWsFromPage(page, Rule::Worker)), phrases);
 }
 
 // A page of "<meta" with no ">" after any of them (16 MiB, the download limit): no tag ends,
 // and finding that takes one pass, not one pass per "<meta".
-TEST(CMetaKeywords, PageOfMetaTagsThatNeverEnd)
+TEST(MetaKeywords, PageOfMetaTagsThatNeverEnd)
 {
     const QString page = QStringLiteral("<meta").repeated(16 * 1024 * 1024 / 5);
     QElapsedTimer timer;
     timer.start();
-    EXPECT_EQ(CMetaKeywords::GetMetaKeywordsText(page), QString());
-    EXPECT_EQ(CMetaKeywords::GetKWsFromPage(page, Rule::Worker).Count(), 0);
+    EXPECT_EQ(MetaKeywords::GetMetaKeywordsText(page), QString());
+    EXPECT_EQ(MetaKeywords::GetKWsFromPage(page, Rule::Worker).Count(), 0);
     // Milliseconds; a pass per "<meta" takes hours.
     EXPECT_LT(timer.elapsed(), 20000);
 }
 
-TEST(CMetaKeywords, CleanPhrase)
+TEST(MetaKeywords, CleanPhrase)
 {
     const struct {
         const char* text;
@@ -172,6 +172,6 @@ TEST(CMetaKeywords, CleanPhrase)
         {"   ", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(CMetaKeywords::CleanPhrase(QString::fromUtf8(c.text)), QString::fromUtf8(c.clean))
+        EXPECT_EQ(MetaKeywords::CleanPhrase(QString::fromUtf8(c.text)), QString::fromUtf8(c.clean))
             << c.text;
 }

@@ -7,7 +7,7 @@
 namespace zentrel {
 
 // Reads the phrases of a page's "keywords" meta tags.
-class CMetaKeywords {
+class MetaKeywords {
 public:
     // Which phrases are kept: the contacter keeps only phrases below 40 characters, the
     // research worker keeps every phrase of more than one word.

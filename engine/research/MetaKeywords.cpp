@@ -1,4 +1,4 @@
-#include "engine/research/CMetaKeywords.h"
+#include "engine/research/MetaKeywords.h"
 
 #include <QStringList>
 
@@ -33,16 +33,16 @@ qsizetype markupStart(const QString& text)
     return -1;
 }
 
-bool keeps(const QString& phrase, CMetaKeywords::Rule rule)
+bool keeps(const QString& phrase, MetaKeywords::Rule rule)
 {
     if (!phrase.contains(QLatin1Char(' ')))
         return false;
-    return rule == CMetaKeywords::Rule::Worker ||
-           phrase.size() < CMetaKeywords::kContacterLengthLimit;
+    return rule == MetaKeywords::Rule::Worker ||
+           phrase.size() < MetaKeywords::kContacterLengthLimit;
 }
 } // namespace
 
-CKeyedCollection CMetaKeywords::GetKWsFromPage(const QString& page, Rule rule)
+CKeyedCollection MetaKeywords::GetKWsFromPage(const QString& page, Rule rule)
 {
     CKeyedCollection result;
     if (page.isEmpty())
@@ -59,7 +59,7 @@ CKeyedCollection CMetaKeywords::GetKWsFromPage(const QString& page, Rule rule)
     return result;
 }
 
-QString CMetaKeywords::GetMetaKeywordsText(const QString& page)
+QString MetaKeywords::GetMetaKeywordsText(const QString& page)
 {
     const QLatin1String meta("<meta");
     QString text;
@@ -77,7 +77,7 @@ QString CMetaKeywords::GetMetaKeywordsText(const QString& page)
     return text;
 }
 
-QString CMetaKeywords::GetMetaContent(const QString& tag)
+QString MetaKeywords::GetMetaContent(const QString& tag)
 {
     const qsizetype first = tag.indexOf(QLatin1Char('='));
     if (first < 0)
@@ -98,7 +98,7 @@ QString CMetaKeywords::GetMetaContent(const QString& tag)
     return value;
 }
 
-QString CMetaKeywords::CleanPhrase(const QString& text)
+QString MetaKeywords::CleanPhrase(const QString& text)
 {
     // Line breaks become blanks, and each run of blanks one blank, in one pass.
     QString phrase;
