@@ -3,12 +3,18 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
+#include <bit>
+#include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include <QByteArray>
 #include <QVariant>
 
 #include "engine/database/LargeWriteCache.h"
@@ -37,20 +43,23 @@ Kind kindOf(int type)
     }
 }
 
-// A number as a row holds it, read without a QVariant.
+// A number as a row holds it, read without a QVariant: an integer, a real's bits, or for a
+// value of another kind its place among the values kept aside.
 struct Number {
-    qint64 integer = 0;
-    double real = 0;
+    qint64 bits = 0;
     Kind kind = Kind::Null;
 
-    static Number of(const SqlStatement& row, int column)
+    qint64 integer() const { return bits; }
+    double real() const { return std::bit_cast<double>(bits); }
+
+    static Number of(sqlite3_stmt* row, int column)
     {
         Number number;
-        number.kind = kindOf(row.type(column));
+        number.kind = kindOf(sqlite3_column_type(row, column));
         if (number.kind == Kind::Integer)
-            number.integer = row.int64(column);
+            number.bits = sqlite3_column_int64(row, column);
         else if (number.kind == Kind::Real)
-            number.real = row.real(column);
+            number.bits = std::bit_cast<qint64>(sqlite3_column_double(row, column));
         return number;
     }
 };
@@ -68,8 +77,9 @@ struct KeywordCopy {
     bool differsFrom(const Number& count, const Number& dte) const
     {
         return differs(searchesKind, count.kind, Kind::Integer,
-                       [&] { return searches != count.integer; }) ||
-               differs(cacheDateKind, dte.kind, Kind::Real, [&] { return cacheDate != dte.real; });
+                       [&] { return searches != count.integer(); }) ||
+               differs(cacheDateKind, dte.kind, Kind::Real,
+                       [&] { return cacheDate != dte.real(); });
     }
 
     template <class Unequal>
@@ -81,20 +91,22 @@ struct KeywordCopy {
     }
 };
 
-// Every keyword's copies, by id. Ids are mostly dense, so a keyword is found by its offset
-// from the first id; when deletions left them sparse, by a binary search of the ids.
+// Every keyword's copies, by id, added in id order. Ids are mostly dense, so a keyword is found
+// by its offset from the first id; when deletions left them sparse, by a binary search of the
+// ids.
 class KeywordCopies {
 public:
-    explicit KeywordCopies(const SqlDatabase& project)
+    // A row of pkKeyword, Searches, CacheDate.
+    void add(sqlite3_stmt* row)
     {
-        auto rows = project.query(QStringLiteral(
-            "SELECT pkKeyword, Searches, CacheDate FROM project.Keyword ORDER BY pkKeyword"));
-        while (rows.next()) {
-            m_ids.push_back(rows.int64(0));
-            const Number searches = Number::of(rows, 1);
-            const Number cacheDate = Number::of(rows, 2);
-            m_copies.push_back({searches.integer, cacheDate.real, searches.kind, cacheDate.kind});
-        }
+        m_ids.push_back(sqlite3_column_int64(row, 0));
+        const Number searches = Number::of(row, 1);
+        const Number cacheDate = Number::of(row, 2);
+        m_copies.push_back({searches.integer(), cacheDate.real(), searches.kind, cacheDate.kind});
+    }
+
+    void finish()
+    {
         if (!m_ids.empty())
             m_first = m_ids.front();
         if (!m_ids.empty() && m_ids.back() - m_first + 1 == static_cast<qint64>(m_ids.size()))
@@ -118,6 +130,122 @@ private:
     std::vector<qint64> m_ids; // empty when the ids are dense
     qint64 m_first = 0;
 };
+
+const char* const kCopiesById = "SELECT pkKeyword, Searches, CacheDate FROM %1.Keyword ORDER BY "
+                                "pkKeyword";
+
+KeywordCopies readCopies(const SqlDatabase& project)
+{
+    KeywordCopies copies;
+    auto rows = project.query(QString::fromLatin1(kCopiesById).arg(project.schema()));
+    while (rows.next())
+        copies.add(rows.handle());
+    copies.finish();
+    return copies;
+}
+
+// Every keyword's copies read on a read-only connection of their own, on a thread of their own,
+// while the shared connection walks the keys: SQLite serves one connection at a time, two
+// connections read side by side. The reading connection's view of the file is fixed before
+// started() answers.
+class CopiesAside {
+public:
+    explicit CopiesAside(std::string file)
+        : m_thread([this, file = std::move(file)] { run(file); })
+    {
+    }
+    ~CopiesAside()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    CopiesAside(const CopiesAside&) = delete;
+    CopiesAside& operator=(const CopiesAside&) = delete;
+
+    // False when the file could not be read.
+    bool started() { return m_startedFuture.get(); }
+    // Nothing when a read failed.
+    std::optional<KeywordCopies> take() { return m_copiesFuture.get(); }
+
+private:
+    struct Closer {
+        void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+        void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
+    };
+
+    void run(const std::string& file)
+    {
+        bool announced = false;
+        std::optional<KeywordCopies> copies;
+        try {
+            copies = read(file, announced);
+        } catch (...) {
+            copies.reset();
+        }
+        if (!announced)
+            m_started.set_value(false);
+        m_copies.set_value(std::move(copies));
+    }
+
+    std::optional<KeywordCopies> read(const std::string& file, bool& announced)
+    {
+        sqlite3* opened = nullptr;
+        const int rc = sqlite3_open_v2(file.c_str(), &opened,
+                                       SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+        const std::unique_ptr<sqlite3, Closer> db(opened);
+        if (rc != SQLITE_OK)
+            return std::nullopt;
+        sqlite3_stmt* prepared = nullptr;
+        if (sqlite3_prepare_v2(db.get(), QByteArray(kCopiesById).replace("%1", "main").constData(),
+                               -1, &prepared, nullptr) != SQLITE_OK)
+            return std::nullopt;
+        const std::unique_ptr<sqlite3_stmt, Closer> rows(prepared);
+        // The first step opens the read transaction, which fixes the view.
+        int step = sqlite3_step(rows.get());
+        if (step != SQLITE_ROW && step != SQLITE_DONE)
+            return std::nullopt;
+        announced = true;
+        m_started.set_value(true);
+        KeywordCopies copies;
+        for (; step == SQLITE_ROW && !m_stop; step = sqlite3_step(rows.get()))
+            copies.add(rows.get());
+        if (step != SQLITE_DONE)
+            return std::nullopt;
+        copies.finish();
+        return copies;
+    }
+
+    std::atomic<bool> m_stop{false};
+    std::promise<bool> m_started;
+    std::future<bool> m_startedFuture = m_started.get_future();
+    std::promise<std::optional<KeywordCopies>> m_copies;
+    std::future<std::optional<KeywordCopies>> m_copiesFuture = m_copies.get_future();
+    std::thread m_thread; // last: it runs on the members above
+};
+
+qint64 dataVersion(const SqlDatabase& project)
+{
+    return project.scalar(QStringLiteral("PRAGMA %1.data_version").arg(project.schema()))
+        .toLongLong();
+}
+
+// Starts reading the copies aside, when the shared connection sees just what another one would:
+// no transaction of its own open on the project file (whose writes only it would see, or whose
+// older view it would keep).
+std::unique_ptr<CopiesAside> startCopiesAside(const SqlDatabase& project)
+{
+    sqlite3* db = project.connection().handle();
+    const QByteArray schema = project.schema().toUtf8();
+    const char* file = sqlite3_db_filename(db, schema.constData());
+    if (sqlite3_get_autocommit(db) == 0 ||
+        sqlite3_txn_state(db, schema.constData()) != SQLITE_TXN_NONE || file == nullptr ||
+        *file == '\0')
+        return nullptr;
+    auto aside = std::make_unique<CopiesAside>(file);
+    if (!aside->started())
+        return nullptr;
+    return aside;
+}
 
 struct Change {
     qint64 keyword = 0;
@@ -200,30 +328,94 @@ private:
     sqlite3_mutex* m_mutex;
 };
 
+// The cache's values of the keywords the walk paired with a cache row, in the walk's order.
+// Values of another kind than a number are kept aside as they are.
+struct Paired {
+    struct Pair {
+        qint64 keyword = 0;
+        Number count;
+        Number dte;
+    };
+
+    void add(qint64 keyword, const SqlStatement& row)
+    {
+        pairs.push_back({keyword, kept(row, 1), kept(row, 2)});
+    }
+
+    Number kept(const SqlStatement& row, int column)
+    {
+        Number number = Number::of(row.handle(), column);
+        if (number.kind == Kind::Other) {
+            number.bits = static_cast<qint64>(others.size());
+            others.push_back(row.value(column));
+        }
+        return number;
+    }
+
+    QVariant valueOf(const Number& number) const
+    {
+        switch (number.kind) {
+        case Kind::Integer:
+            return QVariant(static_cast<qlonglong>(number.integer()));
+        case Kind::Real:
+            return QVariant(number.real());
+        case Kind::Other:
+            return others[static_cast<size_t>(number.bits)];
+        case Kind::Null:
+            break;
+        }
+        return {};
+    }
+
+    std::vector<Pair> pairs;
+    std::vector<QVariant> others;
+};
+
 // The keys of both sides are read in their indexes' order, so a walk side by side pairs them;
-// nothing when either side is out of order.
+// false when either side is out of order.
+bool walk(KeyWalk& keys, KeyWalk& counts, Paired& paired)
+{
+    while (keys.valid() && counts.valid()) {
+        const int order = SqlFunctions::compareNoCase(keys.key(), counts.key());
+        if (order == 0)
+            paired.add(sqlite3_column_int64(keys.row().handle(), 1), counts.row());
+        if (order <= 0 && !keys.next())
+            return false;
+        if (order >= 0 && !counts.next())
+            return false;
+    }
+    return true;
+}
+
+// The copies are read on a connection of their own while the walk runs, when that connection's
+// view is the walk's: no other connection committed to the project file from before it began
+// until the walk began. Otherwise, they are read on the shared connection inside the walk's view.
 std::optional<std::vector<Change>> changedCopies(const SqlDatabase& project)
 {
     const HeldMutex held(project.connection().handle());
-    const KeywordCopies copies(project);
+    const qint64 version = dataVersion(project);
+    std::unique_ptr<CopiesAside> aside = startCopiesAside(project);
     KeyWalk keys(project.query(QStringLiteral(
         "SELECT Normalized, pkKeyword FROM project.Keyword ORDER BY Normalized COLLATE NOCASE")));
     KeyWalk counts(project.query(
         QStringLiteral("SELECT KW, Count, dte FROM cache.Cache ORDER BY KW COLLATE NOCASE")));
+    if (aside && dataVersion(project) != version)
+        aside.reset();
+    std::optional<KeywordCopies> copies;
+    if (!aside)
+        copies = readCopies(project);
+    Paired paired;
+    if (!walk(keys, counts, paired))
+        return std::nullopt;
+    if (aside)
+        copies = aside->take();
+    if (!copies)
+        return std::nullopt;
     std::vector<Change> changes;
-    while (keys.valid() && counts.valid()) {
-        const int order = SqlFunctions::compareNoCase(keys.key(), counts.key());
-        if (order == 0) {
-            const qint64 keyword = keys.row().int64(1);
-            const KeywordCopy* copy = copies.find(keyword);
-            if (copy == nullptr ||
-                copy->differsFrom(Number::of(counts.row(), 1), Number::of(counts.row(), 2)))
-                changes.push_back({keyword, counts.row().value(1), counts.row().value(2)});
-        }
-        if (order <= 0 && !keys.next())
-            return std::nullopt;
-        if (order >= 0 && !counts.next())
-            return std::nullopt;
+    for (const Paired::Pair& pair : paired.pairs) {
+        const KeywordCopy* copy = copies->find(pair.keyword);
+        if (copy == nullptr || copy->differsFrom(pair.count, pair.dte))
+            changes.push_back({pair.keyword, paired.valueOf(pair.count), paired.valueOf(pair.dte)});
     }
     return changes;
 }

@@ -60,6 +60,8 @@ public:
     QString text(int column) const;
     // The column's text as UTF-8, without a copy; valid until the next step.
     std::string_view utf8(int column) const;
+    // The SQLite statement, for reading many rows without a call per column through here.
+    sqlite3_stmt* handle() const { return m_statement; }
 
 private:
     std::shared_ptr<SqlConnection> m_connection;

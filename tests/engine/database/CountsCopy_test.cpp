@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "engine/platform/SqlTransaction.h"
 #include "tests/engine/database/DBaserFixture.h"
 
 using namespace dbasertest;
@@ -75,7 +76,57 @@ protected:
     }
 
     qint64 totalChanges() const { return project().scalar("SELECT total_changes()").toLongLong(); }
+
+    QVariant searchesOf(const char* key) const
+    {
+        return projectScalar("SELECT Searches FROM Keyword WHERE KW = ?1", {key});
+    }
 };
+
+// The copies are read on a connection of their own; a file that no other connection can open
+// (moved while open) is copied just the same on the shared one.
+TEST_F(CountsCopyTest, AFileNoOtherConnectionOpensIsCopiedOnTheSharedOne)
+{
+    fill(true);
+    const QString moved = projectFile + ".moved";
+    ASSERT_TRUE(QFile::rename(projectFile, moved));
+    project().execute("DELETE FROM project.CountsSynced");
+    const qint64 before = totalChanges();
+    CountsCopy::copyAll(project());
+    ASSERT_TRUE(QFile::rename(moved, projectFile));
+    qint64 written = 0;
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.key);
+        written += row.written ? 1 : 0;
+        if (row.searches) {
+            EXPECT_EQ(searchesOf(row.key), row.searchesAfter);
+        }
+    }
+    EXPECT_EQ(totalChanges() - before, written);
+}
+
+// Another connection sees neither the shared connection's uncommitted writes nor an older view
+// it still holds: the copy then compares the copies as the shared connection sees them.
+TEST_F(CountsCopyTest, ACopySeesTheSharedConnectionsOwnView)
+{
+    insertKeyword("k", 8, 1.0);
+    project().execute("INSERT INTO cache.Cache (KW, Count, dte) VALUES ('k', 8, 1.0)");
+    {
+        SqlTransaction transaction(project().connection());
+        project().execute("UPDATE Keyword SET Searches = 5");
+        CountsCopy::copyAll(project());
+        EXPECT_EQ(searchesOf("k").toInt(), 8) << "its own uncommitted write";
+    }
+    {
+        // A statement still open holds the view it began with.
+        auto open = project().query("SELECT Searches FROM Keyword");
+        ASSERT_TRUE(open.next());
+        SqlConnection::open(projectFile)->exec("UPDATE Keyword SET Searches = 3");
+        EXPECT_NO_THROW(CountsCopy::copyAll(project()));
+        EXPECT_EQ(searchesOf("k").toInt(), 8) << "an older view";
+    }
+    EXPECT_EQ(searchesOf("k").toInt(), 3);
+}
 
 TEST_F(CountsCopyTest, CopiesWhatDiffersAndWritesNothingElse)
 {
