@@ -241,6 +241,11 @@ DueStamp DBaser::dueStamp(bool counts)
         stamp.changes = ++m_unwatchedStamps; // never the same twice
         return stamp;
     }
+    // Without its triggers the cache's generation tells nothing.
+    if (counts && !CacheIndex::exists(cache())) {
+        stamp.changes = ++m_unwatchedStamps;
+        return stamp;
+    }
     stamp.files = m_opens;
     stamp.changes = counts ? m_dueChanges->counts() : m_dueChanges->lookups();
     stamp.projectWrites =

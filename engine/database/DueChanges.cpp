@@ -104,8 +104,6 @@ void DueChanges::onChange(void* self, sqlite3* db, int op, const char* schema, c
     auto* changes = static_cast<DueChanges*>(self);
     if (named(schema, "project") && named(table, "Keyword"))
         changes->keywordChanged(db, op, oldKey, newKey);
-    else if (named(schema, "cache") && named(table, "Cache") && op != SQLITE_DELETE)
-        ++changes->m_counts;
 }
 
 void DueChanges::keywordChanged(sqlite3* db, int op, long long oldKey, long long newKey)

@@ -9,9 +9,9 @@ namespace zentrel {
 
 // Counts the writes on one connection, by any database object on it, that may change which
 // keywords the research timers have due or their order: keywords added, removed or given another
-// row key, and a keyword's spelling, relevancy, count copy cleared or lookup date changed (and,
-// for the counts, every count the cache gains or changes). Watches the connection from its
-// construction to its end.
+// row key, and a keyword's spelling, relevancy, count copy cleared or lookup date changed. (The
+// cache's counts have their generation.) Watches the connection from its construction to its
+// end.
 class DueChanges {
 public:
     explicit DueChanges(SqlConnectionPtr connection);

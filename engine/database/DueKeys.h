@@ -32,12 +32,14 @@ struct DueStamp {
     quint64 changes = 0;      // writes on this connection that may matter
     qint64 projectWrites = 0; // data_version: writes by other connections
     qint64 cacheWrites = 0;
-    double clock = 0; // the time the timer's ages are taken at (days)
+    qint64 cacheGeneration = 0; // raised by every change of the cache's counts
+    double clock = 0;           // the time the timer's ages are taken at (days)
 
     bool sameWrites(const DueStamp& other) const
     {
         return files == other.files && changes == other.changes &&
-               projectWrites == other.projectWrites && cacheWrites == other.cacheWrites;
+               projectWrites == other.projectWrites && cacheWrites == other.cacheWrites &&
+               cacheGeneration == other.cacheGeneration;
     }
 };
 
