@@ -31,8 +31,8 @@ QString RetryOrder::pick(const Due& due)
     return kw;
 }
 
-// Reads on from the position, more rows at each step while all are behind (never more than one
-// more than there are keywords behind), and moves the position on past them.
+// Reads on from the position: a few rows, and while all of those are behind, one more than there
+// are keywords behind; moves the position on past the rows behind.
 QString RetryOrder::walk(const Due& due, const DueStamp& now)
 {
     int ask = std::min(kFirstAsk, behindCount() + 1);
@@ -50,7 +50,7 @@ QString RetryOrder::walk(const Due& due, const DueStamp& now)
             m_at->bound = page.rows.back().key.next();
         if (static_cast<int>(page.rows.size()) < ask)
             return m_at->bound ? earliestDue(due, now) : QString();
-        ask = std::min(ask * 2, behindCount() + 1);
+        ask = behindCount() + 1;
     }
 }
 
