@@ -250,11 +250,16 @@ DueStamp DBaser::dueStamp(bool counts)
     stamp.changes = counts ? m_dueChanges->counts() : m_dueChanges->lookups();
     stamp.projectWrites =
         project().scalar(QStringLiteral("PRAGMA project.data_version")).toLongLong();
-    if (counts)
+    if (counts) {
         stamp.cacheWrites =
             project().scalar(QStringLiteral("PRAGMA cache.data_version")).toLongLong();
-    else
+        stamp.cacheGeneration =
+            project()
+                .scalar(QStringLiteral("SELECT Generation FROM cache.CacheGeneration"))
+                .toLongLong();
+    } else {
         stamp.clock = SqlDate::now();
+    }
     return stamp;
 }
 
