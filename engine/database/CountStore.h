@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -7,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+
+#include "engine/database/DueKeys.h"
 
 namespace zentrel {
 
@@ -35,6 +38,20 @@ public:
     };
     static Uncounted firstWithoutCount(const SqlDatabase& project, int count, bool truly = false);
     static QStringList firstForLookup(const SqlDatabase& project, int count);
+    // The same in pages: the first keywords from a place in the timer's order on (from the first
+    // when none), each with its place; with behind as above. One seek in the timer's index.
+    struct UncountedPage {
+        DuePage page;
+        bool behind = false;
+    };
+    static UncountedPage withoutCountFrom(const SqlDatabase& project,
+                                          const std::optional<DueKey>& from, int count,
+                                          bool truly = false);
+    static DuePage forLookupFrom(const SqlDatabase& project, const std::optional<DueKey>& from,
+                                 int count, double now);
+    // Whether the keyword is among those the first* queries would give.
+    static DueCheck withoutCount(const SqlDatabase& project, const QString& kw);
+    static DueCheck forLookup(const SqlDatabase& project, const QString& kw, double now);
     static void updateLookupDate(const SqlDatabase& project, const QString& kw);
 };
 

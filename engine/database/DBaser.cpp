@@ -18,6 +18,7 @@
 #include "engine/database/StoredKeys.h"
 #include "engine/platform/CUtilities.h"
 #include "engine/platform/Folders.h"
+#include "engine/platform/SqlDate.h"
 #include "engine/platform/SqlError.h"
 #include "engine/platform/SqlTransaction.h"
 
@@ -222,6 +223,46 @@ void DBaser::copyEverythingAside()
     });
 }
 
+void DBaser::watchDueChanges()
+{
+    ++m_opens;
+    m_dueChanges.reset();
+    if (m_projectDBOpened && m_cacheDBOpened)
+        m_dueChanges = std::make_unique<DueChanges>(project().sharedConnection());
+}
+
+// The search-count timer's keywords hang on the cache too (a count the copies missed); the
+// lookup timer's on the project alone, and on the clock.
+DueStamp DBaser::dueStamp(bool counts)
+{
+    DueStamp stamp;
+    auto guard = project().lock();
+    if (!m_dueChanges) {
+        stamp.changes = ++m_unwatchedStamps; // never the same twice
+        return stamp;
+    }
+    // Without its triggers the cache's generation tells nothing.
+    if (counts && !CacheIndex::exists(cache())) {
+        stamp.changes = ++m_unwatchedStamps;
+        return stamp;
+    }
+    stamp.files = m_opens;
+    stamp.changes = counts ? m_dueChanges->counts() : m_dueChanges->lookups();
+    stamp.projectWrites =
+        project().scalar(QStringLiteral("PRAGMA project.data_version")).toLongLong();
+    if (counts) {
+        stamp.cacheWrites =
+            project().scalar(QStringLiteral("PRAGMA cache.data_version")).toLongLong();
+        stamp.cacheGeneration =
+            project()
+                .scalar(QStringLiteral("SELECT Generation FROM cache.CacheGeneration"))
+                .toLongLong();
+    } else {
+        stamp.clock = SqlDate::now();
+    }
+    return stamp;
+}
+
 void DBaser::InitMaster()
 {
     m_master = true;
@@ -336,6 +377,7 @@ void DBaser::OpenCacheDB(const QString& CacheDBFilename)
         }
         m_cacheDBFilename = CacheDBFilename;
         m_cacheDBOpened = true;
+        watchDueChanges();
         CountsRefresh::markAttached(cache());
         if (m_projectDBOpened) {
             emit WorkStep(QStringLiteral("Copying the search counts into the project..."));
@@ -364,6 +406,7 @@ void DBaser::OpenProjectDB(const QString& ProjectDBFilename)
             });
         m_projectDBFilename = ProjectDBFilename;
         m_projectDBOpened = true;
+        watchDueChanges();
         CountsRefresh::markAttached(project());
         emit WorkStep(QStringLiteral("Copying the search counts into the project..."));
         refreshCountsAfterOpen();
@@ -380,6 +423,7 @@ void DBaser::CloseDBs()
         m_projectDBFilename.clear();
         m_cacheDBOpened = false;
         m_projectDBOpened = false;
+        watchDueChanges();
     });
 }
 
@@ -398,6 +442,8 @@ void DBaser::Finalize()
     m_projectDBFilename.clear();
     m_cacheDBOpened = false;
     m_projectDBOpened = false;
+    m_dueChanges.reset();
+    ++m_opens;
     m_files.releaseProject();
     m_owner = nullptr;
 }
@@ -671,31 +717,75 @@ QString DBaser::get1stNotOvertured()
     return NotOverturedFirst(1).value(0);
 }
 
+// The page that page(truly) reads after the refresh. When the cache holds a count that the
+// copies missed (a write nothing told of), every count is copied once, and only keywords that
+// truly lack one are handed out, whether the copy mended the others or not.
+template <class Page> auto DBaser::uncountedOrMended(Page&& page) -> decltype(page(false))
+{
+    copyEverythingAside();
+    auto guard = project().lock();
+    refreshCounts();
+    auto first = page(false);
+    if (!first.behind)
+        return first;
+    if (m_log)
+        m_log->Write(0,
+                     QStringLiteral("The search counts of the project were behind the "
+                                    "cache; copying every count."),
+                     5, QStringLiteral("DBaser.get1stNotOvertured"));
+    try {
+        CountsRefresh::markAll(project());
+        refreshCounts();
+    } catch (const ZError& error) {
+        logError(error, 4, QStringLiteral("DBaser.RefreshCounts"));
+    }
+    return page(true);
+}
+
 QStringList DBaser::NotOverturedFirst(int Count)
 {
     return guarded("get1stNotOvertured", [&] {
-        copyEverythingAside();
-        auto guard = project().lock();
-        refreshCounts();
-        const CountStore::Uncounted first = CountStore::firstWithoutCount(project(), Count);
-        if (!first.behind)
-            return first.keywords;
-        // The cache holds a count that the copies missed (a write nothing told of): copy every
-        // count once, and hand out only keywords that truly lack one, whether the copy mended
-        // the others or not.
-        if (m_log)
-            m_log->Write(0,
-                         QStringLiteral("The search counts of the project were behind the "
-                                        "cache; copying every count."),
-                         5, QStringLiteral("DBaser.get1stNotOvertured"));
-        try {
-            CountsRefresh::markAll(project());
-            refreshCounts();
-        } catch (const ZError& error) {
-            logError(error, 4, QStringLiteral("DBaser.RefreshCounts"));
-        }
-        return CountStore::firstWithoutCount(project(), Count, true).keywords;
+        return uncountedOrMended([&](bool truly) {
+                   return CountStore::firstWithoutCount(project(), Count, truly);
+               })
+            .keywords;
     });
+}
+
+DueStamp DBaser::NotOverturedStamp()
+{
+    return guarded("get1stNotOvertured", [&] { return dueStamp(true); });
+}
+
+DuePage DBaser::NotOverturedFrom(const std::optional<DueKey>& From, int Count)
+{
+    return guarded("get1stNotOvertured", [&] {
+        return uncountedOrMended([&](bool truly) {
+                   return CountStore::withoutCountFrom(project(), From, Count, truly);
+               })
+            .page;
+    });
+}
+
+DueCheck DBaser::NotOverturedDue(const QString& KW)
+{
+    return guarded("get1stNotOvertured", [&] { return CountStore::withoutCount(project(), KW); });
+}
+
+DueStamp DBaser::ForLookupStamp()
+{
+    return guarded("get1stForLookup", [&] { return dueStamp(false); });
+}
+
+DuePage DBaser::ForLookupFrom(const std::optional<DueKey>& From, int Count, double Now)
+{
+    return guarded("get1stForLookup",
+                   [&] { return CountStore::forLookupFrom(project(), From, Count, Now); });
+}
+
+DueCheck DBaser::ForLookupDue(const QString& KW, double Now)
+{
+    return guarded("get1stForLookup", [&] { return CountStore::forLookup(project(), KW, Now); });
 }
 
 QString DBaser::get1stForLookup()

@@ -12,6 +12,8 @@
 #include <QVariant>
 
 #include "engine/database/DatabaseFiles.h"
+#include "engine/database/DueChanges.h"
+#include "engine/database/DueKeys.h"
 #include "engine/database/KeywordOptions.h"
 #include "engine/database/KeywordTable.h"
 #include "engine/database/enKWKind.h"
@@ -101,6 +103,16 @@ public:
     // The first Count keywords get1stNotOvertured and get1stForLookup would pick, in that order.
     QStringList NotOverturedFirst(int Count);
     QStringList ForLookupFirst(int Count);
+    // What the timers' pick reads beside them: the stamp of what decides which keywords are due
+    // and their order (read before the keywords), the keywords due from a place in the order
+    // on, as the two above give them, and whether one keyword is due. The lookup's ages are
+    // taken at Now, the stamp's clock.
+    DueStamp NotOverturedStamp();
+    DuePage NotOverturedFrom(const std::optional<DueKey>& From, int Count);
+    DueCheck NotOverturedDue(const QString& KW);
+    DueStamp ForLookupStamp();
+    DuePage ForLookupFrom(const std::optional<DueKey>& From, int Count, double Now);
+    DueCheck ForLookupDue(const QString& KW, double Now);
     void UpdateLookupDate(const QString& KW);
     void InitMaster();
     void AttachByFileNames(CLogPtr Log, const QString& ProjectDBFilename,
@@ -137,6 +149,9 @@ private:
     void refreshCounts();
     void refreshCountsAfterOpen();
     void copyEverythingAside();
+    void watchDueChanges();
+    DueStamp dueStamp(bool counts);
+    template <class Page> auto uncountedOrMended(Page&& page) -> decltype(page(false));
     void raiseNewKws();
     void raiseNewOvertureCounts();
     void signalNewKws();
@@ -162,6 +177,10 @@ private:
     QString m_newOvertureCountsEventName;
     std::unique_ptr<CTimer> moEventTimer;
     WorkRunner m_workRunner;
+    // Writes on the connection that may change the timers' due keywords, while files are open.
+    std::unique_ptr<DueChanges> m_dueChanges;
+    quint64 m_opens = 0;
+    quint64 m_unwatchedStamps = 0;
 };
 
 } // namespace zentrel

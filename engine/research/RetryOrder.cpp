@@ -1,8 +1,7 @@
 #include "engine/research/RetryOrder.h"
 
 #include <algorithm>
-#include <utility>
-#include <vector>
+#include <limits>
 
 namespace zentrel {
 
@@ -12,16 +11,63 @@ constexpr int kFirstAsk = 16;
 
 } // namespace
 
-QString RetryOrder::pick(const Candidates& first) const
+bool RetryOrder::holds(const DueStamp& now) const
 {
-    const int most = behindCount() + 1;
-    const int n = std::min(kFirstAsk, most);
-    const QStringList candidates = first(n);
-    const QString kw = pick(candidates);
-    const bool allBehind = kw.isEmpty() || m_failedAt.contains(kw);
-    if (!allBehind || candidates.size() < n || n == most)
-        return kw;
-    return pick(first(most));
+    return m_at && now.sameWrites(m_at->stamp) && now.clock >= m_at->stamp.clock &&
+           now.clock < m_at->keptUntil;
+}
+
+QString RetryOrder::pick(const Due& due)
+{
+    const DueStamp now = due.stamp();
+    if (holds(now))
+        m_at->stamp = now;
+    else
+        m_at = Position{now, std::nullopt, std::numeric_limits<double>::infinity(), 0};
+    const QString kw = walk(due, now);
+    // A walk that wrote (the counts copied on the way) leaves nothing to build on.
+    if (m_at && !due.stamp().sameWrites(now))
+        m_at.reset();
+    return kw;
+}
+
+// Reads on from the position: a few rows, and while all of those are behind, one more than there
+// are keywords behind; moves the position on past the rows behind.
+QString RetryOrder::walk(const Due& due, const DueStamp& now)
+{
+    int ask = std::min(kFirstAsk, behindCount() + 1);
+    for (;;) {
+        const std::optional<DueKey> from = m_at->bound;
+        const DuePage page = due.from(now, from, ask);
+        m_at->keptUntil = std::min(m_at->keptUntil, page.keptUntil);
+        for (const DueRow& row : page.rows) {
+            if (!m_failedAt.contains(row.kw)) {
+                m_at->bound = row.key;
+                return row.kw;
+            }
+        }
+        if (!page.rows.empty())
+            m_at->bound = page.rows.back().key.next();
+        if (static_cast<int>(page.rows.size()) < ask)
+            return m_at->bound ? earliestDue(due, now) : QString();
+        ask = behindCount() + 1;
+    }
+}
+
+// Every due keyword is behind: the one put behind longest ago, found in the order of failure.
+QString RetryOrder::earliestDue(const Due& due, const DueStamp& now)
+{
+    for (auto it = m_byFailure.lower_bound(m_at->checkedFrom); it != m_byFailure.cend(); ++it) {
+        const DueCheck check = due.check(now, it->second);
+        if (check.due) {
+            m_at->checkedFrom = it->first;
+            return it->second;
+        }
+        m_at->keptUntil = std::min(m_at->keptUntil, check.keptUntil);
+    }
+    // The keywords read as due are gone now: read everything again next time.
+    m_at.reset();
+    return {};
 }
 
 QString RetryOrder::pick(const QStringList& candidates) const
@@ -53,22 +99,25 @@ void RetryOrder::ended(const QString& cookie, bool failed)
         return;
     const QString kw = *job;
     m_jobs.erase(job);
-    if (failed)
-        m_failedAt.insert(kw, ++m_failures); // replaces an earlier failure of the keyword
-    else
-        m_failedAt.remove(kw);
+    const auto before = m_failedAt.constFind(kw);
+    const bool wasBehind = before != m_failedAt.cend();
+    if (wasBehind) {
+        m_byFailure.erase(*before);
+        m_failedAt.erase(before);
+    }
+    if (failed) {
+        m_failedAt.insert(kw, ++m_failures);
+        m_byFailure.emplace(m_failures, kw);
+    } else if (wasBehind) {
+        m_at.reset(); // a keyword behind the position may be due again, ahead of the others
+    }
 }
 
 QStringList RetryOrder::behind() const
 {
-    std::vector<std::pair<std::uint64_t, QString>> order;
-    order.reserve(m_failedAt.size());
-    for (auto it = m_failedAt.cbegin(); it != m_failedAt.cend(); ++it)
-        order.emplace_back(it.value(), it.key());
-    std::sort(order.begin(), order.end());
     QStringList keywords;
-    keywords.reserve(static_cast<qsizetype>(order.size()));
-    for (const auto& entry : order)
+    keywords.reserve(static_cast<qsizetype>(m_byFailure.size()));
+    for (const auto& entry : m_byFailure)
         keywords.append(entry.second);
     return keywords;
 }

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
-#include <functional>
+#include "engine/database/DueKeys.h"
 
 namespace zentrel {
 
@@ -13,15 +17,23 @@ namespace zentrel {
 // (a host that refuses or limits its requests) goes behind the others for the rest of the run, so
 // that every keyword gets its turn and the failed one is tried again after them. Kept in memory
 // only, one entry per keyword however often it failed.
+//
+// The pick remembers how far into the timer's order every due keyword is known to be behind,
+// with the stamp of what decides the due keywords then. While the stamp holds, the next pick
+// reads on from there, so a failed keyword is read past once, not at every tick; any change
+// makes the next pick start from the first keyword again.
 class RetryOrder {
 public:
-    // The first n keywords due, first first.
-    using Candidates = std::function<QStringList(int n)>;
+    // What the pick reads of the timer's due keywords: the stamp (read first), the due keywords
+    // from a place in the order on (from the first when none), and whether one keyword is due.
+    struct Due {
+        std::function<DueStamp()> stamp;
+        std::function<DuePage(const DueStamp& now, const std::optional<DueKey>& from, int n)> from;
+        std::function<DueCheck(const DueStamp& now, const QString& kw)> check;
+    };
 
-    // The first candidate not put behind; when all are, the one put behind longest ago. Asks for
-    // a few candidates first, and for one more than there are keywords behind only when all of
-    // those were put behind; each candidate costs one hash lookup.
-    QString pick(const Candidates& first) const;
+    // The first due keyword not put behind; when all are, the one put behind longest ago.
+    QString pick(const Due& due);
     // The same over a list already read.
     QString pick(const QStringList& candidates) const;
 
@@ -36,11 +48,24 @@ public:
     QStringList behind() const;
 
 private:
+    // How far the last picks got, under one stamp.
+    struct Position {
+        DueStamp stamp;
+        std::optional<DueKey> bound;   // every due keyword before it is behind; none: the first
+        double keptUntil;              // the stamp's clock up to which that holds
+        std::uint64_t checkedFrom = 0; // failures before it are known not to be due
+    };
+
+    bool holds(const DueStamp& now) const;
+    QString walk(const Due& due, const DueStamp& now);
+    QString earliestDue(const Due& due, const DueStamp& now);
     int behindCount() const { return static_cast<int>(m_failedAt.size()); }
 
-    QHash<QString, std::uint64_t> m_failedAt; // keyword -> its latest failure
-    std::uint64_t m_failures = 0;             // failures counted so far
-    QHash<QString, QString> m_jobs;           // job cookie -> keyword
+    QHash<QString, std::uint64_t> m_failedAt;     // keyword -> its latest failure
+    std::map<std::uint64_t, QString> m_byFailure; // the same, latest failure -> keyword
+    std::uint64_t m_failures = 0;                 // failures counted so far
+    QHash<QString, QString> m_jobs;               // job cookie -> keyword
+    std::optional<Position> m_at;
 };
 
 } // namespace zentrel

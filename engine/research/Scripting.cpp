@@ -15,6 +15,7 @@
 #include "engine/platform/SqlDate.h"
 #include "engine/platform/ZError.h"
 #include "engine/research/CSEContacter.h"
+#include "engine/research/DueKeywords.h"
 
 namespace zentrel {
 
@@ -205,8 +206,7 @@ void Scripting::moOvertureTimer_Timer()
         [&] {
             if (!m_dbaser || !m_contacter || !m_dbaser->ProjectDBOpened())
                 return;
-            const QString kw =
-                m_countTurns.pick([&](int n) { return m_dbaser->NotOverturedFirst(n); });
+            const QString kw = m_countTurns.pick(DueKeywords::counts(*m_dbaser));
             if (!kw.isEmpty())
                 m_countTurns.started(
                     m_contacter->RunOverture(kw, std::make_shared<CKeyedCollection>()), kw);
@@ -229,8 +229,7 @@ void Scripting::moLookupTimer_Timer()
                 return;
             if (m_dbaser->GetCount(kCandidatesCount) > kMaxWaitingCandidates)
                 return;
-            const QString kw =
-                m_lookupTurns.pick([&](int n) { return m_dbaser->ForLookupFirst(n); });
+            const QString kw = m_lookupTurns.pick(DueKeywords::lookups(*m_dbaser));
             if (!kw.isEmpty())
                 m_lookupTurns.started(
                     m_contacter->GetSER(seGoogle, kw, std::make_shared<CKeyedCollection>()), kw);

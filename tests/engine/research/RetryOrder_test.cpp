@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <numeric>
+#include <optional>
 #include <vector>
 
 #include "engine/research/RetryOrder.h"
@@ -17,35 +19,45 @@ void run(RetryOrder& turns, const QString& kw, bool failed)
     turns.ended(cookie, failed);
 }
 
-// The due keywords "k0", "k1", ... in order; records how many each call asked for.
+// The due keywords "k0", "k1", ... in order, as the database hands them to the pick; records
+// how many rows each read gave.
 class DueKeywords {
 public:
     explicit DueKeywords(int count)
         : m_count(count)
     {
     }
-    RetryOrder::Candidates source()
+    RetryOrder::Due source()
     {
-        return [this](int n) {
-            m_asked.push_back(n);
-            QStringList first;
-            for (int i = 0; i < n && i < m_count; ++i)
-                first << QStringLiteral("k%1").arg(i);
-            return first;
-        };
+        return {[this] { return m_stamp; },
+                [this](const DueStamp&, const std::optional<DueKey>& from, int n) {
+                    DuePage page;
+                    for (qint64 i = from ? from->pk : 0; i < m_count && std::ssize(page.rows) < n;
+                         ++i)
+                        page.rows.push_back({QStringLiteral("k%1").arg(i), {5, 0, i}});
+                    m_read.push_back(static_cast<int>(page.rows.size()));
+                    return page;
+                },
+                [this](const DueStamp&, const QString& kw) {
+                    ++m_checked;
+                    return DueCheck{kw.mid(1).toInt() < m_count};
+                }};
     }
-    const std::vector<int>& asked() const { return m_asked; }
-    int rowsRead() const
+    // Anything written that may change the due keywords.
+    void write() { ++m_stamp.changes; }
+    int rowsRead() const { return std::accumulate(m_read.cbegin(), m_read.cend(), 0); }
+    int checked() const { return m_checked; }
+    void forget()
     {
-        int rows = 0;
-        for (const int n : m_asked)
-            rows += std::min(n, m_count);
-        return rows;
+        m_read.clear();
+        m_checked = 0;
     }
 
 private:
     int m_count;
-    std::vector<int> m_asked;
+    DueStamp m_stamp;
+    std::vector<int> m_read;
+    int m_checked = 0;
 };
 
 struct PickCase {
@@ -99,15 +111,25 @@ TEST(RetryOrder, AsksForFewKeywordsWhenTheFirstIsNotBehind)
     EXPECT_LE(due.rowsRead(), 16);
 }
 
-TEST(RetryOrder, AsksForMoreOnlyWhileAllWereBehind)
+// Each failed keyword is read past once while nothing changes, not at every pick.
+TEST(RetryOrder, ReadsOnFromWhereTheLastPickGot)
 {
     RetryOrder turns;
     for (int i = 0; i < 1000; ++i)
         run(turns, QStringLiteral("k%1").arg(i), true);
     DueKeywords due(5000);
     EXPECT_EQ(turns.pick(due.source()), "k1000");
-    EXPECT_LE(due.asked().back(), 1001);
-    EXPECT_LE(due.rowsRead(), 16 + 1001) << "the few first, then one more than behind";
+    EXPECT_LE(due.rowsRead(), 2 * 1001) << "a few, then one more than behind";
+    for (int i = 1000; i < 1100; ++i) {
+        due.forget();
+        run(turns, QStringLiteral("k%1").arg(i), true);
+        EXPECT_EQ(turns.pick(due.source()), QStringLiteral("k%1").arg(i + 1));
+        EXPECT_LE(due.rowsRead(), 16) << "one page from the keyword that failed";
+    }
+    due.write();
+    due.forget();
+    EXPECT_EQ(turns.pick(due.source()), "k1100");
+    EXPECT_GE(due.rowsRead(), 1100) << "after a change, from the first keyword again";
 }
 
 TEST(RetryOrder, AllDueBehindGivesTheEarliestFailure)
@@ -117,7 +139,25 @@ TEST(RetryOrder, AllDueBehindGivesTheEarliestFailure)
         run(turns, QStringLiteral("k%1").arg(i), true);
     DueKeywords due(100);
     EXPECT_EQ(turns.pick(due.source()), "k99");
-    EXPECT_EQ(due.asked().back(), 101);
+    // Failing again, each goes to the back; the next is found at once.
+    for (int i = 99; i > 90; --i) {
+        due.forget();
+        run(turns, QStringLiteral("k%1").arg(i), true);
+        EXPECT_EQ(turns.pick(due.source()), QStringLiteral("k%1").arg(i - 1));
+        EXPECT_LE(due.rowsRead() + due.checked(), 2);
+    }
+}
+
+// A keyword behind that is done may come before the position: the next pick reads from the first.
+TEST(RetryOrder, ADoneKeywordBehindIsSeenAgain)
+{
+    RetryOrder turns;
+    for (int i = 0; i < 40; ++i)
+        run(turns, QStringLiteral("k%1").arg(i), true);
+    DueKeywords due(100);
+    EXPECT_EQ(turns.pick(due.source()), "k40");
+    run(turns, "k3", false);
+    EXPECT_EQ(turns.pick(due.source()), "k3");
 }
 
 } // namespace

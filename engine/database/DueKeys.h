@@ -1,0 +1,59 @@
+#pragma once
+
+#include <limits>
+#include <vector>
+
+#include <QString>
+#include <QVariant>
+
+namespace zentrel {
+
+// A keyword's place in a research timer's order: relevancy first, highest first and none last,
+// then the shortest spelling, then the oldest row.
+struct DueKey {
+    QVariant relevancy;
+    qint64 length = 0;
+    qint64 pk = 0;
+
+    // The first place after this one.
+    DueKey next() const { return {relevancy, length, pk + 1}; }
+};
+
+struct DueRow {
+    QString kw;
+    DueKey key;
+};
+
+// What decides which keywords a timer has due and in what order, as it stood when read. Two
+// stamps with the same writes saw the same keywords due, in the same order, as long as the
+// clock has not passed what the rows read said (DuePage::keptUntil).
+struct DueStamp {
+    quint64 files = 0;        // which open of the files
+    quint64 changes = 0;      // writes on this connection that may matter
+    qint64 projectWrites = 0; // data_version: writes by other connections
+    qint64 cacheWrites = 0;
+    qint64 cacheGeneration = 0; // raised by every change of the cache's counts
+    double clock = 0;           // the time the timer's ages are taken at (days)
+
+    bool sameWrites(const DueStamp& other) const
+    {
+        return files == other.files && changes == other.changes &&
+               projectWrites == other.projectWrites && cacheWrites == other.cacheWrites &&
+               cacheGeneration == other.cacheGeneration;
+    }
+};
+
+// The due keywords from a place on, first first. A keyword that was passed as not due stays so
+// until the stamp's clock passes keptUntil.
+struct DuePage {
+    std::vector<DueRow> rows;
+    double keptUntil = std::numeric_limits<double>::infinity();
+};
+
+// Whether one keyword is due, and until when its not being due holds.
+struct DueCheck {
+    bool due = false;
+    double keptUntil = std::numeric_limits<double>::infinity();
+};
+
+} // namespace zentrel
