@@ -198,6 +198,30 @@ void waitExposed(QWidget& window)
 
 QString g_home;
 
+// A window wired, loaded on the run's files, shown and exposed.
+std::unique_ptr<FMain> openWindow(ProgramWiring& wiring)
+{
+    auto window = std::make_unique<FMain>();
+    wiring.wire(*window);
+    window->setLog(openLog(g_home));
+    window->Form_Load();
+    window->show();
+    waitExposed(*window);
+    return window;
+}
+
+// The counters of a run, once the meter had its turn after the last stretch; then the window
+// goes.
+void endRun(benchmark::State& state, const benchsupport::StallMeter& meter, const MsgScript& script,
+            std::unique_ptr<FMain>& window)
+{
+    settle(20);
+    state.counters["longest_busy_ms"] = meter.longest();
+    state.counters["boxes"] = static_cast<double>(script.shown().size());
+    window->close();
+    window.reset();
+}
+
 // The window's first open of the files: Form_Load, shown, exposed.
 void BM_FirstOpen(benchmark::State& state)
 {
@@ -216,11 +240,7 @@ void BM_FirstOpen(benchmark::State& state)
         window->show();
         waitExposed(*window);
         state.PauseTiming();
-        settle(20); // the meter's turn after the last stretch
-        state.counters["longest_busy_ms"] = meter.longest();
-        state.counters["boxes"] = static_cast<double>(script.shown().size());
-        window->close();
-        window.reset();
+        endRun(state, meter, script, window);
         state.ResumeTiming();
     }
 }
@@ -233,12 +253,7 @@ void BM_RefreshSearchesCounts(benchmark::State& state)
         state.PauseTiming();
         const RunFiles files(Files::AsTheyAre);
         MsgScript script;
-        auto window = std::make_unique<FMain>();
-        wiring.wire(*window);
-        window->setLog(openLog(g_home));
-        window->Form_Load();
-        window->show();
-        waitExposed(*window);
+        auto window = openWindow(wiring);
         script.answer(MsgService::OK);
         benchsupport::StallMeter meter;
         QElapsedTimer clock;
@@ -253,11 +268,7 @@ void BM_RefreshSearchesCounts(benchmark::State& state)
         state.ResumeTiming();
         window->menuItem("mnuRefreshSearchesCounts")->trigger();
         state.PauseTiming();
-        settle(20);
-        state.counters["longest_busy_ms"] = meter.longest();
-        state.counters["boxes"] = static_cast<double>(script.shown().size());
-        window->close();
-        window.reset();
+        endRun(state, meter, script, window);
         state.ResumeTiming();
     }
 }
@@ -266,15 +277,12 @@ void BM_RefreshSearchesCounts(benchmark::State& state)
 // count in the cache while the window was open: the copy of every count, with the tick's pick.
 void BM_RefreshAfterOtherWrite(benchmark::State& state)
 {
+    ProgramWiring wiring;
     for (auto _ : state) {
         state.PauseTiming();
         const RunFiles files(Files::AsTheyAre);
         MsgScript script;
-        auto window = std::make_unique<FMain>();
-        window->setLog(openLog(g_home));
-        window->Form_Load();
-        window->show();
-        waitExposed(*window);
+        auto window = openWindow(wiring);
         onFile(files.cache, {"INSERT OR REPLACE INTO Cache (KW, Count, dte) VALUES ('zz other "
                              "project', 1, 1)"});
         benchsupport::StallMeter meter;
@@ -287,11 +295,7 @@ void BM_RefreshAfterOtherWrite(benchmark::State& state)
         while (!done)
             QApplication::processEvents(QEventLoop::AllEvents, 5);
         state.PauseTiming();
-        settle(20);
-        state.counters["longest_busy_ms"] = meter.longest();
-        state.counters["boxes"] = static_cast<double>(script.shown().size());
-        window->close();
-        window.reset();
+        endRun(state, meter, script, window);
         state.ResumeTiming();
     }
 }
