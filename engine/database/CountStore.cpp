@@ -204,11 +204,14 @@ DuePage CountStore::forLookupFrom(const SqlDatabase& project, const std::optiona
     return first;
 }
 
+// A count in the cache that the copies have not reached yet counts too, as it does for a read
+// of the order once the copies are mended.
 DueCheck CountStore::withoutCount(const SqlDatabase& project, const QString& kw)
 {
     return {project
                 .scalar(QStringLiteral("SELECT EXISTS (SELECT 1 FROM project.Keyword WHERE ") +
-                            kSameText + QStringLiteral(" AND ") + kToCount + u')',
+                            kSameText + QStringLiteral(" AND ") + kToCount +
+                            QStringLiteral(" AND NOT ") + kCounted + u')',
                         {kw})
                 .toBool()};
 }

@@ -241,25 +241,15 @@ DueStamp DBaser::dueStamp(bool counts)
         stamp.changes = ++m_unwatchedStamps; // never the same twice
         return stamp;
     }
-    // Without its triggers the cache's generation tells nothing.
-    if (counts && !CacheIndex::exists(cache())) {
-        stamp.changes = ++m_unwatchedStamps;
-        return stamp;
-    }
     stamp.files = m_opens;
     stamp.changes = counts ? m_dueChanges->counts() : m_dueChanges->lookups();
     stamp.projectWrites =
         project().scalar(QStringLiteral("PRAGMA project.data_version")).toLongLong();
-    if (counts) {
+    if (counts)
         stamp.cacheWrites =
             project().scalar(QStringLiteral("PRAGMA cache.data_version")).toLongLong();
-        stamp.cacheGeneration =
-            project()
-                .scalar(QStringLiteral("SELECT Generation FROM cache.CacheGeneration"))
-                .toLongLong();
-    } else {
+    else
         stamp.clock = SqlDate::now();
-    }
     return stamp;
 }
 

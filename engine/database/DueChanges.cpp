@@ -5,7 +5,7 @@
 
 #include <sqlite3.h>
 
-#include <QStringList>
+#include <QHash>
 
 #include "engine/platform/SqlStatement.h"
 
@@ -34,35 +34,97 @@ bool sameValue(sqlite3_value* a, sqlite3_value* b)
     }
 }
 
-// Whether the column kept its value; an unknown column counts as changed.
-bool kept(sqlite3* db, int column)
+bool isNumber(sqlite3_value* value)
 {
-    if (column < 0 || column >= sqlite3_preupdate_count(db))
-        return false;
-    sqlite3_value* before = nullptr;
-    sqlite3_value* after = nullptr;
-    if (sqlite3_preupdate_old(db, column, &before) != SQLITE_OK ||
-        sqlite3_preupdate_new(db, column, &after) != SQLITE_OK || !before || !after)
-        return false;
-    return sameValue(before, after);
+    const int type = sqlite3_value_type(value);
+    return type == SQLITE_INTEGER || type == SQLITE_FLOAT;
 }
 
-// Whether the column turned NULL; an unknown column counts as turned.
+// A column's value before or after the write; null where it cannot be read.
+sqlite3_value* valueOf(sqlite3* db, int column, int (*side)(sqlite3*, int, sqlite3_value**))
+{
+    sqlite3_value* value = nullptr;
+    if (column < 0 || column >= sqlite3_preupdate_count(db) ||
+        side(db, column, &value) != SQLITE_OK)
+        return nullptr;
+    return value;
+}
+
+sqlite3_value* before(sqlite3* db, int column)
+{
+    return valueOf(db, column, sqlite3_preupdate_old);
+}
+
+sqlite3_value* after(sqlite3* db, int column)
+{
+    return valueOf(db, column, sqlite3_preupdate_new);
+}
+
+// Whether the column kept its value; one that cannot be read counts as changed.
+bool kept(sqlite3* db, int column)
+{
+    sqlite3_value* old = before(db, column);
+    sqlite3_value* now = after(db, column);
+    return old && now && sameValue(old, now);
+}
+
+// Whether the column turned NULL; one that cannot be read counts as turned.
 bool cleared(sqlite3* db, int column)
 {
-    if (column < 0 || column >= sqlite3_preupdate_count(db))
+    sqlite3_value* old = before(db, column);
+    sqlite3_value* now = after(db, column);
+    return !old || !now ||
+           (sqlite3_value_type(now) == SQLITE_NULL && sqlite3_value_type(old) != SQLITE_NULL);
+}
+
+// Whether a date stayed or moved on: from none to one, or to a later one.
+bool datedOn(sqlite3* db, int column)
+{
+    sqlite3_value* old = before(db, column);
+    sqlite3_value* now = after(db, column);
+    if (!old || !now)
+        return false;
+    if (sqlite3_value_type(old) == SQLITE_NULL)
         return true;
-    sqlite3_value* before = nullptr;
-    sqlite3_value* after = nullptr;
-    if (sqlite3_preupdate_old(db, column, &before) != SQLITE_OK ||
-        sqlite3_preupdate_new(db, column, &after) != SQLITE_OK || !before || !after)
+    return isNumber(old) && isNumber(now) && sqlite3_value_double(now) >= sqlite3_value_double(old);
+}
+
+// Whether the row as written may be one the count timer has due: no count copy, not banned.
+bool mayWantCount(sqlite3* db, int searches, int relevancy)
+{
+    sqlite3_value* count = after(db, searches);
+    if (count && sqlite3_value_type(count) != SQLITE_NULL)
+        return false;
+    sqlite3_value* rank = after(db, relevancy);
+    return !(rank && isNumber(rank) && sqlite3_value_double(rank) == 0);
+}
+
+// Whether the row as written may be one the lookup timer has due: ranked above 2.
+bool mayWantLookup(sqlite3* db, int relevancy)
+{
+    sqlite3_value* rank = after(db, relevancy);
+    if (!rank)
         return true;
-    return sqlite3_value_type(after) == SQLITE_NULL && sqlite3_value_type(before) != SQLITE_NULL;
+    if (sqlite3_value_type(rank) == SQLITE_NULL)
+        return false;
+    return !isNumber(rank) || sqlite3_value_double(rank) > 2;
 }
 
 bool named(const char* name, const char* wanted)
 {
     return name && sqlite3_stricmp(name, wanted) == 0;
+}
+
+// The columns of a table by their names in lower case.
+QHash<QString, int> columnsOf(SqlConnection& connection, const char* table, const char* schema)
+{
+    QHash<QString, int> columns;
+    SqlStatement rows =
+        connection.prepare(QStringLiteral("SELECT cid, name FROM pragma_table_info('%1', '%2')")
+                               .arg(QLatin1String(table), QLatin1String(schema)));
+    while (rows.next())
+        columns.insert(rows.text(1).toLower(), static_cast<int>(rows.int64(0)));
+    return columns;
 }
 
 } // namespace
@@ -71,23 +133,14 @@ DueChanges::DueChanges(SqlConnectionPtr connection)
     : m_connection(std::move(connection))
 {
     auto guard = m_connection->lock();
-    {
-        SqlStatement columns = m_connection->prepare(
-            QStringLiteral("SELECT cid, name FROM pragma_table_info('Keyword', "
-                           "'project')"));
-        while (columns.next()) {
-            const int cid = static_cast<int>(columns.int64(0));
-            const QString name = columns.text(1);
-            if (name.compare(QLatin1String("KW"), Qt::CaseInsensitive) == 0)
-                m_kw = cid;
-            else if (name.compare(QLatin1String("Relevancy"), Qt::CaseInsensitive) == 0)
-                m_relevancy = cid;
-            else if (name.compare(QLatin1String("Searches"), Qt::CaseInsensitive) == 0)
-                m_searches = cid;
-            else if (name.compare(QLatin1String("LookupDate"), Qt::CaseInsensitive) == 0)
-                m_lookupDate = cid;
-        }
-    }
+    const QHash<QString, int> keyword = columnsOf(*m_connection, "Keyword", "project");
+    m_keyword = {keyword.value(QStringLiteral("kw"), -1),
+                 keyword.value(QStringLiteral("normalized"), -1),
+                 keyword.value(QStringLiteral("relevancy"), -1),
+                 keyword.value(QStringLiteral("searches"), -1),
+                 keyword.value(QStringLiteral("lookupdate"), -1)};
+    const QHash<QString, int> cache = columnsOf(*m_connection, "Cache", "cache");
+    m_cache = {cache.value(QStringLiteral("kw"), -1), cache.value(QStringLiteral("count"), -1)};
     sqlite3_preupdate_hook(m_connection->handle(), &DueChanges::onChange, this);
 }
 
@@ -104,20 +157,38 @@ void DueChanges::onChange(void* self, sqlite3* db, int op, const char* schema, c
     auto* changes = static_cast<DueChanges*>(self);
     if (named(schema, "project") && named(table, "Keyword"))
         changes->keywordChanged(db, op, oldKey, newKey);
+    else if (named(schema, "cache") && named(table, "Cache"))
+        changes->countChanged(db, op);
 }
 
+// A keyword deleted, or the old place of one moved, leaves a timer one due keyword fewer; what
+// matters is the row written, where a timer may have it due.
 void DueChanges::keywordChanged(sqlite3* db, int op, long long oldKey, long long newKey)
 {
-    if (op != SQLITE_UPDATE || oldKey != newKey) {
-        ++m_counts;
-        ++m_lookups;
+    if (op == SQLITE_DELETE)
         return;
-    }
-    const bool placeKept = kept(db, m_kw) && kept(db, m_relevancy);
-    if (!placeKept || cleared(db, m_searches))
+    const KeywordColumns& c = m_keyword;
+    const bool wantsCount = mayWantCount(db, c.searches, c.relevancy);
+    const bool wantsLookup = mayWantLookup(db, c.relevancy);
+    const bool placed =
+        op == SQLITE_INSERT || oldKey != newKey || !kept(db, c.kw) || !kept(db, c.relevancy);
+    if (wantsCount && (placed || !kept(db, c.normalized) || cleared(db, c.searches)))
         ++m_counts;
-    if (!placeKept || !kept(db, m_lookupDate))
+    if (wantsLookup && (placed || !datedOn(db, c.lookupDate)))
         ++m_lookups;
+}
+
+// A count stored only takes keywords off the count timer; one removed or cleared may put a
+// keyword back.
+void DueChanges::countChanged(sqlite3* db, int op)
+{
+    if (op == SQLITE_INSERT)
+        return;
+    sqlite3_value* count = before(db, m_cache.count);
+    if (count && sqlite3_value_type(count) == SQLITE_NULL)
+        return;
+    if (op == SQLITE_DELETE || !kept(db, m_cache.kw) || cleared(db, m_cache.count))
+        ++m_counts;
 }
 
 } // namespace zentrel

@@ -24,22 +24,20 @@ struct DueRow {
     DueKey key;
 };
 
-// What decides which keywords a timer has due and in what order, as it stood when read. Two
-// stamps with the same writes saw the same keywords due, in the same order, as long as the
-// clock has not passed what the rows read said (DuePage::keptUntil).
+// What decides which keywords a timer has due and in what order, as it stood when read. Between
+// two stamps with the same writes no keyword came due and none moved in the order (some may have
+// gone), as long as the clock has not passed what the rows read said (DuePage::keptUntil).
 struct DueStamp {
     quint64 files = 0;        // which open of the files
-    quint64 changes = 0;      // writes on this connection that may matter
+    quint64 changes = 0;      // writes on this connection that may add a due keyword
     qint64 projectWrites = 0; // data_version: writes by other connections
     qint64 cacheWrites = 0;
-    qint64 cacheGeneration = 0; // raised by every change of the cache's counts
-    double clock = 0;           // the time the timer's ages are taken at (days)
+    double clock = 0; // the time the timer's ages are taken at (days)
 
     bool sameWrites(const DueStamp& other) const
     {
         return files == other.files && changes == other.changes &&
-               projectWrites == other.projectWrites && cacheWrites == other.cacheWrites &&
-               cacheGeneration == other.cacheGeneration;
+               projectWrites == other.projectWrites && cacheWrites == other.cacheWrites;
     }
 };
 

@@ -20,8 +20,9 @@ namespace zentrel {
 //
 // The pick remembers how far into the timer's order every due keyword is known to be behind,
 // with the stamp of what decides the due keywords then. While the stamp holds, the next pick
-// reads on from there, so a failed keyword is read past once, not at every tick; any change
-// makes the next pick start from the first keyword again.
+// reads on from there, so a failed keyword is read past once, not at every tick. The timers' own
+// results only take keywords off and keep the stamp; any write that may add a due keyword makes
+// the next pick start from the first keyword again.
 class RetryOrder {
 public:
     // What the pick reads of the timer's due keywords: the stamp (read first), the due keywords

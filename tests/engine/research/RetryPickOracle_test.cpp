@@ -361,4 +361,92 @@ INSTANTIATE_TEST_SUITE_P(
                       ClockCase{"WhileAllAreBehind", {"blue sky hi", "blue sky"}, "blue sky hi"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The rows a pick reads: those of the order it is handed and the keywords it checks.
+RetryOrder::Due counted(RetryOrder::Due due, int& rows)
+{
+    due.from = [from = due.from, &rows](const DueStamp& now, const std::optional<DueKey>& place,
+                                        int n) {
+        DuePage page = from(now, place, n);
+        rows += static_cast<int>(page.rows.size());
+        return page;
+    };
+    due.check = [check = due.check, &rows](const DueStamp& now, const QString& kw) {
+        ++rows;
+        return check(now, kw);
+    };
+    return due;
+}
+
+// A timer's own result after a done job (a count stored; a lookup dated, with the keywords its
+// page gave) only takes keywords off: the next pick reads on, not past every failure again.
+class RetryPickAfterASuccess : public DBaserFixture, public ::testing::WithParamInterface<Timer> {
+protected:
+    RetryOrder::Due due() const
+    {
+        return GetParam() == Timer::Counts ? DueKeywords::counts(*db) : DueKeywords::lookups(*db);
+    }
+};
+
+TEST_P(RetryPickAfterASuccess, ReadsOnFromWhereTheLastPickGot)
+{
+    constexpr int kFailures = 200;
+    openBoth();
+    QStringList keywords;
+    for (int i = 0; i <= kFailures; ++i)
+        keywords << QStringLiteral("keyword %1").arg(i, 3, 10, QLatin1Char('0'));
+    addKeywords(keywords);
+    db->ProjectDB()->execute("UPDATE Keyword SET Relevancy = 3");
+    RetryOrder turns;
+    for (int i = 0; i < kFailures; ++i) {
+        const QString kw = turns.pick(due());
+        turns.started(kw, kw);
+        turns.ended(kw, true);
+    }
+    const QString last = turns.pick(due());
+    ASSERT_EQ(last, keywords.last());
+    turns.started(last, last);
+    turns.ended(last, false);
+    if (GetParam() == Timer::Counts) {
+        CDataNode counts;
+        counts.Attributes().Add(last, 500);
+        db->AddOvertured(counts, {});
+    } else {
+        addKeywords({"found on the page", "also found"});
+        db->UpdateLookupDate(last);
+    }
+    int rows = 0;
+    EXPECT_EQ(turns.pick(counted(due(), rows)), keywords.first());
+    EXPECT_LT(rows, 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(Timers, RetryPickAfterASuccess,
+                         ::testing::Values(Timer::Counts, Timer::Lookups), [](const auto& info) {
+                             return info.param == Timer::Counts ? "Counts" : "Lookups";
+                         });
+
+// A count put in the cache behind the copies' back takes its keyword off the timer for the
+// pick that reads on, as for the pick that reads from the first.
+TEST_F(DBaserFixture, RetryPickLeavesAKeywordCountedInTheCacheOnly)
+{
+    openBoth();
+    addKeywords({"blue", "blue sky"});
+    RetryOrder turns;
+    LinearTurns linear;
+    const auto pickBoth = [&] {
+        const QString picked = turns.pick(DueKeywords::counts(*db));
+        EXPECT_EQ(picked, linear.pick([&](int n) { return db->NotOverturedFirst(n); }));
+        return picked;
+    };
+    for (const char* kw : {"blue", "blue sky"}) {
+        EXPECT_EQ(pickBoth(), kw);
+        turns.started(kw, kw);
+        turns.ended(kw, true);
+        linear.ended(kw, true);
+    }
+    EXPECT_EQ(pickBoth(), "blue");
+    db->CacheDB()->execute("INSERT INTO Cache (KW, Count, dte) VALUES ('blue', 5, ?1)",
+                           {SqlDate::now()});
+    EXPECT_EQ(pickBoth(), "blue sky");
+}
+
 } // namespace
