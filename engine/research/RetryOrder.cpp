@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace zentrel {
 
@@ -17,13 +18,27 @@ bool RetryOrder::holds(const DueStamp& now) const
            now.clock < m_at->keptUntil;
 }
 
+// A keyword done while behind may lie before the position, no longer behind: the position holds
+// only while none of them is due.
+bool RetryOrder::doneBehindGone(const Due& due, const DueStamp& now)
+{
+    for (const QString& kw : std::as_const(m_doneBehind)) {
+        const DueCheck check = due.check(now, kw);
+        if (check.due)
+            return false;
+        m_at->keptUntil = std::min(m_at->keptUntil, check.keptUntil);
+    }
+    return true;
+}
+
 QString RetryOrder::pick(const Due& due)
 {
     const DueStamp now = due.stamp();
-    if (holds(now))
+    if (holds(now) && doneBehindGone(due, now))
         m_at->stamp = now;
     else
         m_at = Position{now, std::nullopt, std::numeric_limits<double>::infinity(), 0};
+    m_doneBehind.clear();
     const QString kw = walk(due, now);
     // A walk that wrote (the counts copied on the way) leaves nothing to build on.
     if (m_at && !due.stamp().sameWrites(now))
@@ -109,7 +124,7 @@ void RetryOrder::ended(const QString& cookie, bool failed)
         m_failedAt.insert(kw, ++m_failures);
         m_byFailure.emplace(m_failures, kw);
     } else if (wasBehind) {
-        m_at.reset(); // a keyword behind the position may be due again, ahead of the others
+        m_doneBehind.append(kw);
     }
 }
 

@@ -21,8 +21,9 @@ namespace zentrel {
 // The pick remembers how far into the timer's order every due keyword is known to be behind,
 // with the stamp of what decides the due keywords then. While the stamp holds, the next pick
 // reads on from there, so a failed keyword is read past once, not at every tick. The timers' own
-// results only take keywords off and keep the stamp; any write that may add a due keyword makes
-// the next pick start from the first keyword again.
+// results only take keywords off and keep the stamp; a keyword done while behind is checked once,
+// and only when it is still due, or any write may have added a due keyword, does the next pick
+// start from the first keyword again.
 class RetryOrder {
 public:
     // What the pick reads of the timer's due keywords: the stamp (read first), the due keywords
@@ -58,6 +59,7 @@ private:
     };
 
     bool holds(const DueStamp& now) const;
+    bool doneBehindGone(const Due& due, const DueStamp& now);
     QString walk(const Due& due, const DueStamp& now);
     QString earliestDue(const Due& due, const DueStamp& now);
     int behindCount() const { return static_cast<int>(m_failedAt.size()); }
@@ -66,6 +68,7 @@ private:
     std::map<std::uint64_t, QString> m_byFailure; // the same, latest failure -> keyword
     std::uint64_t m_failures = 0;                 // failures counted so far
     QHash<QString, QString> m_jobs;               // job cookie -> keyword
+    QStringList m_doneBehind;                     // done since the last pick while behind
     std::optional<Position> m_at;
 };
 
