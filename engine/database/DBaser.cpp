@@ -242,7 +242,7 @@ DueStamp DBaser::dueStamp(bool counts)
         return stamp;
     }
     stamp.files = m_opens;
-    stamp.changes = counts ? m_dueChanges->counts() : m_dueChanges->lookups();
+    stamp.changes = counts ? m_dueChanges->counts().count() : m_dueChanges->lookups().count();
     stamp.projectWrites =
         project().scalar(QStringLiteral("PRAGMA project.data_version")).toLongLong();
     if (counts)
@@ -251,6 +251,15 @@ DueStamp DBaser::dueStamp(bool counts)
     else
         stamp.clock = SqlDate::now();
     return stamp;
+}
+
+DueSince DBaser::dueSince(bool counts, const DueStamp& then)
+{
+    auto guard = project().lock();
+    if (!m_dueChanges || then.files != m_opens)
+        return {};
+    return counts ? m_dueChanges->counts().since(then.changes)
+                  : m_dueChanges->lookups().since(then.changes);
 }
 
 void DBaser::InitMaster()
@@ -747,6 +756,11 @@ DueStamp DBaser::NotOverturedStamp()
     return guarded("get1stNotOvertured", [&] { return dueStamp(true); });
 }
 
+DueSince DBaser::NotOverturedSince(const DueStamp& Then)
+{
+    return guarded("get1stNotOvertured", [&] { return dueSince(true, Then); });
+}
+
 DuePage DBaser::NotOverturedFrom(const std::optional<DueKey>& From, int Count)
 {
     return guarded("get1stNotOvertured", [&] {
@@ -765,6 +779,11 @@ DueCheck DBaser::NotOverturedDue(const QString& KW)
 DueStamp DBaser::ForLookupStamp()
 {
     return guarded("get1stForLookup", [&] { return dueStamp(false); });
+}
+
+DueSince DBaser::ForLookupSince(const DueStamp& Then)
+{
+    return guarded("get1stForLookup", [&] { return dueSince(false, Then); });
 }
 
 DuePage DBaser::ForLookupFrom(const std::optional<DueKey>& From, int Count, double Now)

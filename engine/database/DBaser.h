@@ -104,13 +104,15 @@ public:
     QStringList NotOverturedFirst(int Count);
     QStringList ForLookupFirst(int Count);
     // What the timers' pick reads beside them: the stamp of what decides which keywords are due
-    // and their order (read before the keywords), the keywords due from a place in the order
-    // on, as the two above give them, and whether one keyword is due. The lookup's ages are
-    // taken at Now, the stamp's clock.
+    // and their order (read before the keywords), what was written since an earlier stamp, the
+    // keywords due from a place in the order on, as the two above give them, and whether one
+    // keyword is due. The lookup's ages are taken at Now, the stamp's clock.
     DueStamp NotOverturedStamp();
+    DueSince NotOverturedSince(const DueStamp& Then);
     DuePage NotOverturedFrom(const std::optional<DueKey>& From, int Count);
     DueCheck NotOverturedDue(const QString& KW);
     DueStamp ForLookupStamp();
+    DueSince ForLookupSince(const DueStamp& Then);
     DuePage ForLookupFrom(const std::optional<DueKey>& From, int Count, double Now);
     DueCheck ForLookupDue(const QString& KW, double Now);
     void UpdateLookupDate(const QString& KW);
@@ -151,6 +153,7 @@ private:
     void copyEverythingAside();
     void watchDueChanges();
     DueStamp dueStamp(bool counts);
+    DueSince dueSince(bool counts, const DueStamp& then);
     template <class Page> auto uncountedOrMended(Page&& page) -> decltype(page(false));
     void raiseNewKws();
     void raiseNewOvertureCounts();

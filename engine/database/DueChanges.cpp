@@ -110,6 +110,23 @@ bool mayWantLookup(sqlite3* db, int relevancy)
     return !isNumber(rank) || sqlite3_value_double(rank) > 2;
 }
 
+// The characters of a text as SQL's length() counts them: up to the first NUL, a lead byte with
+// the continuation bytes after it.
+qint64 characters(sqlite3_value* text)
+{
+    const auto* z = sqlite3_value_text(text);
+    const auto* const end = z + sqlite3_value_bytes(text);
+    qint64 count = 0;
+    while (z < end && *z != 0) {
+        ++count;
+        if (*z++ >= 0xC0) {
+            while (z < end && (*z & 0xC0) == 0x80)
+                ++z;
+        }
+    }
+    return count;
+}
+
 bool named(const char* name, const char* wanted)
 {
     return name && sqlite3_stricmp(name, wanted) == 0;
@@ -134,7 +151,8 @@ DueChanges::DueChanges(SqlConnectionPtr connection)
 {
     auto guard = m_connection->lock();
     const QHash<QString, int> keyword = columnsOf(*m_connection, "Keyword", "project");
-    m_keyword = {keyword.value(QStringLiteral("kw"), -1),
+    m_keyword = {keyword.value(QStringLiteral("pkkeyword"), -1),
+                 keyword.value(QStringLiteral("kw"), -1),
                  keyword.value(QStringLiteral("normalized"), -1),
                  keyword.value(QStringLiteral("relevancy"), -1),
                  keyword.value(QStringLiteral("searches"), -1),
@@ -172,14 +190,38 @@ void DueChanges::keywordChanged(sqlite3* db, int op, long long oldKey, long long
     const bool wantsLookup = mayWantLookup(db, c.relevancy);
     const bool placed =
         op == SQLITE_INSERT || oldKey != newKey || !kept(db, c.kw) || !kept(db, c.relevancy);
-    if (wantsCount && (placed || !kept(db, c.normalized) || cleared(db, c.searches)))
-        ++m_counts;
-    if (wantsLookup && (placed || !datedOn(db, c.lookupDate)))
-        ++m_lookups;
+    const bool counts =
+        wantsCount && (placed || !kept(db, c.normalized) || cleared(db, c.searches));
+    const bool lookups = wantsLookup && (placed || !datedOn(db, c.lookupDate));
+    if (!counts && !lookups)
+        return;
+    const std::optional<DueKey> place = placeWritten(db);
+    if (counts)
+        m_counts.add(place);
+    if (lookups)
+        m_lookups.add(place);
 }
 
-// A count stored only takes keywords off the count timer; one removed or cleared may put a
-// keyword back.
+std::optional<DueKey> DueChanges::placeWritten(sqlite3* db) const
+{
+    sqlite3_value* pk = after(db, m_keyword.pk);
+    sqlite3_value* kw = after(db, m_keyword.kw);
+    sqlite3_value* relevancy = after(db, m_keyword.relevancy);
+    if (!pk || !kw || !relevancy || sqlite3_value_type(pk) != SQLITE_INTEGER ||
+        sqlite3_value_type(kw) != SQLITE_TEXT)
+        return std::nullopt;
+    DueKey place;
+    if (sqlite3_value_type(relevancy) == SQLITE_INTEGER)
+        place.relevancy = QVariant(static_cast<qlonglong>(sqlite3_value_int64(relevancy)));
+    else if (sqlite3_value_type(relevancy) != SQLITE_NULL)
+        return std::nullopt;
+    place.length = characters(kw);
+    place.pk = sqlite3_value_int64(pk);
+    return place;
+}
+
+// A count stored only takes keywords off the count timer; one removed or cleared may put back a
+// keyword, whose place is not known here.
 void DueChanges::countChanged(sqlite3* db, int op)
 {
     if (op == SQLITE_INSERT)
@@ -188,7 +230,7 @@ void DueChanges::countChanged(sqlite3* db, int op)
     if (count && sqlite3_value_type(count) == SQLITE_NULL)
         return;
     if (op == SQLITE_DELETE || !kept(db, m_cache.kw) || cleared(db, m_cache.count))
-        ++m_counts;
+        m_counts.add(std::nullopt);
 }
 
 } // namespace zentrel

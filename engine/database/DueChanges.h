@@ -1,8 +1,9 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
+#include <optional>
 
+#include "engine/database/DueWrites.h"
 #include "engine/platform/SqlConnection.h"
 
 namespace zentrel {
@@ -12,7 +13,8 @@ namespace zentrel {
 // key, spelling, identity or relevancy, its count copy cleared or its lookup date moved back,
 // and a search count in the cache removed or cleared. A write that can only take keywords off
 // (a keyword deleted, a count stored, a lookup dated now) is not counted, so a timer's pick
-// reads on across its own results. Watches the connection from its construction to its end.
+// reads on across its own results, and from the first place written otherwise. Watches the
+// connection from its construction to its end.
 class DueChanges {
 public:
     explicit DueChanges(SqlConnectionPtr connection);
@@ -20,11 +22,12 @@ public:
     DueChanges(const DueChanges&) = delete;
     DueChanges& operator=(const DueChanges&) = delete;
 
-    std::uint64_t counts() const { return m_counts.load(); }
-    std::uint64_t lookups() const { return m_lookups.load(); }
+    const DueWrites& counts() const { return m_counts; }
+    const DueWrites& lookups() const { return m_lookups; }
 
 private:
     struct KeywordColumns {
+        int pk = -1;
         int kw = -1;
         int normalized = -1;
         int relevancy = -1;
@@ -40,12 +43,14 @@ private:
                          long long oldKey, long long newKey);
     void keywordChanged(sqlite3* db, int op, long long oldKey, long long newKey);
     void countChanged(sqlite3* db, int op);
+    // Where the row written stands in the timers' order; none when it cannot be read.
+    std::optional<DueKey> placeWritten(sqlite3* db) const;
 
     SqlConnectionPtr m_connection;
     KeywordColumns m_keyword;
     CountColumns m_cache;
-    std::atomic<std::uint64_t> m_counts = 0;
-    std::atomic<std::uint64_t> m_lookups = 0;
+    DueWrites m_counts;
+    DueWrites m_lookups;
 };
 
 } // namespace zentrel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include <QString>
@@ -17,6 +18,18 @@ struct DueKey {
 
     // The first place after this one.
     DueKey next() const { return {relevancy, length, pk + 1}; }
+
+    // Whether this place comes before the other in the order.
+    bool before(const DueKey& other) const
+    {
+        if (relevancy.isNull() != other.relevancy.isNull())
+            return other.relevancy.isNull();
+        if (!relevancy.isNull() && relevancy.toLongLong() != other.relevancy.toLongLong())
+            return relevancy.toLongLong() > other.relevancy.toLongLong();
+        if (length != other.length)
+            return length < other.length;
+        return pk < other.pk;
+    }
 };
 
 struct DueRow {
@@ -36,9 +49,21 @@ struct DueStamp {
 
     bool sameWrites(const DueStamp& other) const
     {
-        return files == other.files && changes == other.changes &&
-               projectWrites == other.projectWrites && cacheWrites == other.cacheWrites;
+        return changes == other.changes && sameOthers(other);
     }
+    // The same files, and no other connection wrote to them.
+    bool sameOthers(const DueStamp& other) const
+    {
+        return files == other.files && projectWrites == other.projectWrites &&
+               cacheWrites == other.cacheWrites;
+    }
+};
+
+// What was written since a stamp that may add a due keyword: whether every place written is known,
+// and then the first of them (none when nothing was written).
+struct DueSince {
+    bool known = false;
+    std::optional<DueKey> first;
 };
 
 // The due keywords from a place on, first first. A keyword that was passed as not due stays so

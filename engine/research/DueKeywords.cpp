@@ -7,6 +7,7 @@ namespace zentrel {
 RetryOrder::Due DueKeywords::counts(DBaser& db)
 {
     return {[&db] { return db.NotOverturedStamp(); },
+            [&db](const DueStamp& then) { return db.NotOverturedSince(then); },
             [&db](const DueStamp&, const std::optional<DueKey>& from, int n) {
                 return db.NotOverturedFrom(from, n);
             },
@@ -17,6 +18,7 @@ RetryOrder::Due DueKeywords::lookups(DBaser& db)
 {
     return {
         [&db] { return db.ForLookupStamp(); },
+        [&db](const DueStamp& then) { return db.ForLookupSince(then); },
         [&db](const DueStamp& now, const std::optional<DueKey>& from, int n) {
             return db.ForLookupFrom(from, n, now.clock);
         },

@@ -12,10 +12,23 @@ constexpr int kFirstAsk = 16;
 
 } // namespace
 
-bool RetryOrder::holds(const DueStamp& now) const
+// The position holds from one stamp to the next while nothing was written, and moves back to the
+// first place written when that is known; a failure checked before may be due again then.
+bool RetryOrder::holds(const Due& due, const DueStamp& now)
 {
-    return m_at && now.sameWrites(m_at->stamp) && now.clock >= m_at->stamp.clock &&
-           now.clock < m_at->keptUntil;
+    if (!m_at || now.clock < m_at->stamp.clock || now.clock >= m_at->keptUntil)
+        return false;
+    if (now.sameWrites(m_at->stamp))
+        return true;
+    if (!due.since || !now.sameOthers(m_at->stamp))
+        return false;
+    const DueSince written = due.since(m_at->stamp);
+    if (!written.known)
+        return false;
+    if (written.first && m_at->bound && written.first->before(*m_at->bound))
+        m_at->bound = written.first;
+    m_at->checkedFrom = 0;
+    return true;
 }
 
 // A keyword done while behind may lie before the position, no longer behind: the position holds
@@ -34,7 +47,7 @@ bool RetryOrder::doneBehindGone(const Due& due, const DueStamp& now)
 QString RetryOrder::pick(const Due& due)
 {
     const DueStamp now = due.stamp();
-    if (holds(now) && doneBehindGone(due, now))
+    if (holds(due, now) && doneBehindGone(due, now))
         m_at->stamp = now;
     else
         m_at = Position{now, std::nullopt, std::numeric_limits<double>::infinity(), 0};

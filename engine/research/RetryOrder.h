@@ -21,15 +21,19 @@ namespace zentrel {
 // The pick remembers how far into the timer's order every due keyword is known to be behind,
 // with the stamp of what decides the due keywords then. While the stamp holds, the next pick
 // reads on from there, so a failed keyword is read past once, not at every tick. The timers' own
-// results only take keywords off and keep the stamp; a keyword done while behind is checked once,
-// and only when it is still due, or any write may have added a due keyword, does the next pick
-// start from the first keyword again.
+// results only take keywords off and keep the stamp; after a write that may add a due keyword
+// the next pick reads on from the first place written, and only where that place is not known
+// (a count removed, another program's write) from the first keyword. A keyword done while behind
+// is checked once at the next pick, which starts from the first keyword when it is still due.
 class RetryOrder {
 public:
-    // What the pick reads of the timer's due keywords: the stamp (read first), the due keywords
-    // from a place in the order on (from the first when none), and whether one keyword is due.
+    // What the pick reads of the timer's due keywords: the stamp (read first), what was written
+    // since an earlier stamp (optional: without it any write starts from the first keyword), the
+    // due keywords from a place in the order on (from the first when none), and whether one
+    // keyword is due.
     struct Due {
         std::function<DueStamp()> stamp;
+        std::function<DueSince(const DueStamp& then)> since;
         std::function<DuePage(const DueStamp& now, const std::optional<DueKey>& from, int n)> from;
         std::function<DueCheck(const DueStamp& now, const QString& kw)> check;
     };
@@ -58,7 +62,7 @@ private:
         std::uint64_t checkedFrom = 0; // failures before it are known not to be due
     };
 
-    bool holds(const DueStamp& now) const;
+    bool holds(const Due& due, const DueStamp& now);
     bool doneBehindGone(const Due& due, const DueStamp& now);
     QString walk(const Due& due, const DueStamp& now);
     QString earliestDue(const Due& due, const DueStamp& now);

@@ -30,6 +30,7 @@ public:
     RetryOrder::Due source()
     {
         return {[this] { return m_stamp; },
+                {},
                 [this](const DueStamp&, const std::optional<DueKey>& from, int n) {
                     DuePage page;
                     for (qint64 i = from ? from->pk : 0; i < m_count && std::ssize(page.rows) < n;

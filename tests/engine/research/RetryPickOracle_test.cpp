@@ -102,9 +102,9 @@ protected:
 
     QString newKeyword()
     {
-        static const char* const vocabulary[] = {"red",  "blue",  "green", "widget", "gadget",
-                                                 "big",  "small", "cheap", "fast",   "tool",
-                                                 "shop", "buy",   "best",  "new",    "old"};
+        static const char* const vocabulary[] = {
+            "red",  "blue", "green", "widget", "gadget", "big", "small", "cheap", "fast",
+            "tool", "shop", "buy",   "best",   "new",    "old", "café",  "größe"};
         QStringList parts;
         const int words = 1 + below(3);
         for (int i = 0; i < words; ++i)
@@ -441,6 +441,44 @@ INSTANTIATE_TEST_SUITE_P(Cases, RetryPickAfterASuccess,
                                            SuccessCase{"Lookups", Timer::Lookups, false},
                                            SuccessCase{"LookupsRetried", Timer::Lookups, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A keyword the user added and ranked among the failures, ahead of where the pick got: the next
+// pick reads on from its place.
+class RetryPickAfterAWrite : public DBaserFixture, public ::testing::WithParamInterface<Timer> {};
+
+TEST_P(RetryPickAfterAWrite, ReadsFromThePlaceWritten)
+{
+    constexpr int kFailures = 200;
+    openBoth();
+    QStringList keywords;
+    for (int i = 0; i < kFailures; ++i)
+        keywords << QStringLiteral("keyword %1").arg(i, 3, 10, QLatin1Char('0'));
+    addKeywords(keywords);
+    db->ProjectDB()->execute(
+        "UPDATE Keyword SET Relevancy = CASE WHEN KW < 'keyword 100' THEN 4 ELSE 3 END");
+    const auto due = [this] {
+        return GetParam() == Timer::Counts ? DueKeywords::counts(*db) : DueKeywords::lookups(*db);
+    };
+    RetryOrder turns;
+    for (int i = 0; i < kFailures; ++i) {
+        const QString kw = turns.pick(due());
+        turns.started(kw, kw);
+        turns.ended(kw, true);
+    }
+    ASSERT_EQ(turns.pick(due()), keywords.first());
+    addKeywords({"a later keyword"});
+    db->SetRelevancy(items({projectScalar("SELECT pkKeyword FROM Keyword WHERE KW = 'a later "
+                                          "keyword'")}),
+                     4);
+    int rows = 0;
+    EXPECT_EQ(turns.pick(counted(due(), rows)), "a later keyword");
+    EXPECT_LT(rows, 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(Timers, RetryPickAfterAWrite,
+                         ::testing::Values(Timer::Counts, Timer::Lookups), [](const auto& info) {
+                             return info.param == Timer::Counts ? "Counts" : "Lookups";
+                         });
 
 // A count put in the cache behind the copies' back takes its keyword off the timer for the
 // pick that reads on, as for the pick that reads from the first.
