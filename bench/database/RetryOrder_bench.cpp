@@ -131,20 +131,23 @@ void BM_RetryPickAfterOwnResult(benchmark::State& state)
     benchmark::DoNotOptimize(picked);
 }
 
-// A tick's pick after a keyword was added (untimed), short enough to stand among the failures:
-// the pick reads on from its place.
+// A tick's pick after a keyword was added (untimed), as long as the last failed one, so that it
+// stands behind every failure: the pick reads on from its place, where a walk from the first
+// keyword reads every failure.
 void BM_RetryPickAfterAddition(benchmark::State& state)
 {
     const int failed = static_cast<int>(state.range(0));
     RetryOrder turns = failedTurns(failed);
     DBaser& db = Project::instance().db();
+    const auto length = static_cast<qsizetype>(
+        db.NotOverturedFrom(std::nullopt, failed + 1).rows.back().key.length);
     const RetryOrder::Due due = DueKeywords::counts(db);
     QString picked = turns.pick(due);
     int added = 0;
     for (auto _ : state) {
         state.PauseTiming();
         CKeyedCollection kws;
-        kws.Add(QStringLiteral("q%1").arg(added++));
+        kws.Add(QStringLiteral("q%1").arg(added++).leftJustified(length, u'x'));
         CDataNode operation;
         db.AddKWs(kws, operation);
         state.ResumeTiming();
