@@ -53,7 +53,7 @@ QString RetryOrder::pick(const Due& due)
         m_at = Position{now, std::nullopt, std::numeric_limits<double>::infinity(), 0};
     m_doneBehind.clear();
     const QString kw = walk(due, now);
-    // A walk that wrote (the counts copied on the way) leaves nothing to build on.
+    // A walk during which a write that matters came leaves nothing to build on.
     if (m_at && !due.stamp().sameWrites(now))
         m_at.reset();
     return kw;
