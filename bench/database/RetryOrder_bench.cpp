@@ -109,51 +109,51 @@ void BM_RetryPickAfterChange(benchmark::State& state)
     benchmark::DoNotOptimize(picked);
 }
 
-// A tick's pick after the last keyword picked was done and its count stored, as a search-count
-// job stores it (untimed).
-void BM_RetryPickAfterOwnResult(benchmark::State& state)
+// A tick's pick after each write (untimed), from F failures and the pick after them; the write is
+// handed the turns and the keyword picked last.
+template <class Write> void pickAfterWrites(benchmark::State& state, Write write)
 {
-    const int failed = static_cast<int>(state.range(0));
-    RetryOrder turns = failedTurns(failed);
-    DBaser& db = Project::instance().db();
-    const RetryOrder::Due due = DueKeywords::counts(db);
+    RetryOrder turns = failedTurns(static_cast<int>(state.range(0)));
+    const RetryOrder::Due due = DueKeywords::counts(Project::instance().db());
     QString picked = turns.pick(due);
     for (auto _ : state) {
         state.PauseTiming();
-        turns.started(picked, picked);
-        turns.ended(picked, false);
-        CDataNode counts;
-        counts.Attributes().Add(picked, 100);
-        db.AddOvertured(counts, {});
+        write(turns, picked);
         state.ResumeTiming();
         picked = turns.pick(due);
     }
     benchmark::DoNotOptimize(picked);
 }
 
-// A tick's pick after a keyword was added (untimed), as long as the last failed one, so that it
-// stands behind every failure: the pick reads on from its place, where a walk from the first
-// keyword reads every failure.
+// A tick's pick after the last keyword picked was done and its count stored, as a search-count
+// job stores it.
+void BM_RetryPickAfterOwnResult(benchmark::State& state)
+{
+    pickAfterWrites(state, [](RetryOrder& turns, const QString& picked) {
+        turns.started(picked, picked);
+        turns.ended(picked, false);
+        CDataNode counts;
+        counts.Attributes().Add(picked, 100);
+        Project::instance().db().AddOvertured(counts, {});
+    });
+}
+
+// A tick's pick after a keyword was added, as long as the last failed one, so that it stands
+// behind every failure: the pick reads on from its place, where a walk from the first keyword
+// reads every failure.
 void BM_RetryPickAfterAddition(benchmark::State& state)
 {
     const int failed = static_cast<int>(state.range(0));
-    RetryOrder turns = failedTurns(failed);
     DBaser& db = Project::instance().db();
     const auto length = static_cast<qsizetype>(
         db.NotOverturedFrom(std::nullopt, failed + 1).rows.back().key.length);
-    const RetryOrder::Due due = DueKeywords::counts(db);
-    QString picked = turns.pick(due);
     int added = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
+    pickAfterWrites(state, [&](RetryOrder&, const QString&) {
         CKeyedCollection kws;
         kws.Add(QStringLiteral("q%1").arg(added++).leftJustified(length, u'x'));
         CDataNode operation;
         db.AddKWs(kws, operation);
-        state.ResumeTiming();
-        picked = turns.pick(due);
-    }
-    benchmark::DoNotOptimize(picked);
+    });
 }
 
 QString textOf(sqlite3_stmt* statement)

@@ -188,6 +188,8 @@ void DueChanges::keywordChanged(sqlite3* db, int op, long long oldKey, long long
     const KeywordColumns& c = m_keyword;
     const bool wantsCount = mayWantCount(db, c.searches, c.relevancy);
     const bool wantsLookup = mayWantLookup(db, c.relevancy);
+    if (!wantsCount && !wantsLookup) // the common count copy: nothing more to read
+        return;
     const bool placed =
         op == SQLITE_INSERT || oldKey != newKey || !kept(db, c.kw) || !kept(db, c.relevancy);
     const bool counts =

@@ -74,6 +74,11 @@ private:
 
 enum class Timer { Counts, Lookups };
 
+RetryOrder::Due dueFor(Timer timer, DBaser& db)
+{
+    return timer == Timer::Counts ? DueKeywords::counts(db) : DueKeywords::lookups(db);
+}
+
 struct OracleCase {
     const char* name;
     Timer timer;
@@ -209,11 +214,7 @@ protected:
         sqlite3_close(other);
     }
 
-    RetryOrder::Due due()
-    {
-        return GetParam().timer == Timer::Counts ? DueKeywords::counts(*db)
-                                                 : DueKeywords::lookups(*db);
-    }
+    RetryOrder::Due due() { return dueFor(GetParam().timer, *db); }
 
     QStringList linearFirst(int n)
     {
@@ -377,6 +378,25 @@ RetryOrder::Due counted(RetryOrder::Due due, int& rows)
     return due;
 }
 
+// "keyword 000", "keyword 001", ...: of one length, in the order they are added.
+QStringList numbered(int n)
+{
+    QStringList keywords;
+    for (int i = 0; i < n; ++i)
+        keywords << QStringLiteral("keyword %1").arg(i, 3, 10, QLatin1Char('0'));
+    return keywords;
+}
+
+// Picks n times, the job of every keyword picked failing.
+void failPicks(RetryOrder& turns, const RetryOrder::Due& due, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        const QString kw = turns.pick(due);
+        turns.started(kw, kw);
+        turns.ended(kw, true);
+    }
+}
+
 // A timer's own result after a done job (a count stored; a lookup dated, with the keywords its
 // page gave) only takes keywords off: the next pick reads on, not past every failure again. So
 // for a keyword done on its retry, while every due keyword is behind.
@@ -389,12 +409,6 @@ struct SuccessCase {
 class RetryPickAfterASuccess : public DBaserFixture,
                                public ::testing::WithParamInterface<SuccessCase> {
 protected:
-    RetryOrder::Due due() const
-    {
-        return GetParam().timer == Timer::Counts ? DueKeywords::counts(*db)
-                                                 : DueKeywords::lookups(*db);
-    }
-
     void storeResult(const QString& kw)
     {
         if (GetParam().timer == Timer::Counts) {
@@ -412,26 +426,20 @@ TEST_P(RetryPickAfterASuccess, ReadsOnFromWhereTheLastPickGot)
 {
     constexpr int kFailures = 200;
     openBoth();
-    QStringList keywords;
-    for (int i = 0; i <= kFailures; ++i)
-        keywords << QStringLiteral("keyword %1").arg(i, 3, 10, QLatin1Char('0'));
+    const QStringList keywords = numbered(kFailures + 1);
     addKeywords(keywords);
     db->ProjectDB()->execute("UPDATE Keyword SET Relevancy = 3");
-    const int failures = GetParam().retried ? kFailures + 1 : kFailures;
+    const RetryOrder::Due due = dueFor(GetParam().timer, *db);
     RetryOrder turns;
-    for (int i = 0; i < failures; ++i) {
-        const QString kw = turns.pick(due());
-        turns.started(kw, kw);
-        turns.ended(kw, true);
-    }
+    failPicks(turns, due, GetParam().retried ? kFailures + 1 : kFailures);
     // Not behind, or the one behind longest ago.
-    const QString done = turns.pick(due());
+    const QString done = turns.pick(due);
     ASSERT_EQ(done, GetParam().retried ? keywords.first() : keywords.last());
     turns.started(done, done);
     turns.ended(done, false);
     storeResult(done);
     int rows = 0;
-    EXPECT_EQ(turns.pick(counted(due(), rows)), keywords[GetParam().retried ? 1 : 0]);
+    EXPECT_EQ(turns.pick(counted(due, rows)), keywords[GetParam().retried ? 1 : 0]);
     EXPECT_LT(rows, 20);
 }
 
@@ -450,28 +458,20 @@ TEST_P(RetryPickAfterAWrite, ReadsFromThePlaceWritten)
 {
     constexpr int kFailures = 200;
     openBoth();
-    QStringList keywords;
-    for (int i = 0; i < kFailures; ++i)
-        keywords << QStringLiteral("keyword %1").arg(i, 3, 10, QLatin1Char('0'));
+    const QStringList keywords = numbered(kFailures);
     addKeywords(keywords);
     db->ProjectDB()->execute(
         "UPDATE Keyword SET Relevancy = CASE WHEN KW < 'keyword 100' THEN 4 ELSE 3 END");
-    const auto due = [this] {
-        return GetParam() == Timer::Counts ? DueKeywords::counts(*db) : DueKeywords::lookups(*db);
-    };
+    const RetryOrder::Due due = dueFor(GetParam(), *db);
     RetryOrder turns;
-    for (int i = 0; i < kFailures; ++i) {
-        const QString kw = turns.pick(due());
-        turns.started(kw, kw);
-        turns.ended(kw, true);
-    }
-    ASSERT_EQ(turns.pick(due()), keywords.first());
+    failPicks(turns, due, kFailures);
+    ASSERT_EQ(turns.pick(due), keywords.first());
     addKeywords({"a later keyword"});
     db->SetRelevancy(items({projectScalar("SELECT pkKeyword FROM Keyword WHERE KW = 'a later "
                                           "keyword'")}),
                      4);
     int rows = 0;
-    EXPECT_EQ(turns.pick(counted(due(), rows)), "a later keyword");
+    EXPECT_EQ(turns.pick(counted(due, rows)), "a later keyword");
     EXPECT_LT(rows, 20);
 }
 
